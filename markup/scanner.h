@@ -1,0 +1,41 @@
+// Paragraph assembly and the markup scanner, with the scanning state that the
+// commands share: word buffer, command buffer and argument cursor, title mode and
+// the block-control values.
+#pragma once
+
+#include <cstdint>
+
+constexpr int kParagraphTextSize = 2288;
+constexpr int kWordBufferSize = 300;
+constexpr int kCommandBufferSize = 400;
+
+enum class ScannerState : uint8_t { Word, Command, Skip, BetweenWords, ExpectBlock };
+
+struct ScanningState {
+    char paragraphText[kParagraphTextSize];
+    int16_t position;               // next character of the text to look at
+    ScannerState state;
+    char wordBuffer[kWordBufferSize];
+    int16_t wordLength;
+    char commandBuffer[kCommandBufferSize];
+    int16_t commandLength;          // also the argument cursor while a command runs
+    bool titleMode;
+    uint8_t lastCommandResult;
+    bool expectsBlock;
+    int16_t skipCount;
+    uint8_t lastConditionResult;
+    int16_t hotwordCount;
+};
+
+// Module state (markup/scanner.cpp).
+extern ScanningState gScan;
+
+void AssembleParagraph(int16_t paragraph, char* buffer);
+void ScanMarkup(const char* text);
+void FlushWordBuffer();
+void FlushLongRun();
+void FlushTitle();
+
+// For commands a, l and u: appends to the word buffer, cut at its limit (with the
+// scanner's message), and keeps the word length equal to the string length.
+void AppendToWordBuffer(const char* text);

@@ -1,0 +1,216 @@
+// The markup scanner and paragraph assembly: runs, titles, blocks, skip counts and
+// the buffer limits.
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "book/book_tables.h"
+#include "markup/scanner.h"
+#include "page/page_items.h"
+#include "shell/platform/headless.h"
+
+namespace {
+
+// The page as one readable line per item, so that expectations read like the page.
+std::vector<std::string> Items() {
+    std::vector<std::string> out;
+    for (int i = 0; i < gPageItemCount; ++i) {
+        const PageItem& item = gPageItems[i];
+        switch (item.kind) {
+        case kItemText: out.push_back("text:" + std::string(item.text)); break;
+        case kItemTitle: out.push_back("title:" + std::string(item.text)); break;
+        default: out.push_back("kind:" + std::to_string(item.kind)); break;
+        }
+    }
+    return out;
+}
+
+struct ScannerTest : testing::Test {
+    void SetUp() override {
+        ClearPageItems();
+        HeadlessClearMessages();
+        gScan.titleMode = false;
+    }
+    void Scan(const std::string& text) {
+        ASSERT_LT(text.size(), size_t(kParagraphTextSize));
+        std::strcpy(gScan.paragraphText, text.c_str());
+        ScanMarkup(gScan.paragraphText);
+    }
+};
+
+using Lines = std::vector<std::string>;
+
+TEST_F(ScannerTest, TitleThenTextRunsSeparatedByCommands) {
+    Scan("<H>Gate<J> <F>The gate is open. <a> <G> ");
+    EXPECT_EQ(Items(), (Lines{"title:Gate", "text:The gate is open.  "}));
+}
+
+TEST_F(ScannerTest, TextWithoutAnyCommandIsNeverEmitted) {
+    Scan("just some words ");
+    EXPECT_TRUE(Items().empty());
+}
+
+TEST_F(ScannerTest, SpacesAreDroppedAtTheStartOfEveryRun) {
+    Scan("   lead <F>   after  <G> ");
+    EXPECT_EQ(Items(), (Lines{"text:lead after  "}));
+}
+
+TEST_F(ScannerTest, StrayOpeningBraceIsLeftOutOfTheRun) {
+    Scan("ab{cd <G> ");
+    EXPECT_EQ(Items(), (Lines{"text:abcd "}));
+}
+
+TEST_F(ScannerTest, ClosingBraceInARunDropsTheSpacesThatFollow) {
+    Scan("ab}   cd <G> ");
+    EXPECT_EQ(Items(), (Lines{"text:abcd "}));
+}
+
+TEST_F(ScannerTest, MarkupWithoutEffectOutsideItsPlace) {
+    // ">" outside a command is ignored; digits outside a block command are text.
+    Scan("a>b 12 <G> ");
+    EXPECT_EQ(Items(), (Lines{"text:ab 12 "}));
+}
+
+TEST_F(ScannerTest, ALessThanInsideACommandStartsANewCommand) {
+    Scan("x <Hignored<J> y <G> ");
+    EXPECT_EQ(Items(), (Lines{"text:x ", "title:", "text:y "}));
+}
+
+TEST_F(ScannerTest, TitleModeCollectsAcrossCommandsAndSpaceCommand) {
+    Scan("<H>The <F> Old<a>Mill<J>text <G> ");
+    EXPECT_EQ(Items(), (Lines{"title:The Old Mill", "text:text "}));
+}
+
+TEST_F(ScannerTest, TitleModeCarriesOverIntoTheNextScan) {
+    Scan("<H>First ");
+    EXPECT_TRUE(gScan.titleMode);
+    Scan("second<J> <G> ");
+    EXPECT_EQ(Items(), (Lines{"title:second"}));
+}
+
+TEST_F(ScannerTest, LongRunIsFlushedEarlyAtASpaceOnly) {
+    std::string run;
+    while (run.size() < 160) run += "word ";
+    Scan(run + "tail <G> ");
+    // The early flush hands over the first part; the merge rule joins it with the rest.
+    ASSERT_EQ(gPageItemCount, 1);
+    EXPECT_EQ(std::string(gPageItems[0].text), run + "tail ");
+
+    ClearPageItems();
+    std::string word(200, 'w');
+    Scan(word + " <G> ");
+    EXPECT_EQ(Items(), (Lines{"text:" + word + " "}));
+}
+
+TEST_F(ScannerTest, WordBufferLimitCutsTheRunAndReportsOnce) {
+    std::string word(400, 'q');
+    Scan(word + "<G> ");
+    ASSERT_EQ(gPageItemCount, 1);
+    EXPECT_EQ(std::strlen(gPageItems[0].text), size_t(kWordBufferSize - 1));
+    ASSERT_EQ(HeadlessMessageCount(), 1);
+    EXPECT_STREQ(HeadlessMessage(0), "300 is Too many letters in word");
+}
+
+TEST_F(ScannerTest, CommandBufferLimitCutsTheCommandAndReportsOnce) {
+    Scan("<H" + std::string(500, 'z') + "> text<J> <G> ");
+    ASSERT_EQ(HeadlessMessageCount(), 1);
+    EXPECT_STREQ(HeadlessMessage(0), "400 is Too many letters in command");
+    EXPECT_EQ(gScan.commandLength, 1);  // the G
+    EXPECT_EQ(Items(), (Lines{"title:text"}));
+}
+
+TEST_F(ScannerTest, StartOfScanResetsRunAndCountsButKeepsBlockValues) {
+    gScan.hotwordCount = 7;
+    gScan.lastConditionResult = 0;
+    Scan("x");
+    EXPECT_EQ(gScan.hotwordCount, 0);
+    EXPECT_EQ(gScan.lastConditionResult, 1);
+    EXPECT_STREQ(gScan.wordBuffer, "x");
+}
+
+// Paragraph assembly against a small hand-made book, so that the limits can be set
+// exactly.
+struct AssemblyTest : testing::Test {
+    std::vector<uint16_t> offsets;
+    std::string strings;
+    WordPool pool{};
+    ParagraphEntry rows[kParagraphRows + 1] = {};
+    BookTables book{};
+    BookTables* saved = nullptr;
+
+    void SetUp() override {
+        HeadlessClearMessages();
+        for (auto& row : rows) row = {-1, 0, 0};
+        saved = gBook;
+        book = *gBook;
+        book.paragraphs = rows;
+        book.pools = &pool;
+        book.poolCount = 1;
+        UseBook(&book);
+    }
+    void TearDown() override { UseBook(saved); }
+
+    // Stores each distinct word once and gives paragraph p the given words.
+    void Define(int p, const std::vector<std::string>& words) {
+        rows[p] = {0, int32_t(offsets.size()), int32_t(offsets.size() + words.size())};
+        for (const std::string& w : words) {
+            size_t at = strings.find(w + '\0');
+            bool whole = at != std::string::npos && (at == 0 || strings[at - 1] == '\0');
+            if (!whole) {
+                at = strings.size();
+                strings += w;
+                strings += '\0';
+            }
+            offsets.push_back(uint16_t(at));
+        }
+        pool = {offsets.data(), strings.data(), int32_t(offsets.size()), int32_t(strings.size())};
+    }
+};
+
+TEST_F(AssemblyTest, WordsAreJoinedEachFollowedByOneBlank) {
+    Define(5, {"<H>Quay<J>", "The", "tide", "The", "<G>"});
+    char buffer[kParagraphTextSize];
+    AssembleParagraph(5, buffer);
+    EXPECT_STREQ(buffer, "<H>Quay<J> The tide The <G> ");
+    EXPECT_EQ(offsets[1], offsets[3]);  // a repeated word is stored once
+}
+
+TEST_F(AssemblyTest, MissingParagraphKeepsTheBufferAndSaysSo) {
+    char buffer[kParagraphTextSize] = "previous";
+    AssembleParagraph(1, buffer);
+    AssembleParagraph(400, buffer);
+    EXPECT_STREQ(buffer, "previous");
+    ASSERT_EQ(HeadlessMessageCount(), 2);
+    EXPECT_STREQ(HeadlessMessage(0), "Paragraph 1 does not exist");
+    EXPECT_STREQ(HeadlessMessage(1), "Paragraph 400 does not exist");
+}
+
+TEST_F(AssemblyTest, EmptyParagraphGivesEmptyText) {
+    Define(6, {});
+    char buffer[kParagraphTextSize] = "old";
+    AssembleParagraph(6, buffer);
+    EXPECT_STREQ(buffer, "");
+}
+
+TEST_F(AssemblyTest, TextAtTheLimitFitsAndBeyondItIsCutWithAMessagePerWord) {
+    // 228 words of 9 letters and one of 6: 2280 + 7 = 2287 characters exactly.
+    std::vector<std::string> words(228, "abcdefghi");
+    words.push_back("abcdef");
+    Define(8, words);
+    char buffer[kParagraphTextSize];
+    AssembleParagraph(8, buffer);
+    EXPECT_EQ(std::strlen(buffer), size_t(kParagraphTextSize - 1));
+    EXPECT_EQ(HeadlessMessageCount(), 0);
+
+    words.push_back("x");
+    words.push_back("y");
+    Define(9, words);
+    AssembleParagraph(9, buffer);
+    EXPECT_EQ(std::strlen(buffer), size_t(kParagraphTextSize - 1));
+    ASSERT_EQ(HeadlessMessageCount(), 2);
+    EXPECT_STREQ(HeadlessMessage(0), "231 is Too many words");
+}
+
+}  // namespace
