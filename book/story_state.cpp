@@ -1,0 +1,129 @@
+// Story variables and restart points: reading, assigning, clamping and displaying a
+// variable, resetting the story, saving and restoring restart points, and the random
+// source. Numbers that name no row are ignored here, so no caller can reach outside
+// the tables; the markup reports them before it gets this far.
+#include "book/story_state.h"
+
+#include <cstdio>
+
+#include "book/book_tables.h"
+#include "shell/navigation.h"
+#include "shell/platform/win32.h"
+
+bool IsStoryVariable(int variable) { return variable >= 0 && variable < kStoryVariables; }
+
+bool IsRestartPoint(int restart) { return restart >= 0 && restart < kRestartPoints; }
+
+// ---------------------------------------------------------------------------
+// Values and flags
+// ---------------------------------------------------------------------------
+
+int VariableValue(int variable) {
+    if (!IsStoryVariable(variable)) return 0;
+    const StoryVariable& v = gBook->variables[variable];
+    if (v.kind == kKindNumber) return int16_t(uint16_t(v.state[0] | v.state[1] << 8));
+    return v.state[1];
+}
+
+void SetVariableValue(int variable, int value) {
+    if (!IsStoryVariable(variable)) return;
+    StoryVariable& v = gBook->variables[variable];
+    if (v.kind == kKindNumber) {
+        v.state[0] = uint8_t(value & 0xFF);
+        v.state[1] = uint8_t((value >> 8) & 0xFF);
+    } else {
+        v.state[1] = uint8_t(value & 0xFF);
+    }
+}
+
+int ClampToRange(int variable, int value) {
+    if (!IsStoryVariable(variable)) return value;
+    const StoryVariable& v = gBook->variables[variable];
+    if (value > v.limit - 1) value = v.limit - 1;
+    if (value < v.minimum) value = v.minimum;
+    return value;
+}
+
+uint8_t OwnedFlag(int variable) {
+    return IsStoryVariable(variable) ? gBook->variables[variable].state[0] : 0;
+}
+
+void SetOwnedFlag(int variable, uint8_t flag) {
+    if (IsStoryVariable(variable)) gBook->variables[variable].state[0] = flag;
+}
+
+// ---------------------------------------------------------------------------
+// Display
+// ---------------------------------------------------------------------------
+
+// The choice index is checked against the item list: a save file from another book
+// could hold any index, and an item past the list's end must never be read.
+VariableShown VariableDisplay(int variable) {
+    static char numberText[8];   // " -32768" and its NUL
+    VariableShown shown = {ShownAs::Nothing, nullptr, 0};
+    if (!IsStoryVariable(variable)) return shown;
+    const StoryVariable& v = gBook->variables[variable];
+    int index = v.state[1];
+    if (v.kind == kKindNumber) {
+        std::snprintf(numberText, sizeof numberText, " %d", VariableValue(variable));
+        shown = {ShownAs::Text, numberText, 0};
+    } else if (v.kind == kKindTextChoices && v.textItems && index < v.limit) {
+        shown = {ShownAs::Text, v.textItems[index], 0};
+    } else if (v.kind == kKindPictureChoices && v.pictureItems && index < v.limit) {
+        shown = {ShownAs::Picture, nullptr, v.pictureItems[index]};
+    }
+    return shown;
+}
+
+// ---------------------------------------------------------------------------
+// The story and its restart points
+// ---------------------------------------------------------------------------
+
+void ResetStory() {
+    for (int k = 0; k < kStoryVariables; ++k) {
+        gBook->variables[k].state[0] = 0;
+        gBook->variables[k].state[1] = 0;
+    }
+    for (int r = 0; r < kRestartPoints; ++r) gBook->restartPoints[r].used = 0;
+}
+
+void SaveRestartPoint(int restart) {
+    if (!IsRestartPoint(restart)) return;
+    gBook->restartPoints[restart].used = 1;
+    gBook->restartPoints[restart].paragraph = int16_t(gDisplayedParagraph - 1);
+    uint8_t* snapshot = gBook->snapshots[restart];
+    for (int k = 0; k < kStoryVariables; ++k) {
+        snapshot[2 * k] = gBook->variables[k].state[0];
+        snapshot[2 * k + 1] = gBook->variables[k].state[1];
+    }
+}
+
+int RestoreRestartPoint(int restart) {
+    if (!IsRestartPoint(restart)) return 0;
+    const uint8_t* snapshot = gBook->snapshots[restart];
+    for (int k = 0; k < kStoryVariables; ++k) {
+        gBook->variables[k].state[0] = snapshot[2 * k];
+        gBook->variables[k].state[1] = snapshot[2 * k + 1];
+    }
+    return gBook->restartPoints[restart].paragraph + 1;
+}
+
+// ---------------------------------------------------------------------------
+// Random numbers
+// ---------------------------------------------------------------------------
+
+// The classic linear congruential generator: fixed arithmetic, so a seeded reading
+// draws the same numbers on every machine.
+static uint32_t randomState = 0;
+static bool randomSeeded = false;
+
+void SeedRandom(uint32_t seed) {
+    randomState = seed;
+    randomSeeded = true;
+}
+
+int RandomNumber() {
+    if (!randomSeeded) SeedRandom(GetTickCount() / 60u);
+    randomState = randomState * 1103515245u + 12345u;
+    return int((randomState / 65536u) % 32768u);
+}

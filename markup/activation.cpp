@@ -1,0 +1,83 @@
+// Hotword activation: the road of one tap, from a control's identifier to the
+// navigation that replaces the page.
+#include "markup/activation.h"
+
+#include "book/story_state.h"
+#include "markup/hotwords.h"
+#include "markup/scanner.h"
+#include "shell/navigation.h"
+
+int MatchAnswer(const char* a, const char* b) {
+    if (!b) return 1;
+    for (;;) {
+        while (*a == ' ') ++a;
+        while (*b == ' ') ++b;
+        signed char x = static_cast<signed char>(*a++);
+        signed char y = static_cast<signed char>(*b++);
+        if (x == 0 || y == 0) return x - y;
+        if (x >= 'a' && x <= 'z') x = static_cast<signed char>(x - 32);
+        if (y >= 'a' && y <= 'z') y = static_cast<signed char>(y - 32);
+        if (x != y) return x - y;
+    }
+}
+
+static bool IsBlank(const char* text) {
+    while (*text == ' ') ++text;
+    return *text == 0;
+}
+
+static int16_t ChanceTarget(const Hotword& hotword) {
+    int draw = RandomNumber() % 20;
+    return draw + 1 > hotword.value ? hotword.otherTarget : hotword.target;
+}
+
+static int16_t PercentageTarget(const Hotword& hotword) {
+    int x = RandomNumber() % 100 + 1;
+    if (x <= hotword.value) return hotword.target;
+    if (x <= hotword.threshold2) return hotword.target2;
+    if (x <= hotword.threshold3) return hotword.target3;
+    return hotword.otherTarget;
+}
+
+static int16_t AnswerTarget(const Hotword& hotword, const char* typed) {
+    if (IsBlank(typed)) return hotword.otherTarget;
+    if (MatchAnswer(hotword.answer1, typed) == 0) return hotword.target;
+    if (MatchAnswer(hotword.answer2, typed) == 0) return hotword.target2;
+    if (MatchAnswer(hotword.answer3, typed) == 0) return hotword.target3;
+    return hotword.otherTarget;
+}
+
+static const Hotword* FindHotword(int16_t controlId) {
+    for (int i = 0; i < gScan.hotwordCount && i < kHotwords; ++i)
+        if (gHotwords[i].controlId == controlId) return &gHotwords[i];
+    return nullptr;
+}
+
+void ActivateHotword(int16_t controlId, const char* typedAnswer) {
+    const Hotword* found = FindHotword(controlId);
+    if (!found) return;
+    // The navigation below rebuilds the page and with it the hotword table, so the
+    // record is read into a copy first.
+    const Hotword hotword = *found;
+    int16_t target = hotword.target;
+    int mode = kNavigateKeep;
+    switch (hotword.kind) {
+    case 'm': mode = kNavigateStory; break;
+    case 'g': mode = kNavigateSide; break;
+    case 'N': SetOwnedFlag(hotword.variable, 1); break;
+    case 'Q': SetOwnedFlag(hotword.variable, 0); break;
+    case 'R': SetVariableValue(hotword.variable, hotword.value); break;
+    case 'L': target = ChanceTarget(hotword); break;
+    case 'd': target = PercentageTarget(hotword); break;
+    case 'S': target = AnswerTarget(hotword, typedAnswer); break;
+    case 'u': {
+        int paragraph = RestoreRestartPoint(hotword.variable);
+        if (paragraph == 0) return;   // the record names no restart point
+        target = int16_t(paragraph - 1);
+        mode = kNavigateStory;
+        break;
+    }
+    default: break;
+    }
+    NavigateTo(int16_t(target + 1), mode);
+}

@@ -1,0 +1,73 @@
+// Hotword records and the reading of hotword labels. A label is a quoted text, a
+// picture ("$" n) or the display of a story variable ("%" v); each becomes the
+// control that activates the record.
+#include "markup/hotwords.h"
+
+#include "markup/arguments.h"
+#include "markup/scanner.h"
+
+Hotword gHotwords[kHotwords];
+
+// Takes the writes of a definition that no longer fits the table.
+static Hotword spareHotword;
+
+static char labelBuffer[kLabelBufferSize];
+
+Hotword& NextFreeHotword() {
+    int count = gScan.hotwordCount;
+    if (count >= 0 && count < kHotwords) return gHotwords[count];
+    return spareHotword;
+}
+
+void CommitHotword() {
+    if (gScan.hotwordCount >= 0 && gScan.hotwordCount < kHotwords) ++gScan.hotwordCount;
+}
+
+// The text up to the next double quote, cut to the label buffer; the cursor ends past
+// the quote (or at the end of the command when there is none).
+static void ReadQuotedLabel() {
+    int length = 0;
+    for (char c = CurrentCharacter(); c && c != '"'; c = CurrentCharacter()) {
+        if (length < kLabelBufferSize - 1) labelBuffer[length++] = c;
+        StepOver();
+    }
+    labelBuffer[length] = 0;
+    StepOverIf('"');
+}
+
+static VariableShown PictureLabel(int picture) {
+    if (!RequirePicture(picture)) return {ShownAs::Nothing, nullptr, 0};
+    return {ShownAs::Picture, nullptr, int16_t(picture)};
+}
+
+static VariableShown VariableLabel(int variable) {
+    if (!RequireVariable(variable)) return {ShownAs::Nothing, nullptr, 0};
+    VariableShown shown = VariableDisplay(variable);
+    if (shown.as == ShownAs::Picture) return PictureLabel(shown.picture);
+    return shown;
+}
+
+VariableShown ReadLabel(bool quoted) {
+    if (quoted) {
+        ReadQuotedLabel();
+        return {ShownAs::Text, labelBuffer, 0};
+    }
+    char c = CurrentCharacter();
+    if (c == '$' || c == '%') {
+        StepOver();
+        int number = ReadNumber();
+        return c == '$' ? PictureLabel(number) : VariableLabel(number);
+    }
+    return {ShownAs::Nothing, nullptr, 0};
+}
+
+void ReadLabelAndTarget(bool quoted) {
+    [[maybe_unused]] VariableShown label = ReadLabel(quoted);
+    Hotword& hotword = NextFreeHotword();
+    // CONTROLS: the label's control is created here: AddWordButton(label.text) for
+    // ShownAs::Text, AddPictureButton(label.picture) for ShownAs::Picture, and its
+    // identifier stored in hotword.controlId. Until the page has controls, controlId
+    // keeps the 0 that every command starts with: the hotword is defined but inert.
+    SkipOptionalSpace();
+    hotword.target = ReadNumber();
+}

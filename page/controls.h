@@ -1,0 +1,56 @@
+// Controls on the page: word buttons, picture buttons, command buttons and entry
+// boxes, each a child window of the main window recorded in a slot, with a page item
+// that says where it stands in the text.
+#pragma once
+
+#include <cstdint>
+
+#include "shell/platform/win32.h"
+
+constexpr int kButtonSlots = 100;
+constexpr int kEditSlots = 100;
+constexpr int kLabelSize = 200;          // 199 characters and a NUL
+constexpr int kFirstButtonId = 5000;
+constexpr int kFirstEntryBoxId = 4000;
+
+struct ButtonSlot {
+    int16_t width;
+    int16_t height;
+    int16_t creationY;
+    int32_t creationX;
+    int16_t labelLength;
+    uint8_t bold;
+    HBITMAP bitmap;                       // picture buttons only; owned by the slot
+    WCHAR label[kLabelSize];
+};
+
+struct EditSlot {
+    int16_t width;
+    int16_t height;
+    int16_t creationY;
+    int32_t creationX;
+    int16_t maximumLength;
+    WNDPROC previousProcedure;
+};
+
+// Module state (page/controls.cpp).
+extern ButtonSlot gButtonSlots[kButtonSlots];
+extern HWND gButtonControls[kButtonSlots];
+extern int16_t gButtonCount;
+extern int16_t gButtonPictureIds[kButtonSlots];   // picture buttons' bitmap ids, for the page dump
+extern EditSlot gEditSlots[kEditSlots];
+extern HWND gEditControls[kEditSlots];
+extern int16_t gEditCount;
+
+int16_t AddWordButton(const char* label);
+int16_t AddWordButton(const char* label, int16_t identifier);
+int16_t AddPictureButton(int16_t picture);
+int16_t AddEntryBox(int16_t maximumLength);
+void DrawOwnerButton(const DRAWITEMSTRUCT* item);
+LRESULT EntryBoxProc(HWND box, UINT message, WPARAM first, LPARAM second);
+
+// Takes the next button slot for a control its caller creates itself (the sound
+// settings page's check box); returns -1 when the table is full.
+int16_t TakeButtonSlot();
+// Destroys every control of the page and forgets the slots (the page rebuild).
+void DestroyPageControls();

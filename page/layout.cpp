@@ -1,0 +1,364 @@
+// Line layout and painting. A line is collected as a short list of pending items and
+// placed when it is complete, since only then are its alignment and height known;
+// the full lines of a long text run are drawn at once.
+#include "page/layout.h"
+
+#include <cstring>
+
+#include "page/controls.h"
+#include "page/geometry.h"
+#include "page/page_items.h"
+#include "shell/navigation.h"
+#include "shell/main_window.h"
+#include "shell/window_proc.h"
+
+struct LineItem {
+    int32_t kind;
+    int16_t argument;     // text: character count; picture: bitmap id; control: slot
+    int16_t width;
+    const WCHAR* text;
+};
+
+int32_t gDefaultLineHeight = 0;
+int32_t gAverageCharWidth = 0;
+int32_t gRightLimit = 0;
+bool gLayoutBold = false;
+
+// ---------------------------------------------------------------------------
+// Pass state. Alignment, the bold states and the line height carry over from one
+// pass to the next, as the page's markup left them.
+// ---------------------------------------------------------------------------
+static LineItem lineItems[kLineItems];
+static int16_t lineItemCount = 0;
+static WCHAR lineTextPool[kLineTextPool];
+static int16_t lineTextUsed = 0;
+static WCHAR lineBuffer[kLineBufferSize];
+static int32_t penX = 0;
+static int32_t penY = 0;
+static int32_t lineHeight = 0;
+static int32_t tabUnit = 0;
+static int16_t alignment = 0;
+static bool lineBold = false;
+
+static HFONT FontFor(bool bold) { return bold ? gBoldFont : gNormalFont; }
+
+static UINT AlignmentFlag() {
+    return alignment == 1 ? DT_CENTER : alignment == 2 ? DT_RIGHT : DT_LEFT;
+}
+
+void InvertBand(HDC dc, const RECT& band) {
+    BitBlt(dc, band.left, band.top, band.right - band.left, band.bottom - band.top, dc, band.left,
+           band.top, DSTINVERT);
+}
+
+// ---------------------------------------------------------------------------
+// Measuring
+// ---------------------------------------------------------------------------
+
+int FitWords(WCHAR* buffer, const char* text, int32_t* height, int32_t* width, HDC dc,
+             HFONT font) {
+    SelectObject(dc, font);
+    int length = int(std::strlen(text));
+    int fit = 0;
+    SIZE fitSize = {};
+    SIZE size;
+    int i = 0;
+    // Copy and measure up to the space after the first word that no longer fits; the
+    // buffer's size bounds a run without spaces.
+    while (i < length && i < kLineBufferSize - 1) {
+        WCHAR c = WCHAR(static_cast<unsigned char>(text[i]));
+        buffer[i++] = c;
+        if (c != ' ') continue;
+        GetTextExtentExPointW(dc, buffer, i, 0, nullptr, nullptr, &size);
+        if (size.cx >= *width) break;
+        fit = i;
+        fitSize = size;
+    }
+    if (i == length && fit < length) {
+        GetTextExtentExPointW(dc, buffer, length, 0, nullptr, nullptr, &size);
+        if (size.cx < *width) {
+            fit = length;
+            fitSize = size;
+        }
+    }
+    buffer[fit] = 0;
+    if (fit > 0) {
+        if (fitSize.cy > *height) *height = fitSize.cy;
+        *width = fitSize.cx;
+    }
+    return fit;
+}
+
+// A word wider than the whole line: as many of its characters as fit (at least one),
+// so that every pass ends.
+static int CutWord(const char* text, int32_t* width, HDC dc, HFONT font) {
+    SelectObject(dc, font);
+    int count = 0;
+    while (text[count] && text[count] != ' ' && count < kLineBufferSize - 1) {
+        lineBuffer[count] = WCHAR(static_cast<unsigned char>(text[count]));
+        ++count;
+    }
+    if (text[count] == ' ' && count < kLineBufferSize - 1) lineBuffer[count++] = ' ';
+    int fit = 0;
+    SIZE size = {};
+    GetTextExtentExPointW(dc, lineBuffer, count, *width, &fit, nullptr, &size);
+    if (fit < 1) fit = 1;
+    GetTextExtentExPointW(dc, lineBuffer, fit, 0, nullptr, nullptr, &size);
+    lineBuffer[fit] = 0;
+    *width = size.cx;
+    if (size.cy > lineHeight) lineHeight = size.cy;
+    return fit;
+}
+
+// ---------------------------------------------------------------------------
+// Placing lines
+// ---------------------------------------------------------------------------
+
+static void PlaceControl(HWND control, int x, int width, int height) {
+    if (!control) return;
+    ShowWindow(control, penY + height < gCreationRect.bottom ? SW_SHOW : SW_HIDE);
+    MoveWindow(control, x, penY, width, height, FALSE);
+}
+
+static void DrawPicture(HDC dc, int x, int16_t bitmapId) {
+    HBITMAP bitmap = LoadBitmapW(gInstance, MAKEINTRESOURCEW(bitmapId));
+    BITMAP size = {};
+    if (bitmap && GetObjectW(bitmap, sizeof size, &size)) {
+        HDC memory = CreateCompatibleDC(nullptr);
+        HGDIOBJ previous = SelectObject(memory, bitmap);
+        BitBlt(dc, x, penY, size.bmWidth, size.bmHeight, memory, 0, 0, SRCCOPY);
+        SelectObject(memory, previous);
+        DeleteDC(memory);
+    }
+    if (bitmap) DeleteObject(bitmap);
+}
+
+static int PlaceLineItem(HDC dc, const LineItem& item, int x) {
+    switch (item.kind) {
+    case kItemText: {
+        SelectObject(dc, FontFor(lineBold));
+        RECT rect = {x, penY, gRightLimit, penY + lineHeight};
+        DrawTextW(dc, item.text, item.argument, &rect, DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX);
+        return x + item.width;
+    }
+    case kItemBoldOn: lineBold = true; return x;
+    case kItemBoldOff: lineBold = false; return x;
+    case kItemGap: return x + item.width;
+    case kItemPicture: DrawPicture(dc, x, item.argument); return x + item.width;
+    case kItemEntryBox: {
+        const EditSlot& slot = gEditSlots[item.argument];
+        gInputPanelWanted = true;
+        PlaceControl(gEditControls[item.argument], x, item.width, slot.height);
+        if (gEditControls[item.argument]) SetFocus(gEditControls[item.argument]);
+        return x + item.width + 2;
+    }
+    case kItemButton: {
+        const ButtonSlot& slot = gButtonSlots[item.argument];
+        PlaceControl(gButtonControls[item.argument], x, item.width, slot.height);
+        return x + item.width + (slot.bitmap ? 0 : 2);
+    }
+    default: return x;
+    }
+}
+
+static void FlushLine(HDC dc) {
+    int total = 0;
+    for (int i = 0; i < lineItemCount; ++i) total += lineItems[i].width;
+    int x = alignment == 1 ? (gRightLimit - total) / 2
+            : alignment == 2 ? gRightLimit - total
+                             : kLeftMargin;
+    for (int i = 0; i < lineItemCount; ++i) x = PlaceLineItem(dc, lineItems[i], x);
+    lineItemCount = 0;
+    lineTextUsed = 0;
+}
+
+static void EndLine(HDC dc, int extra) {
+    if (lineItemCount > 0) FlushLine(dc);
+    penY += lineHeight + extra;
+    lineHeight = gDefaultLineHeight;
+    penX = kLeftMargin;
+}
+
+// The pending line holds kLineItems items at most; a line that would need more is
+// placed as it stands and the layout goes on with a new line.
+static LineItem* AppendLineItem(HDC dc, int32_t kind, int16_t argument, int16_t width) {
+    if (lineItemCount == kLineItems) EndLine(dc, 0);
+    LineItem& item = lineItems[lineItemCount++];
+    item = {kind, argument, width, nullptr};
+    return &item;
+}
+
+// Queues the first n characters of the line buffer as a pending text item.
+static void QueueText(HDC dc, int n, int32_t width) {
+    if (n + 1 > kLineTextPool - lineTextUsed) EndLine(dc, 0);
+    if (n + 1 > kLineTextPool) n = kLineTextPool - 1;   // never reached at this font size
+    WCHAR* copy = lineTextPool + lineTextUsed;
+    std::memcpy(copy, lineBuffer, sizeof(WCHAR) * size_t(n));
+    copy[n] = 0;
+    lineTextUsed = int16_t(lineTextUsed + n + 1);
+    AppendLineItem(dc, kItemText, int16_t(n), int16_t(width))->text = copy;
+}
+
+// ---------------------------------------------------------------------------
+// Laying out the page items
+// ---------------------------------------------------------------------------
+
+static void LayoutText(HDC dc, const char* rest) {
+    int length = int(std::strlen(rest));
+    while (length > 0) {
+        int32_t width = gRightLimit - penX;
+        int n = FitWords(lineBuffer, rest, &lineHeight, &width, dc, FontFor(gLayoutBold));
+        if (n == 0 && penX > kLeftMargin) {
+            EndLine(dc, 1);
+            continue;
+        }
+        if (n == 0) n = CutWord(rest, &width, dc, FontFor(gLayoutBold));
+        if (penX == kLeftMargin && n < length && lineItemCount == 0) {
+            SelectObject(dc, FontFor(gLayoutBold));
+            RECT rect = {penX, penY, gRightLimit, penY + lineHeight};
+            DrawTextW(dc, lineBuffer, n, &rect,
+                      DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX | AlignmentFlag());
+        } else {
+            QueueText(dc, n, width);
+        }
+        rest += n;
+        length -= n;
+        if (length == 0) {
+            penX += width;
+            return;
+        }
+        EndLine(dc, 1);
+    }
+}
+
+static void LayoutTitle(HDC dc, const char* text, const RECT& client) {
+    HGDIOBJ previous = SelectObject(dc, gBoldFont);
+    int32_t width = gRightLimit;
+    int n = FitWords(lineBuffer, text, &lineHeight, &width, dc, gBoldFont);
+    RECT band = {0, penY, client.right, penY + lineHeight};
+    DrawTextW(dc, lineBuffer, n, &band, DT_CENTER | DT_SINGLELINE | DT_NOPREFIX);
+    if (gScrollOffset == 0) InvertBand(dc, band);
+    penY += lineHeight;
+    SelectObject(dc, previous);
+    lineHeight = gDefaultLineHeight;
+    penX = kLeftMargin;
+}
+
+static void LayoutBold(HDC dc, bool on) {
+    gLayoutBold = on;
+    if (lineItemCount > 0) AppendLineItem(dc, on ? kItemBoldOn : kItemBoldOff, 0, 0);
+    else lineBold = on;
+}
+
+static void LayoutGap(HDC dc) {
+    int gap = tabUnit > 0 ? tabUnit - penX % tabUnit : 0;
+    if (penX + gap >= gRightLimit) return;
+    penX += gap;
+    AppendLineItem(dc, kItemGap, 0, int16_t(gap));
+}
+
+static void LayoutPicture(HDC dc, const PageItem& item) {
+    HBITMAP bitmap = LoadBitmapW(gInstance, MAKEINTRESOURCEW(item.argument));
+    BITMAP size = {};
+    int width = gRightLimit;
+    int height = 0;
+    if (bitmap && GetObjectW(bitmap, sizeof size, &size)) {
+        width = size.bmWidth;
+        height = size.bmHeight;
+    }
+    if (bitmap) DeleteObject(bitmap);
+    if (width > gRightLimit - penX && penX > kLeftMargin) EndLine(dc, 0);
+    AppendLineItem(dc, kItemPicture, item.argument, int16_t(width));
+    penX += width;
+    if (height > lineHeight) lineHeight = height;
+    if (item.inlineFlag) return;
+    FlushLine(dc);
+    penY += lineHeight;
+    lineHeight = gDefaultLineHeight;
+    penX = kLeftMargin;
+}
+
+static void LayoutControl(HDC dc, int32_t kind, int16_t slot) {
+    bool entry = kind == kItemEntryBox;
+    int width = entry ? gEditSlots[slot].width : gButtonSlots[slot].width;
+    int height = entry ? gEditSlots[slot].height : gButtonSlots[slot].height;
+    if (gRightLimit - penX < width) EndLine(dc, 0);
+    AppendLineItem(dc, kind, slot, int16_t(width));
+    if (height > lineHeight) lineHeight = height;
+    penX += width + (entry || !gButtonSlots[slot].bitmap ? 2 : 0);
+}
+
+static void LayoutItem(HDC dc, const PageItem& item, const RECT& client) {
+    switch (item.kind) {
+    case kItemText: LayoutText(dc, item.text); break;
+    case kItemAlignLeft:
+    case kItemAlignCentre:
+    case kItemAlignRight: alignment = int16_t(item.kind - kItemAlignLeft); break;
+    case kItemBoldOn: LayoutBold(dc, true); break;
+    case kItemBoldOff: LayoutBold(dc, false); break;
+    case kItemLineBreak: EndLine(dc, 0); break;
+    case kItemParagraphBreak: {
+        int32_t height = lineHeight;
+        EndLine(dc, 0);
+        penY += height;
+        break;
+    }
+    case kItemGap: LayoutGap(dc); break;
+    case kItemTitle: LayoutTitle(dc, item.text, client); break;
+    case kItemPicture: LayoutPicture(dc, item); break;
+    case kItemEntryBox:
+    case kItemButton: LayoutControl(dc, item.kind, item.argument); break;
+    default: break;
+    }
+}
+
+// ---------------------------------------------------------------------------
+// Rebuild and paint
+// ---------------------------------------------------------------------------
+
+static void MeasureDefaultFont(HWND window) {
+    HDC dc = GetDC(window);
+    TEXTMETRICW metrics = {};
+    GetTextMetricsW(dc, &metrics);
+    ReleaseDC(window, dc);
+    gDefaultLineHeight = metrics.tmHeight;
+    gAverageCharWidth = metrics.tmAveCharWidth;
+    tabUnit = 2 * gAverageCharWidth;
+}
+
+static void RebuildPage(HWND window) {
+    gInputPanelWanted = false;
+    DestroyPageControls();
+    ClearPageFlags();
+    SCROLLINFO info = {};
+    info.cbSize = sizeof info;
+    info.fMask = SIF_POS | SIF_DISABLENOSCROLL;
+    info.nPos = 0;
+    SetScrollInfo(window, SB_VERT, &info, TRUE);
+    MeasureDefaultFont(window);
+    ClearPageItems();
+    lineItemCount = 0;
+    lineTextUsed = 0;
+    gLastContentHeight = 0;
+    BuildPageContent();
+}
+
+void PaintPage(HWND window) {
+    gRightLimit = gCreationRect.right - 4;   // picture buttons built below read it too
+    if (gRebuildFlag) RebuildPage(window);
+    gRebuildFlag = false;
+    penY = gScrollOffset;
+    penX = kLeftMargin;
+
+    PAINTSTRUCT paint;
+    HDC dc = BeginPaint(window, &paint);
+    RECT client;
+    GetClientRect(window, &client);
+    for (int i = 0; i < gPageItemCount; ++i) LayoutItem(dc, gPageItems[i], client);
+    if (lineItemCount > 0) EndLine(dc, 1);
+    UpdateScrollRange(window, penY - gScrollOffset);
+    EndPaint(window, &paint);
+
+    ServeRepaintRequest(window);
+    ServeInputPanelRequest();
+}

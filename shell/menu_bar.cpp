@@ -1,0 +1,41 @@
+// The menu bar: created from its resources while the main window is created; after
+// every rebuild the back-to-story and arrow buttons, or their blank twins, are shown.
+#include "shell/menu_bar.h"
+
+#include "page/geometry.h"
+#include "shell/main_window.h"
+
+HWND gMenuBar = nullptr;
+
+void CreateMenuBar(HWND window) {
+    SHMENUBARINFO info = {};
+    info.cbSize = 36;
+    info.hwndParent = window;
+    info.nToolBarId = kMenuBarId;
+    info.hInstRes = gInstance;
+    info.nBmpId = kToolBitmapId;
+    info.cBmpImages = kToolImages;
+    if (!SHCreateMenuBar(&info))
+        MessageBoxW(window, u"SHCreateMenuBar Failed to create a menu bar", u"Error", MB_OK);
+    gMenuBar = info.hwndMB;
+    SipShowIM(SIPF_OFF);
+    gInputPanelWanted = false;
+    gInputPanelShown = false;
+}
+
+static void SetToolState(int command, BYTE state) {
+    SendMessageW(gMenuBar, TB_SETSTATE, WPARAM(command), LPARAM(state));
+}
+
+// Each button that can disappear has a blank twin that takes its place, so the row
+// keeps its width.
+static void ShowOneOf(int button, int blank, bool showButton) {
+    SetToolState(button, showButton ? TBSTATE_ENABLED : TBSTATE_HIDDEN);
+    SetToolState(blank, showButton ? TBSTATE_HIDDEN : TBSTATE_ENABLED);
+}
+
+void UpdateToolButtons(bool showBackToStory, bool showPrevious, bool showNext) {
+    ShowOneOf(510, 514, showBackToStory);
+    SetToolState(511, showNext ? TBSTATE_ENABLED : TBSTATE_HIDDEN);
+    ShowOneOf(512, 515, showPrevious);
+}

@@ -1,0 +1,15 @@
+// The menu bar at the foot of the screen: the "Menu" pop-up and the picture tool
+// buttons, built from resources once, with the arrows following every page.
+#pragma once
+
+#include "shell/platform/win32.h"
+
+constexpr UINT kMenuBarId = 102;        // menu and menu-bar description resources
+constexpr int kToolBitmapId = 421;
+constexpr int kToolImages = 6;
+
+// Module state (shell/menu_bar.cpp): null when the bar could not be created.
+extern HWND gMenuBar;
+
+void CreateMenuBar(HWND window);
+void UpdateToolButtons(bool showBackToStory, bool showPrevious, bool showNext);

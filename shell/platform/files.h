@@ -1,0 +1,29 @@
+// How the file calls of win32.h behave on Linux, and a durable way to replace the content
+// of a file that is held open without sharing.
+//
+// Names are UTF-16 with '\' or '/' between folders, turned into UTF-8 Linux paths with
+// '/'; a name without a folder is in the current folder (the reader passes full paths,
+// see data_folder.h).
+//
+// Sharing: CreateFileW with share mode 0 takes an exclusive flock on a companion lock
+// file ".NAME.lock" beside the file (created once and left there); any other share mode
+// takes a shared lock on it when it exists. Either fails, with ERROR_SHARING_VIOLATION,
+// while another open description, in this process or another, holds a conflicting lock.
+// The lock lives on its own file so that ReplaceFileContents can put a new file in
+// place under the same name without ever letting the lock go. (When the lock file
+// cannot be created, as in a read-only folder, the file itself is locked instead.)
+#pragma once
+
+#include "shell/platform/win32.h"
+
+constexpr int kOpenFiles = 16;       // file and search handles open at once
+constexpr int kPathBytes = 1024;     // a mapped UTF-8 path, with its zero
+
+// Replaces the whole content of a file opened for writing with size bytes of data,
+// durably: the data goes to a temporary file in the same folder, is flushed to the disk,
+// and only then renamed over the file, and the folder is flushed. A failure at any step
+// before the rename leaves the old content untouched and the temporary file removed;
+// GetLastError tells why. Afterwards the handle refers to the new file, positioned after
+// the data, and the lock taken by CreateFileW is still held: there is no moment in which
+// another process could open the file without sharing.
+BOOL ReplaceFileContents(HANDLE file, const void* data, DWORD size);

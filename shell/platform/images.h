@@ -1,0 +1,35 @@
+// Bitmap decoding: BMP (1-, 4-, 8- and 24-bit, with or without the file header) and PNG
+// into 32-bit 0x00RRGGBB pixels. Bitmap resources are decoded on first use into one fixed
+// pixel pool and kept there, so a picture loaded again while a page is built costs a
+// table lookup and never allocates.
+#pragma once
+
+#include <cstdint>
+
+constexpr int kDecodedImages = 64;                   // bitmap resources a run may load
+constexpr int kImagePixelPool = 4 * 1024 * 1024;     // pixels shared by all of them (16 MB)
+constexpr int kImageSideLimit = 4096;                // widest or tallest picture accepted
+
+// Rows top to bottom, width pixels each, no padding. PNG transparency is blended over
+// white, the page's colour.
+struct DecodedImage {
+    const uint32_t* pixels;
+    int32_t width;
+    int32_t height;
+};
+
+// The decoded pixels of bitmap resource id (resources.h), decoded on the first call and
+// shared by every later one. The pixels stay valid for the whole run; after the
+// registered resources change, the next call decodes the id again. A missing or broken
+// bitmap, or one that no longer fits the pool, gives false and one line on stderr.
+bool LoadBitmapResource(uint16_t id, DecodedImage* out);
+
+// Reads only the header: the picture's size, or false when the data is not a picture
+// this file decodes.
+bool ImageSize(const uint8_t* data, uint32_t size, int32_t* width, int32_t* height);
+
+// Decodes a whole BMP or PNG file into pixels (room for capacity pixels). On failure
+// writes why into error (errorSize bytes) and returns false; the pixels may then hold
+// part of the picture.
+bool DecodeImage(const uint8_t* data, uint32_t size, uint32_t* pixels, int32_t capacity,
+                 DecodedImage* out, char* error, int errorSize);

@@ -1,0 +1,405 @@
+// The menu bar at the foot of the screen, built by SHCreateMenuBar from the program's
+// resources: the menu template, the menu-bar description (16-bit words), the caption
+// string and the bitmap strip of the tool images. The "Menu" button drops down a
+// pop-up of the menu's items; the last button opens and closes the input panel.
+#include "shell/platform/images.h"
+#include "shell/platform/resources.h"
+#include "shell/platform/window_system.h"
+
+// ============================================================================
+// State
+// ============================================================================
+
+constexpr int kMaxToolButtons = 16;
+constexpr int kMaxMenuItems = 16;
+constexpr int kMenuTextLength = 48;
+constexpr int kImageSide = 16;
+constexpr int kImageButtonWidth = 20;
+constexpr int kPanelButtonWidth = 24;
+constexpr int kMenuItemHeight = 20;
+constexpr WORD kNoImage = 0xFFFE;
+constexpr uint32_t kBarColor = 0x00D0D0D0;
+
+struct ToolButton {
+    int image;
+    int command;
+    BYTE state;
+    BYTE style;
+    WCHAR caption[kMenuTextLength];
+    RECT place;                  // client coordinates; empty while hidden
+};
+
+struct MenuItem {
+    int id;
+    WCHAR text[kMenuTextLength];
+};
+
+static HWND menuBar = nullptr;
+static HWND owner = nullptr;
+static ToolButton buttons[kMaxToolButtons];
+static int buttonCount = 0;
+static MenuItem items[kMaxMenuItems];
+static int itemCount = 0;
+static DecodedImage strip = {nullptr, 0, 0};
+static int imageCount = 0;
+static int pressedButton = -1;          // index, kMaxToolButtons for the panel button
+static HWND popup = nullptr;
+static int pressedItem = -1;
+
+static LRESULT CALLBACK MenuBarProc(HWND, UINT, WPARAM, LPARAM);
+static LRESULT CALLBACK PopupProc(HWND, UINT, WPARAM, LPARAM);
+
+void RegisterMenuBarClasses() {
+    RegisterSystemClass(u"#menubar", MenuBarProc, nullptr);
+    RegisterSystemClass(u"#popup", PopupProc, GetStockObject(WHITE_BRUSH));
+}
+
+// ============================================================================
+// Reading the resources
+// ============================================================================
+
+static WORD Word(const ResourceBlob& b, uint32_t index) {
+    return WORD(b.data[2 * index] | (b.data[2 * index + 1] << 8));
+}
+
+// Copies a zero-terminated UTF-16 string that starts at word index; returns the index after it.
+static uint32_t ReadString(const ResourceBlob& b, uint32_t index, WCHAR* out) {
+    int n = 0;
+    uint32_t words = b.size / 2;
+    for (; index < words && Word(b, index) != 0; ++index)
+        if (n < kMenuTextLength - 1) out[n++] = WCHAR(Word(b, index));
+    out[n] = 0;
+    return index + 1;
+}
+
+// The menu template: a header of two words, then items of flags, identifier (not for a
+// pop-up) and text. The items of the first pop-up become the "Menu" list.
+static bool ReadMenu(int menuId) {
+    constexpr WORD kPopup = 0x10, kEnd = 0x80;
+    ResourceBlob b;
+    if (!LookUpResource(ResourceType::Menu, uint16_t(menuId), &b) || b.size < 6) return false;
+    uint32_t words = b.size / 2, i = 2;
+    WCHAR title[kMenuTextLength];
+    if (!(Word(b, i) & kPopup)) return false;
+    i = ReadString(b, i + 1, title);
+    itemCount = 0;
+    while (i + 1 < words && itemCount < kMaxMenuItems) {
+        WORD flags = Word(b, i);
+        if (flags & kPopup) return false;
+        MenuItem& item = items[itemCount++];
+        item.id = Word(b, i + 1);
+        i = ReadString(b, i + 2, item.text);
+        if (flags & kEnd) break;
+    }
+    return itemCount > 0;
+}
+
+static void ReadCaption(int stringId, WCHAR* out) {
+    ResourceBlob b;
+    out[0] = 0;
+    if (stringId == 0 || !LookUpResource(ResourceType::String, uint16_t(stringId), &b)) return;
+    ReadString(b, 0, out);
+}
+
+// The description: menu id, button count, then seven words per button (image, command,
+// state, style, string id, 0, sub-menu).
+static bool ReadDescription(int id, int* menuId) {
+    ResourceBlob b;
+    if (!LookUpResource(ResourceType::Data, uint16_t(id), &b) || b.size < 4) return false;
+    *menuId = Word(b, 0);
+    int count = Word(b, 1);
+    if (count > kMaxToolButtons || b.size < uint32_t(4 + count * 14)) return false;
+    for (int i = 0; i < count; ++i) {
+        uint32_t at = 2 + 7 * uint32_t(i);
+        ToolButton& t = buttons[i];
+        t.image = Word(b, at) == kNoImage ? -1 : Word(b, at);
+        t.command = Word(b, at + 1);
+        t.state = BYTE(Word(b, at + 2));
+        t.style = BYTE(Word(b, at + 3));
+        ReadCaption(Word(b, at + 4), t.caption);
+    }
+    buttonCount = count;
+    return true;
+}
+
+// ============================================================================
+// Layout and drawing
+// ============================================================================
+
+static int CaptionWidth(const ToolButton& t) {
+    int n = 0;
+    while (t.caption[n]) ++n;
+    return TextWidth(BoldSystemFont()->fontInstance, t.caption, n) + 14;
+}
+
+static void LayOutButtons() {
+    int x = 0;
+    for (int i = 0; i < buttonCount; ++i) {
+        ToolButton& t = buttons[i];
+        if (t.state & TBSTATE_HIDDEN) {
+            t.place = RECT{0, 0, 0, 0};
+            continue;
+        }
+        int width = t.image < 0 ? CaptionWidth(t) : kImageButtonWidth;
+        t.place = RECT{x, 1, x + width, kMenuBarHeight};
+        x += width;
+    }
+    if (menuBar) InvalidateRect(menuBar, nullptr, TRUE);
+}
+
+static RECT PanelButtonPlace() { return RECT{kScreenWidth - kPanelButtonWidth, 1, kScreenWidth, kMenuBarHeight}; }
+
+// Dark pixels of the strip are drawn, light ones let the bar show through.
+static void DrawImage(HDC hdc, int image, RECT place) {
+    if (image < 0 || image >= imageCount || !strip.pixels) return;
+    int x0 = hdc->originX + (place.left + place.right - kImageSide) / 2;
+    int y0 = hdc->originY + (place.top + place.bottom - kImageSide) / 2;
+    for (int y = 0; y < kImageSide && y < strip.height; ++y)
+        for (int x = 0; x < kImageSide; ++x) {
+            uint32_t p = strip.pixels[y * strip.width + image * kImageSide + x];
+            int luma = int(((p >> 16) & 0xFF) + ((p >> 8) & 0xFF) + (p & 0xFF)) / 3;
+            if (luma < 128 && Contains(hdc->clip, x0 + x, y0 + y)) gFramebuffer[(y0 + y) * kScreenWidth + x0 + x] = p;
+        }
+}
+
+static void DrawPanelButton(HDC hdc) {
+    RECT r = Offset(PanelButtonPlace(), hdc->originX, hdc->originY);
+    RECT key = {r.left + 4, r.top + 7, r.right - 4, r.bottom - 7};
+    FrameScreenRect(Intersect(key, hdc->clip), 0);
+    for (int i = 0; i < 4; ++i)
+        FillScreenRect(Intersect(RECT{key.left + 2 + 4 * i, key.top + 3, key.left + 4 + 4 * i, key.top + 5}, hdc->clip), 0);
+    FillScreenRect(Intersect(RECT{key.left + 4, key.bottom - 4, key.right - 4, key.bottom - 3}, hdc->clip), 0);
+    if (pressedButton == kMaxToolButtons || InputPanelShown()) InvertScreenRect(Intersect(r, hdc->clip));
+}
+
+static void PaintMenuBar(HWND hwnd) {
+    PAINTSTRUCT ps;
+    HDC hdc = BeginPaint(hwnd, &ps);
+    RECT client = {};
+    GetClientRect(hwnd, &client);
+    FillScreenRect(Intersect(Offset(client, hdc->originX, hdc->originY), hdc->clip), kBarColor);
+    FillScreenRect(Intersect(RECT{0, hdc->originY, kScreenWidth, hdc->originY + 1}, hdc->clip), 0);
+    SetBkMode(hdc, TRANSPARENT);
+    SelectObject(hdc, BoldSystemFont());
+    for (int i = 0; i < buttonCount; ++i) {
+        ToolButton& t = buttons[i];
+        if (IsEmptyRect(t.place)) continue;
+        if (t.image < 0) DrawTextW(hdc, t.caption, -1, &t.place, DT_CENTER | DT_VCENTER | DT_SINGLELINE);
+        else DrawImage(hdc, t.image, t.place);
+        if (i == pressedButton || (t.style & TBSTYLE_DROPDOWN && IsAlive(popup)))
+            InvertScreenRect(Intersect(Offset(t.place, hdc->originX, hdc->originY), hdc->clip));
+    }
+    DrawPanelButton(hdc);
+    EndPaint(hwnd, &ps);
+}
+
+// ============================================================================
+// The pop-up menu
+// ============================================================================
+
+static int ItemWidth() {
+    int widest = 0;
+    for (int i = 0; i < itemCount; ++i) {
+        RECT r = {0, 0, 400, 40};
+        HDC hdc = CreateCompatibleDC(nullptr);
+        DrawTextW(hdc, items[i].text, -1, &r, DT_CALCRECT | DT_SINGLELINE);
+        DeleteDC(hdc);
+        widest = r.right > widest ? r.right : widest;
+    }
+    return widest + 20;
+}
+
+static void OpenPopup() {
+    int height = itemCount * kMenuItemHeight + 4;
+    int top = kScreenHeight - kMenuBarHeight - height;
+    popup = CreateWindowExW(0, u"#popup", u"", WS_VISIBLE | WS_BORDER, 0, top, ItemWidth(), height, menuBar, nullptr,
+                            nullptr, nullptr);
+    if (popup) SetWindowPos(popup, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+    pressedItem = -1;
+    InvalidateRect(menuBar, nullptr, TRUE);
+}
+
+static void ClosePopup() {
+    HWND p = popup;
+    popup = nullptr;
+    if (IsAlive(p)) DestroyWindow(p);
+    if (IsAlive(menuBar)) InvalidateRect(menuBar, nullptr, TRUE);
+}
+
+bool DismissPopupAt(int x, int y) {
+    if (!IsAlive(popup) || Contains(ScreenRectOf(popup), x, y)) return false;
+    ClosePopup();
+    return true;
+}
+
+static int ItemAt(LPARAM lParam) {
+    int y = int16_t(HIWORD(uintptr_t(lParam))) - 2;
+    int index = y < 0 ? -1 : y / kMenuItemHeight;
+    return index >= 0 && index < itemCount ? index : -1;
+}
+
+static void PaintPopup(HWND hwnd) {
+    PAINTSTRUCT ps;
+    HDC hdc = BeginPaint(hwnd, &ps);
+    RECT client = {};
+    GetClientRect(hwnd, &client);
+    for (int i = 0; i < itemCount; ++i) {
+        RECT r = {10, 2 + i * kMenuItemHeight, client.right - 4, 2 + (i + 1) * kMenuItemHeight};
+        DrawTextW(hdc, items[i].text, -1, &r, DT_LEFT | DT_VCENTER | DT_SINGLELINE);
+        if (i == pressedItem)
+            InvertScreenRect(Intersect(Offset(RECT{0, r.top, client.right, r.bottom}, hdc->originX, hdc->originY), hdc->clip));
+    }
+    EndPaint(hwnd, &ps);
+}
+
+// The menu closes before its command runs, so the command finds the screen as it was.
+static LRESULT CALLBACK PopupProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+    switch (msg) {
+    case WM_PAINT: PaintPopup(hwnd); return 0;
+    case WM_LBUTTONDOWN:
+    case WM_MOUSEMOVE:
+        if (ItemAt(lParam) != pressedItem) InvalidateRect(hwnd, nullptr, TRUE);
+        pressedItem = ItemAt(lParam);
+        return 0;
+    case WM_LBUTTONUP: {
+        int chosen = ItemAt(lParam);
+        ClosePopup();
+        if (chosen >= 0) PostMessageW(owner, WM_COMMAND, MAKEWPARAM(unsigned(items[chosen].id), 0), 0);
+        return 0;
+    }
+    case WM_DESTROY:
+        if (hwnd == popup) popup = nullptr;
+        return 0;
+    default: return DefWindowProcW(hwnd, msg, wParam, lParam);
+    }
+}
+
+// ============================================================================
+// The bar's window procedure
+// ============================================================================
+
+static int ButtonAt(LPARAM lParam) {
+    int x = int16_t(LOWORD(uintptr_t(lParam))), y = int16_t(HIWORD(uintptr_t(lParam)));
+    if (Contains(PanelButtonPlace(), x, y)) return kMaxToolButtons;
+    for (int i = 0; i < buttonCount; ++i)
+        if (Contains(buttons[i].place, x, y) && (buttons[i].state & TBSTATE_ENABLED)) return i;
+    return -1;
+}
+
+static void PressButton(int index) {
+    if (index == kMaxToolButtons) {
+        SipShowIM(InputPanelShown() ? SIPF_OFF : SIPF_ON);
+        return;
+    }
+    const ToolButton& t = buttons[index];
+    if (t.style & TBSTYLE_DROPDOWN) return itemCount > 0 ? OpenPopup() : void();
+    SendMessageW(owner, WM_COMMAND, MAKEWPARAM(unsigned(t.command), 0), 0);
+}
+
+static LRESULT SetState(WPARAM command, LPARAM state) {
+    for (int i = 0; i < buttonCount; ++i)
+        if (buttons[i].command == int(command)) {
+            buttons[i].state = BYTE(LOWORD(uintptr_t(state)));
+            LayOutButtons();
+            return TRUE;
+        }
+    return FALSE;
+}
+
+static LRESULT GetState(WPARAM command) {
+    for (int i = 0; i < buttonCount; ++i)
+        if (buttons[i].command == int(command)) return buttons[i].state;
+    return -1;
+}
+
+static LRESULT CALLBACK MenuBarProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+    switch (msg) {
+    case WM_PAINT: PaintMenuBar(hwnd); return 0;
+    case WM_LBUTTONDOWN:
+        pressedButton = ButtonAt(lParam);
+        InvalidateRect(hwnd, nullptr, TRUE);
+        return 0;
+    case WM_LBUTTONUP: {
+        int index = ButtonAt(lParam) == pressedButton ? pressedButton : -1;
+        pressedButton = -1;
+        InvalidateRect(hwnd, nullptr, TRUE);
+        if (index >= 0) PressButton(index);
+        return 0;
+    }
+    case TB_SETSTATE: return SetState(wParam, lParam);
+    case TB_GETSTATE: return GetState(wParam);
+    case WM_DESTROY:
+        if (hwnd == menuBar) menuBar = nullptr;
+        return 0;
+    default: return DefWindowProcW(hwnd, msg, wParam, lParam);
+    }
+}
+
+// ============================================================================
+// SHCreateMenuBar
+// ============================================================================
+
+BOOL SHCreateMenuBar(SHMENUBARINFO* info) {
+    RegisterShellClasses();
+    if (!info || !IsAlive(info->hwndParent) || IsAlive(menuBar)) return FALSE;
+    int menuId = 0;
+    if (!ReadDescription(int(info->nToolBarId), &menuId)) return FALSE;
+    if (!ReadMenu(menuId)) itemCount = 0;
+    imageCount = 0;
+    if (info->nBmpId && LoadBitmapResource(uint16_t(info->nBmpId), &strip))
+        imageCount = strip.width / kImageSide > info->cBmpImages ? strip.width / kImageSide : info->cBmpImages;
+    if (imageCount * kImageSide > strip.width) imageCount = strip.width / kImageSide;
+    owner = info->hwndParent;
+    menuBar = CreateWindowExW(0, u"#menubar", u"", WS_VISIBLE, 0, kScreenHeight - kMenuBarHeight, kScreenWidth,
+                              kMenuBarHeight, owner, nullptr, nullptr, nullptr);
+    if (!menuBar) return FALSE;
+    SetWindowPos(menuBar, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+    LayOutButtons();
+    info->hwndMB = menuBar;
+    return TRUE;
+}
+
+// ============================================================================
+// For scripted input: where a button or an item is on the screen
+// ============================================================================
+
+bool ToolButtonScreenRect(int command, RECT* out) {
+    if (!IsShown(menuBar)) return false;
+    for (int i = 0; i < buttonCount; ++i)
+        if (buttons[i].command == command && !IsEmptyRect(buttons[i].place)) {
+            RECT c = ClientScreenRect(menuBar);
+            *out = Offset(buttons[i].place, c.left, c.top);
+            return true;
+        }
+    return false;
+}
+
+static bool SameItemText(const WCHAR* item, const char16_t* wanted) {
+    for (;; ++item) {
+        if (*item == '&') continue;
+        if (*item != *wanted) return false;
+        if (*item == 0) return true;
+        ++wanted;
+    }
+}
+
+bool MenuButtonScreenRect(RECT* out) {
+    for (int i = 0; i < buttonCount; ++i)
+        if ((buttons[i].style & TBSTYLE_DROPDOWN) && IsShown(menuBar) && !IsEmptyRect(buttons[i].place)) {
+            RECT c = ClientScreenRect(menuBar);
+            *out = Offset(buttons[i].place, c.left, c.top);
+            return true;
+        }
+    return false;
+}
+
+bool MenuItemScreenRect(const char16_t* text, RECT* out) {
+    if (!IsShown(popup)) return false;
+    RECT c = ClientScreenRect(popup);
+    for (int i = 0; i < itemCount; ++i)
+        if (SameItemText(items[i].text, text)) {
+            *out = RECT{c.left, c.top + 2 + i * kMenuItemHeight, c.right, c.top + 2 + (i + 1) * kMenuItemHeight};
+            return true;
+        }
+    return false;
+}

@@ -1,0 +1,158 @@
+// MessageBoxW: a modal box drawn over the screen with its own message loop, which
+// returns when one of its buttons is pressed. Every box is recorded (as UTF-8) for the
+// page dump; on the headless backend the recorded answer setting replies at once.
+#include "shell/platform/headless.h"
+#include "shell/platform/window_system.h"
+
+// ============================================================================
+// State
+// ============================================================================
+
+constexpr int kBoxWidth = 220;
+constexpr int kCaptionHeight = 20;
+constexpr int kButtonWidth = 60;
+constexpr int kButtonHeight = 22;
+constexpr int kMargin = 8;
+constexpr int kMaxNesting = 4;
+constexpr uint32_t kCaptionColor = 0x00203870;
+
+static char recorded[kRecordedMessages][kRecordedMessageLength];
+static int recordedCount = 0;
+static HeadlessAnswer answer = HeadlessAnswer::Default;
+static int results[kMaxNesting];
+static int nesting = 0;
+
+static LRESULT CALLBACK BoxProc(HWND, UINT, WPARAM, LPARAM);
+
+void RegisterMessageBoxClass() { RegisterSystemClass(u"#msgbox", BoxProc, GetStockObject(WHITE_BRUSH)); }
+
+// ============================================================================
+// Recording
+// ============================================================================
+
+int HeadlessMessageCount() { return recordedCount; }
+const char* HeadlessMessage(int index) { return index >= 0 && index < recordedCount ? recorded[index] : ""; }
+void HeadlessClearMessages() { recordedCount = 0; }
+void HeadlessSetAnswer(HeadlessAnswer a) { answer = a; }
+
+static void RecordUtf8(char* out, LPCWSTR text) {
+    int n = 0;
+    for (; text && *text; ++text) {
+        unsigned c = *text;
+        int need = c < 0x80 ? 1 : c < 0x800 ? 2 : 3;
+        if (n + need >= kRecordedMessageLength) break;
+        if (need == 1) {
+            out[n++] = char(c);
+        } else if (need == 2) {
+            out[n++] = char(0xC0 | (c >> 6));
+            out[n++] = char(0x80 | (c & 0x3F));
+        } else {
+            out[n++] = char(0xE0 | (c >> 12));
+            out[n++] = char(0x80 | ((c >> 6) & 0x3F));
+            out[n++] = char(0x80 | (c & 0x3F));
+        }
+    }
+    out[n] = 0;
+}
+
+static int ScriptedAnswer(UINT type) {
+    bool yesNo = (type & MB_TYPEMASK) == MB_YESNO;
+    if (!yesNo) return IDOK;
+    return answer == HeadlessAnswer::No ? IDNO : IDYES;
+}
+
+// ============================================================================
+// The box
+// ============================================================================
+
+static int TextHeight(LPCWSTR text) {
+    RECT r = {0, 0, kBoxWidth - 2 * kMargin, 0};
+    HDC hdc = CreateCompatibleDC(nullptr);
+    int height = DrawTextW(hdc, text ? text : u"", -1, &r, DT_CALCRECT | DT_WORDBREAK | DT_NOPREFIX);
+    DeleteDC(hdc);
+    return height;
+}
+
+static void PaintBox(HWND hwnd) {
+    PAINTSTRUCT ps;
+    HDC hdc = BeginPaint(hwnd, &ps);
+    RECT client = {};
+    GetClientRect(hwnd, &client);
+    RECT caption = {0, 0, client.right, kCaptionHeight};
+    FillScreenRect(Intersect(Offset(caption, hdc->originX, hdc->originY), hdc->clip), kCaptionColor);
+    SetBkMode(hdc, TRANSPARENT);
+    SetTextColor(hdc, RGB(255, 255, 255));
+    SelectObject(hdc, BoldSystemFont());
+    RECT title = {kMargin / 2, 0, client.right - kMargin / 2, kCaptionHeight};
+    LPCWSTR captionText = reinterpret_cast<LPCWSTR>(hwnd->userData);
+    DrawTextW(hdc, captionText ? captionText : u"Error", -1, &title, DT_LEFT | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
+    SetTextColor(hdc, RGB(0, 0, 0));
+    SelectObject(hdc, SystemFont());
+    RECT body = {kMargin, kCaptionHeight + kMargin, client.right - kMargin, client.bottom - kButtonHeight - kMargin};
+    DrawTextW(hdc, hwnd->text, -1, &body, DT_LEFT | DT_WORDBREAK | DT_NOPREFIX);
+    EndPaint(hwnd, &ps);
+}
+
+static void AddButton(HWND box, LPCWSTR label, int id, int x, int y) {
+    CreateWindowExW(0, u"button", label, WS_CHILD | WS_VISIBLE | (id == IDNO ? BS_PUSHBUTTON : BS_DEFPUSHBUTTON), x, y,
+                    kButtonWidth, kButtonHeight, box, reinterpret_cast<HMENU>(intptr_t(id)), nullptr, nullptr);
+}
+
+static void Finish(HWND hwnd, int result) {
+    results[nesting - 1] = result;
+    DestroyWindow(hwnd);
+}
+
+static LRESULT BoxKey(HWND hwnd, WPARAM key) {
+    bool yesNo = GetDlgItem(hwnd, IDYES) != nullptr;
+    if (key == VK_RETURN) Finish(hwnd, yesNo ? IDYES : IDOK);
+    if (key == VK_ESCAPE) Finish(hwnd, yesNo ? IDNO : IDOK);
+    return 0;
+}
+
+static LRESULT CALLBACK BoxProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+    switch (msg) {
+    case WM_PAINT: PaintBox(hwnd); return 0;
+    case WM_COMMAND: Finish(hwnd, LOWORD(wParam)); return 0;
+    case WM_KEYDOWN: return BoxKey(hwnd, wParam);
+    default: return DefWindowProcW(hwnd, msg, wParam, lParam);
+    }
+}
+
+static HWND OpenBox(LPCWSTR text, LPCWSTR caption, UINT type) {
+    int height = kCaptionHeight + kMargin + TextHeight(text) + kMargin + kButtonHeight + kMargin;
+    int top = (kScreenHeight - height) / 2;
+    HWND box = CreateWindowExW(0, u"#msgbox", text, WS_VISIBLE | WS_BORDER, (kScreenWidth - kBoxWidth) / 2, top,
+                               kBoxWidth, height, nullptr, nullptr, nullptr, nullptr);
+    if (!box) return nullptr;
+    box->userData = reinterpret_cast<LONG>(caption);
+    SetWindowPos(box, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+    int y = height - 2 - kButtonHeight - kMargin;
+    int inner = kBoxWidth - 2;
+    if ((type & MB_TYPEMASK) == MB_YESNO) {
+        AddButton(box, u"Yes", IDYES, inner / 2 - kButtonWidth - kMargin / 2, y);
+        AddButton(box, u"No", IDNO, inner / 2 + kMargin / 2, y);
+    } else {
+        AddButton(box, u"OK", IDOK, (inner - kButtonWidth) / 2, y);
+    }
+    return box;
+}
+
+// Runs the box's own loop until a button closes it; a quit request ends it too.
+static int RunModal(LPCWSTR text, LPCWSTR caption, UINT type) {
+    if (nesting == kMaxNesting) return ScriptedAnswer(type);
+    results[nesting++] = ScriptedAnswer(type);
+    HWND box = OpenBox(text, caption, type);
+    SetModalWindow(box);
+    while (IsAlive(box) && PumpOne(true)) {}
+    if (IsAlive(box)) DestroyWindow(box);
+    SetModalWindow(nullptr);
+    return results[--nesting];
+}
+
+int MessageBoxW(HWND, LPCWSTR text, LPCWSTR caption, UINT type) {
+    RegisterShellClasses();
+    if (recordedCount < kRecordedMessages) RecordUtf8(recorded[recordedCount++], text);
+    if (ActiveBackend() == &kHeadlessBackend && answer != HeadlessAnswer::Interactive) return ScriptedAnswer(type);
+    return RunModal(text, caption, type);
+}

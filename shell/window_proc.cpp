@@ -1,0 +1,189 @@
+// The main window's procedure: every message passes the input-panel check, then is
+// dispatched; commands from the menu and tool bar act here, control notifications
+// go to hotword activation or the inventory page, at most once per built page.
+#include "shell/window_proc.h"
+
+#include "book/inventory_page.h"
+#include "book/save_file.h"
+#include "book/story_state.h"
+#include "markup/activation.h"
+#include "page/controls.h"
+#include "page/geometry.h"
+#include "page/layout.h"
+#include "shell/menu_bar.h"
+#include "shell/navigation.h"
+
+bool gActivationLatch = false;
+bool gInventoryMode = false;
+bool gSoundPage = false;
+int16_t gSoundCheckBoxSlot = -1;
+
+// Command identifiers of the menu, the tool bar and the built-in pages' buttons.
+enum Command : int {
+    kCommandStartAgain = 500,
+    kCommandInformation = 501,
+    kCommandRestart = 502,
+    kCommandObjective = 503,
+    kCommandSounds = 504,
+    kCommandHints = 506,
+    kCommandAbout = 507,
+    kCommandCredits = 508,
+    kCommandExit = 509,
+    kCommandBackToStory = 510,
+    kCommandNext = 511,
+    kCommandPrevious = 512,
+    kCommandHelp = 513,
+    kCommandSoundOk = 519,
+};
+
+void ClearPageFlags() {
+    gActivationLatch = false;
+    gInventoryMode = false;
+    gSoundPage = false;
+}
+
+static void StartAgain(HWND window) {
+    int answer = MessageBoxW(window, u"Do you really want to start again?", u"Beginning of Book",
+                             MB_YESNO);
+    if (answer != IDYES) return;
+    gInStory = true;
+    ResetStory();
+    NavigateTo(2, kNavigateKeep);
+    gLayoutBold = false;
+}
+
+static void ApplySoundCheckBox() {
+    HWND box = gSoundCheckBoxSlot >= 0 && gSoundCheckBoxSlot < gButtonCount
+                   ? gButtonControls[gSoundCheckBoxSlot]
+                   : nullptr;
+    SetSoundSetting(SendMessageW(box, BM_GETCHECK, 0, 0) == BST_CHECKED ? 1 : 0);
+    NavigateTo(gStoryPosition, kNavigateStory);
+}
+
+// A side page opened from the menu: the story position stays where it is.
+static void OpenSidePage(int16_t paragraph) {
+    gInStory = false;
+    NavigateTo(paragraph, kNavigateKeep);
+}
+
+static void OpenSpecialPage(int32_t mode) {
+    gInStory = false;
+    ShowSpecialPage(mode);
+}
+
+static void RunCommand(HWND window, int command) {
+    switch (command) {
+    case kCommandStartAgain: StartAgain(window); break;
+    case kCommandInformation: OpenSidePage(6); break;
+    case kCommandRestart: OpenSidePage(3); break;
+    case kCommandObjective: OpenSidePage(4); break;
+    case kCommandSounds: OpenSpecialPage(kPageSoundSettings); break;
+    case kCommandHints: OpenSidePage(7); break;
+    case kCommandAbout:
+        ShowSpecialPage(kPageAbout);
+        gInStory = false;
+        break;
+    case kCommandCredits: OpenSidePage(5); break;
+    case kCommandExit: PostMessageW(window, WM_CLOSE, 0, 0); break;
+    case kCommandBackToStory:
+        if (gInStory) break;
+        if (gSoundPage) ApplySoundCheckBox();
+        else NavigateTo(gStoryPosition, kNavigateStory);
+        break;
+    case kCommandNext: ActivateArrow(gNextArrow); break;
+    case kCommandPrevious: ActivateArrow(gPreviousArrow); break;
+    case kCommandHelp: OpenSpecialPage(kPageInstructions); break;
+    case kCommandSoundOk: ApplySoundCheckBox(); break;
+    default: break;   // the blank tool buttons, the Sound check box, the menu button
+    }
+}
+
+// The typed answer: the box's text reduced to 8 bits, at most its maximum length.
+static void ConfirmEntryBox(int identifier) {
+    int n = identifier - kFirstEntryBoxId;
+    char answer[kLabelSize] = "";
+    if (n < gEditCount) {
+        int most = gEditSlots[n].maximumLength;
+        if (most > kLabelSize - 1) most = kLabelSize - 1;
+        if (most < 0) most = 0;
+        WCHAR text[kLabelSize] = {};
+        int length = gEditControls[n] ? GetWindowTextW(gEditControls[n], text, most + 1) : 0;
+        if (length > most) length = most;
+        for (int i = 0; i < length; ++i) answer[i] = char(text[i] & 0xFF);
+        answer[length] = 0;
+    }
+    if (gActivationLatch) return;
+    gActivationLatch = true;
+    ActivateHotword(int16_t(identifier), answer);
+}
+
+static void HandleCommand(HWND window, WPARAM first) {
+    int identifier = LOWORD(first);
+    int code = HIWORD(first);
+    if (identifier < kFirstEntryBoxId) {
+        RunCommand(window, identifier);
+    } else if (identifier < kFirstButtonId) {
+        if (code == EN_MAXTEXT) ConfirmEntryBox(identifier);
+    } else if (!gActivationLatch) {
+        gActivationLatch = true;
+        if (gInventoryMode) ActivateInventoryButton(int16_t(identifier));
+        else ActivateHotword(int16_t(identifier), "");
+    }
+}
+
+static bool HandleKey(HWND window, WPARAM key) {
+    int code;
+    switch (key) {
+    case VK_PRIOR: code = SB_PAGEUP; break;
+    case VK_NEXT: code = SB_PAGEDOWN; break;
+    case VK_END: code = SB_BOTTOM; break;
+    case VK_HOME: code = SB_TOP; break;
+    case VK_UP: code = SB_LINEUP; break;
+    case VK_DOWN: code = SB_LINEDOWN; break;
+    default: return false;
+    }
+    PostMessageW(window, WM_VSCROLL, WPARAM(code), 0);
+    return true;
+}
+
+LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM first, LPARAM second) {
+    CheckInputPanel(window);
+    switch (message) {
+    case WM_CREATE:
+        RecordCreationRect(window);
+        CreateMenuBar(window);
+        CreatePageFonts();
+        return 0;
+    case WM_DESTROY:
+        DeletePageFonts();
+        PostQuitMessage(0);
+        return 0;
+    case WM_SIZE:
+        HandleSize(window, HIWORD(second));
+        return 0;
+    case WM_PAINT:
+        PaintPage(window);
+        return 0;
+    case WM_DRAWITEM:
+        DrawOwnerButton(reinterpret_cast<const DRAWITEMSTRUCT*>(second));
+        break;
+    case WM_KEYDOWN:
+        if (HandleKey(window, first)) return 0;
+        break;
+    case WM_COMMAND:
+        HandleCommand(window, first);
+        break;
+    case WM_TIMER:
+        KillTimer(window, kSplashTimer);
+        gRebuildFlag = true;
+        InvalidateRect(window, nullptr, TRUE);
+        UpdateWindow(window);
+        break;
+    case WM_VSCROLL:
+        HandleScroll(window, LOWORD(first));
+        return 0;
+    default:
+        break;
+    }
+    return DefWindowProcW(window, message, first, second);
+}

@@ -1,0 +1,199 @@
+// The command set: argument readers, the single-number commands, the page-shaping
+// commands, dispatch and the hotword-overflow check.
+#include <string>
+
+#include "markup/arguments.h"
+#include "markup/hotwords.h"
+#include "shell/navigation.h"
+#include "shell/sound_cues.h"
+#include "story_fixture.h"
+
+namespace story {
+namespace {
+
+struct CommandTest : StoryTest {
+    // Puts `text` in the command buffer with the cursor after the letter.
+    void Arguments(const std::string& text) {
+        std::strcpy(gScan.commandBuffer, text.c_str());
+        gScan.commandLength = 1;
+    }
+};
+
+TEST_F(CommandTest, ReadNumberForms) {
+    const struct { const char* text; int value; int cursor; } cases[] = {
+        {"x-12", -12, 4}, {"x1-2", -12, 4}, {"x--12", -12, 5}, {"x+7", 7, 3},
+        {"xa5", 0, 1},    {"x12 5", 12, 3}, {"x", 0, 1},       {"x65537", 1, 6},
+    };
+    for (const auto& c : cases) {
+        Arguments(c.text);
+        EXPECT_EQ(ReadNumber(), c.value) << c.text;
+        EXPECT_EQ(gScan.commandLength, c.cursor) << c.text;
+    }
+}
+
+TEST_F(CommandTest, SkipPastStopsAfterTheMarkOrAtTheEnd) {
+    Arguments("R abc%5 x");
+    SkipPast('%');
+    EXPECT_EQ(gScan.commandLength, 6);
+    EXPECT_EQ(ReadNumber(), 5);
+    SkipPast('*');
+    EXPECT_EQ(gScan.commandLength, 9);
+    EXPECT_TRUE(AtCommandEnd());
+    SkipPast('*');   // at the end already: stays there
+    EXPECT_EQ(gScan.commandLength, 9);
+}
+
+TEST_F(CommandTest, SingleNumberCommandsTakeOneSpaceAndStopAtTwo) {
+    Run("A3");
+    EXPECT_EQ(gSoundCueCalls.lastPlayed, 3);
+    Run("A 3");
+    EXPECT_EQ(gSoundCueCalls.lastPlayed, 3);
+    Run("A  3");
+    EXPECT_EQ(gSoundCueCalls.lastPlayed, 0);
+
+    Run("W 1");
+    Run("W  1");
+    Run("V 4");
+    Run("v4");
+    Run("V  4");
+    EXPECT_EQ(Items(), (Lines{"centre", "left", "picture:1704 block", "picture:1704 inline",
+                              "picture:1700 block"}));
+
+    Run("n 41");
+    Run("p41");
+    EXPECT_EQ(gNextArrow.kind, kArrowParagraph);
+    EXPECT_EQ(gNextArrow.value, 41);
+    EXPECT_EQ(gPreviousArrow.value, 41);
+    Run("n  41");
+    EXPECT_EQ(gNextArrow.value, 0);
+}
+
+TEST_F(CommandTest, StylesBreaksAndSoundStop) {
+    int stops = gSoundCueCalls.stops;
+    for (const char* command : {"B", "D", "P", "T", "U", "W 2", "C"}) Run(command);
+    EXPECT_EQ(Items(), (Lines{"bold-on", "bold-off", "paragraph", "gap", "line", "right"}));
+    EXPECT_EQ(gSoundCueCalls.stops, stops + 1);
+}
+
+TEST_F(CommandTest, LettersOutsideTheTableAndEmptyCommandsYieldTrue) {
+    for (const char* command : {"", "Z", "7", " ", "F", "G", "I", "K"}) {
+        EXPECT_EQ(Run(command), 1) << '"' << command << '"';
+        EXPECT_FALSE(gScan.expectsBlock);
+    }
+    EXPECT_TRUE(Items().empty());
+    EXPECT_TRUE(Messages().empty());
+}
+
+TEST_F(CommandTest, NumbersOutsideTheirTablesAreReportedAndIgnored) {
+    int plays = gSoundCueCalls.plays;
+    Run("A 8");
+    Run("V 21");
+    Run("v -1");
+    Run("W 3");
+    Run("l %52");
+    Run("N %52");
+    Run("R %60 1");
+    Run("r %1 %99");
+    Run("s *14");
+    EXPECT_EQ(gSoundCueCalls.plays, plays);
+    EXPECT_TRUE(Items().empty());
+    EXPECT_EQ(VariableValue(kCoins), 0);
+    EXPECT_EQ(Messages(), (Lines{"Sound 8 does not exist", "Picture 21 does not exist",
+                                 "Picture -1 does not exist", "Alignment 3 is not 0, 1 or 2",
+                                 "Story variable 52 does not exist",
+                                 "Story variable 52 does not exist",
+                                 "Story variable 60 does not exist",
+                                 "Story variable 99 does not exist",
+                                 "Restart point 14 does not exist"}));
+}
+
+TEST_F(CommandTest, ShowVariableOutsideTitleMode) {
+    Hold(kRope, 1, 2);
+    SetVariableValue(kCoins, -25);
+    Hold(kMap, 0, 1);
+    Scan("Rope: <l %4> and<l %1><a>coins <l %2> <G> ");
+    // The text after a command starts without its leading spaces.
+    EXPECT_EQ(Items(), (Lines{"text:Rope: longand -25 coins ", "picture:1708 inline"}));
+}
+
+TEST_F(CommandTest, ShowVariableInTitleMode) {
+    Hold(kScore, 0, 3);
+    Scan("<H>Score<a><l %5><J><F> <G> ");
+    EXPECT_EQ(Items(), (Lines{"title:Score 30"}));
+
+    ClearPageItems();
+    Scan("<H>Map<l %2><J> <G> ");
+    EXPECT_EQ(Items(), (Lines{"title:Map"}));
+    EXPECT_EQ(Messages(), (Lines{"Images not allowed in title"}));
+}
+
+TEST_F(CommandTest, ShowVariableWithoutAnItemShowsNothing) {
+    Hold(kEmpty, 0, 0);
+    Hold(kRope, 0, 9);   // an index past the item list, as a foreign save might hold
+    Scan("a<l %3>b<l %4>c<G> ");
+    EXPECT_EQ(Items(), (Lines{"text:abc"}));
+}
+
+TEST_F(CommandTest, TitleEndWithoutTitleModeEmitsAnEmptyTitle) {
+    Run("J");
+    EXPECT_EQ(Items(), (Lines{"title:"}));
+}
+
+TEST_F(CommandTest, EveryCommandResetsTheNextFreeHotwordRecord) {
+    gScan.hotwordCount = 2;
+    gHotwords[2].controlId = 5003;
+    gHotwords[2].target = 17;
+    gHotwords[2].kind = 'M';
+    Run("F");
+    EXPECT_EQ(gHotwords[2].controlId, 0);
+    EXPECT_EQ(gHotwords[2].target, 0);
+    EXPECT_EQ(gHotwords[2].kind, 'M');   // only those two fields
+}
+
+TEST_F(CommandTest, OverflowMessageAfterEveryCommandButTheChainCommands) {
+    gScan.hotwordCount = 99;
+    Run("R %4 1 \"last\" 3");
+    EXPECT_EQ(gScan.hotwordCount, 100);
+    EXPECT_EQ(Messages(), (Lines{"Hotwords structure array overflow"}));
+
+    Hotword before = gHotwords[99];
+    Run("R %4 2 \"beyond\" 9");   // dropped: the table is full
+    Run("O (X %1)");
+    Run("E");
+    Run("B");
+    EXPECT_EQ(gScan.hotwordCount, 100);
+    EXPECT_EQ(gHotwords[99].value, before.value);
+    EXPECT_EQ(gHotwords[99].target, 3);
+    EXPECT_EQ(Messages(), (Lines(3, "Hotwords structure array overflow")));
+}
+
+TEST_F(CommandTest, LabelsQuotedPictureAndVariable) {
+    Arguments("x" + std::string(150, 'y') + "\" 5");   // the opening quote is behind
+    VariableShown label = ReadLabel(true);
+    ASSERT_EQ(label.as, ShownAs::Text);
+    EXPECT_EQ(std::string(label.text), std::string(kLabelBufferSize - 1, 'y'));
+    EXPECT_EQ(CurrentCharacter(), ' ');
+
+    Arguments("x$4 7");
+    label = ReadLabel(false);
+    EXPECT_EQ(label.as, ShownAs::Picture);
+    EXPECT_EQ(label.picture, 4);
+
+    SetVariableValue(kCoins, 12);
+    Arguments("x%1 7");
+    label = ReadLabel(false);
+    EXPECT_STREQ(label.text, " 12");
+
+    Hold(kMap, 0, 1);
+    Arguments("x%2 7");
+    EXPECT_EQ(ReadLabel(false).picture, 8);
+
+    Arguments("xplain 7");
+    EXPECT_EQ(ReadLabel(false).as, ShownAs::Nothing);
+    Arguments("x$30 7");
+    EXPECT_EQ(ReadLabel(false).as, ShownAs::Nothing);
+    EXPECT_EQ(Messages(), (Lines{"Picture 30 does not exist"}));
+}
+
+}  // namespace
+}  // namespace story

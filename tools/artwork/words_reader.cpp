@@ -1,0 +1,75 @@
+// Reads a .words file: a binary resource made of 16-bit words (a menu template, the
+// menu-bar description), written as numbers and "strings" so it can be read and edited.
+// '#' outside a string starts a comment; a string becomes its UTF-16 units and a zero.
+#include "tools/artwork/tokens.h"
+
+namespace {
+
+// UTF-8 to UTF-16 code units; false on a malformed sequence.
+bool AppendUtf16(const std::string& in, std::vector<uint16_t>* out) {
+    for (size_t i = 0; i < in.size();) {
+        unsigned char c = in[i];
+        int extra = c < 0x80 ? 0 : (c >> 5) == 6 ? 1 : (c >> 4) == 14 ? 2 : (c >> 3) == 30 ? 3 : -1;
+        if (extra < 0 || i + extra >= in.size()) return false;
+        uint32_t code = extra == 0 ? c : c & (0x3F >> extra);
+        for (int k = 1; k <= extra; ++k) {
+            unsigned char next = in[i + k];
+            if ((next & 0xC0) != 0x80) return false;
+            code = (code << 6) | (next & 0x3F);
+        }
+        i += extra + 1;
+        if (code >= 0x10000) {
+            code -= 0x10000;
+            out->push_back(static_cast<uint16_t>(0xD800 + (code >> 10)));
+            out->push_back(static_cast<uint16_t>(0xDC00 + (code & 0x3FF)));
+        } else {
+            out->push_back(static_cast<uint16_t>(code));
+        }
+    }
+    return true;
+}
+
+// The line up to a '#' that is not inside a string.
+std::string WithoutComment(const std::string& line) {
+    bool inString = false;
+    for (size_t i = 0; i < line.size(); ++i) {
+        if (line[i] == '\\' && inString) ++i;
+        else if (line[i] == '"') inString = !inString;
+        else if (line[i] == '#' && !inString) return line.substr(0, i);
+    }
+    return line;
+}
+
+bool ReadWordsLine(const std::string& text, const std::string& file, int line,
+                   std::vector<uint16_t>* out, ArtworkErrors* errors) {
+    size_t pos = 0;
+    Token t;
+    std::string problem;
+    while (NextToken(text, &pos, &t, &problem)) {
+        if (t.kind == TokenKind::String) {
+            if (!AppendUtf16(t.text, out)) return AddError(errors, file, line, t.column, "the text is not valid UTF-8"), false;
+            out->push_back(0);
+        } else if (t.kind == TokenKind::Number && t.number >= 0 && t.number <= 0xFFFF &&
+                   t.number == static_cast<double>(static_cast<uint16_t>(t.number))) {
+            out->push_back(static_cast<uint16_t>(t.number));
+        } else {
+            AddError(errors, file, line, t.column, "expected a whole number from 0 to 65535 (or 0x0000 to 0xFFFF) or a \"string\"");
+            return false;
+        }
+    }
+    if (!problem.empty()) AddError(errors, file, line, static_cast<int>(pos) + 1, problem);
+    return problem.empty();
+}
+
+}  // namespace
+
+bool ParseWords(const std::string& text, const std::string& fileName,
+                std::vector<uint16_t>* out, ArtworkErrors* errors) {
+    out->clear();
+    std::vector<std::string> lines;
+    SplitLines(text, &lines);
+    bool ok = true;
+    for (size_t i = 0; i < lines.size(); ++i)
+        ok = ReadWordsLine(WithoutComment(lines[i]), fileName, static_cast<int>(i) + 1, out, errors) && ok;
+    return ok;
+}

@@ -1,0 +1,58 @@
+// The steps between reading a book and laying it out that need every paragraph:
+// restart paragraphs taken from the markup, and the length limits of the reader.
+#include "tools/bookc/book_model.h"
+
+#include "tools/bookc/markup_walk.h"
+
+bool ParagraphExists(const BookModel& book, int paragraph) {
+    return paragraph >= 1 && paragraph <= kParagraphRows && book.paragraphs[paragraph].declared;
+}
+
+// The first paragraph, by number, whose markup holds "<s *r>"; 0 when none does.
+static int ParagraphSaving(const BookModel& book, int restart) {
+    for (int p = 1; p <= kParagraphRows; p++) {
+        if (!book.paragraphs[p].declared) continue;
+        for (const MarkupCommand& command : CommandsOf(JoinParagraph(book.paragraphs[p])))
+            if (SavedRestart(command) == restart) return p;
+    }
+    return 0;
+}
+
+static void ResolveRestarts(BookModel& book, Diagnostics& diag) {
+    for (int r = 0; r < kRestartPoints; r++) {
+        RestartSource& restart = book.restarts[r];
+        if (restart.paragraphGiven) continue;
+        int saving = ParagraphSaving(book, r);
+        if (saving > 0) {
+            restart.paragraph = static_cast<int16_t>(saving - 1);
+        } else if (restart.declared) {
+            ReportError(diag, restart.pos,
+                        "restart %d has no paragraph= and no paragraph holds <s *%d> to give it one", r, r);
+        }
+    }
+}
+
+static void CheckLengths(const BookModel& book, Diagnostics& diag) {
+    for (int p = 1; p <= kParagraphRows; p++) {
+        const ParagraphSource& paragraph = book.paragraphs[p];
+        if (!paragraph.declared) continue;
+        int joined = 0;
+        for (const SourceWord& word : paragraph.words) {
+            int length = static_cast<int>(word.text.size());
+            if (length > kLongestWord)
+                ReportWarning(diag, word.pos, "this word has %d characters; the reader shows at most %d in one word",
+                              length, kLongestWord);
+            joined += length + 1;
+        }
+        if (joined > kLongestParagraph)
+            ReportWarning(diag, paragraph.pos, "paragraph %d has %d characters when joined; the reader reports \"Too many words\" past %d",
+                          p, joined, kLongestParagraph);
+    }
+}
+
+bool FinishBook(BookModel& book, Diagnostics& diag) {
+    int errorsBefore = diag.errors;
+    ResolveRestarts(book, diag);
+    CheckLengths(book, diag);
+    return diag.errors == errorsBefore;
+}
