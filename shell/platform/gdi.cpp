@@ -98,7 +98,7 @@ static bool IsDC(HDC hdc) { return hdc && hdc >= contexts && hdc < contexts + kM
 HDC OpenWindowDC(HWND hwnd, RECT clipScreen) {
     HDC dc = AllocateDC();
     if (!dc) return nullptr;
-    RECT client = ClientScreenRect(hwnd);
+    RECT client = hwnd ? ClientScreenRect(hwnd) : RECT{0, 0, kScreenWidth, kScreenHeight};
     dc->hwnd = hwnd;
     dc->originX = client.left;
     dc->originY = client.top;

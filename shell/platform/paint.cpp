@@ -39,6 +39,9 @@ static void AppendLayer(HWND parent) {
 }
 
 static void BuildOrder() {
+    static uint32_t builtFor = ~0u;
+    if (builtFor == gTreeVersion) return;
+    builtFor = gTreeVersion;
     orderCount = 0;
     AppendLayer(nullptr);
 }

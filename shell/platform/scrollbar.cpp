@@ -19,7 +19,7 @@ static int LastPosition(const ScrollBarState& s) {
     return last < s.min ? s.min : last;
 }
 
-static bool CanScroll(const ScrollBarState& s) { return !s.disabled && LastPosition(s) > s.min; }
+static bool CanScroll(const ScrollBarState& s) { return LastPosition(s) > s.min; }
 
 static BarGeometry Geometry(HWND hwnd) {
     BarGeometry g = {};

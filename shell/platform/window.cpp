@@ -13,6 +13,7 @@
 WindowRecord gWindows[kMaxWindows];
 WindowClass gClasses[kMaxClasses];
 int gClassCount = 0;
+uint32_t gTreeVersion = 0;
 
 static int callDepth = 0;          // window procedures now running
 static int nextSerial = 1;
@@ -155,6 +156,7 @@ static HWND AllocateRecord() {
         if (!w.used) {
             w = WindowRecord{};
             w.used = true;
+            ++gTreeVersion;
             return &w;
         }
     return nullptr;
@@ -183,7 +185,7 @@ static void FillRecord(HWND w, int classIndex, DWORD exStyle, LPCWSTR name, DWOR
     w->owner = (style & WS_CHILD) ? nullptr : parent;
     w->id = (style & WS_CHILD) ? int(intptr_t(menu)) : 0;
     w->serial = nextSerial++;
-    w->vscroll = ScrollBarState{0, 100, 0, 0, 0, false, false, 0};
+    w->vscroll = ScrollBarState{0, 100, 0, 0, 0, false, 0};
     w->edit.limit = kEditCapacity;
     CopyText(w->text, kWindowTextLength, name);
 }
@@ -228,6 +230,7 @@ static void DestroyTree(HWND w) {
         if (IsAlive(&child) && (child.parent == w || child.owner == w)) DestroyTree(&child);
     if (!w->destroyed) CallWindow(w, WM_NCDESTROY, 0, 0);
     w->destroyed = true;
+    ++gTreeVersion;
     if (focusWindow == w) focusWindow = nullptr;
     if (foregroundWindow == w) foregroundWindow = nullptr;
     if (mainWindow == w) mainWindow = nullptr;
@@ -274,6 +277,7 @@ BOOL ShowWindow(HWND hwnd, int command) {
     bool was = (hwnd->style & WS_VISIBLE) != 0;
     bool show = command != SW_HIDE;
     if (was == show) return was;
+    ++gTreeVersion;
     if (show) {
         hwnd->style |= WS_VISIBLE;
         if (IsShown(hwnd)) InvalidateFrame(hwnd);
@@ -313,6 +317,7 @@ BOOL MoveWindow(HWND hwnd, int x, int y, int width, int height, BOOL repaint) {
 static void BringForward(HWND hwnd, bool topmost) {
     hwnd->serial = nextSerial++;
     hwnd->topmost = hwnd->topmost || topmost;
+    ++gTreeVersion;
     if (IsShown(hwnd)) InvalidateFrame(hwnd);
 }
 
@@ -393,7 +398,7 @@ LONG SetWindowLongW(HWND hwnd, int index, LONG value) {
     switch (index) {
     case GWL_WNDPROC: hwnd->proc = reinterpret_cast<WNDPROC>(value); break;
     case GWL_ID: hwnd->id = int(value); break;
-    case GWL_STYLE: hwnd->style = DWORD(value); break;
+    case GWL_STYLE: hwnd->style = DWORD(value), ++gTreeVersion; break;
     case GWL_EXSTYLE: hwnd->exStyle = DWORD(value); break;
     case GWL_USERDATA: hwnd->userData = value; break;
     default: return 0;
@@ -447,7 +452,8 @@ LRESULT DefWindowProcW(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
     }
     case WM_SETTEXT:
         CopyText(hwnd->text, kWindowTextLength, reinterpret_cast<LPCWSTR>(lParam));
-        InvalidateRect(hwnd, nullptr, TRUE);
+        // A child shows its text; a top-level window's caption is in the top bar.
+        if (hwnd->parent) InvalidateRect(hwnd, nullptr, TRUE);
         if (hwnd == mainWindow) UpdateTopBar();
         return TRUE;
     case WM_GETTEXT: return CopyWindowText(hwnd, wParam, lParam);

@@ -35,7 +35,6 @@ struct WindowClass {
 
 struct ScrollBarState {
     int min, max, page, pos, trackPos;
-    bool disabled;
     bool dragging;     // the stylus holds the thumb
     int dragOffset;    // stylus y minus thumb top when the drag began
 };
@@ -76,6 +75,7 @@ struct WindowRecord {
 };
 
 extern WindowRecord gWindows[kMaxWindows];
+extern uint32_t gTreeVersion;     // changes whenever a window appears, goes, shows, hides or is raised
 extern WindowClass gClasses[kMaxClasses];
 extern int gClassCount;
 

@@ -121,7 +121,7 @@ void ReadArguments(LineReader& r, const CommandSpec& spec, const std::string& te
         if (letter == 'c') ++colours;
         if (letter != 'p') ++want;
     }
-    if (!problem.empty()) return r.Fail(static_cast<int>(pos) + 1, problem);
+    if (!problem.empty()) return r.Fail(t.column, problem);
     if (*want && *want != 'p') return r.Fail(nameColumn, std::string(spec.name) + " needs " + KindName(*want) + " more");
     if (*want == 'p') {   // point lists follow only a colour, so every number is a coordinate
         size_t numbers = c->numbers.size();
@@ -171,7 +171,7 @@ void ReadCanvas(LineReader& r, const std::string& text, size_t pos, Picture* out
         else if (got == 2 && t.kind == TokenKind::Colour) out->background = t.colour & 0xFFFFFF, ++got;
         else return r.Fail(t.column, "canvas is: canvas width height [#background]");
     }
-    if (!problem.empty()) return r.Fail(static_cast<int>(pos) + 1, problem);
+    if (!problem.empty()) return r.Fail(t.column, problem);
     bool whole = size[0] == std::floor(size[0]) && size[1] == std::floor(size[1]);
     if (got < 2 || !whole || size[0] < 1 || size[1] < 1 || size[0] > kArtworkSideLimit || size[1] > kArtworkSideLimit)
         return r.Fail(1, "the canvas needs a whole width and height from 1 to " + std::to_string(kArtworkSideLimit));

@@ -57,7 +57,7 @@ bool ReadWordsLine(const std::string& text, const std::string& file, int line,
             return false;
         }
     }
-    if (!problem.empty()) AddError(errors, file, line, static_cast<int>(pos) + 1, problem);
+    if (!problem.empty()) AddError(errors, file, line, t.column, problem);
     return problem.empty();
 }
 

@@ -2,8 +2,10 @@
 // weights, an inverted title band, a bitmap, an owner-drawn button, an entry box, the
 // scroll bar, the menu bar with its tool buttons and the top bar) on either backend.
 //
-//   qh-platform-demo [--scale N] [--close-after MS]     a real window (SDL)
-//   qh-platform-demo --headless --screenshot FILE       the same screen as a PNG
+//   qh-platform-demo [--scale N] [--close-after MS]     a real window (SDL); a second
+//                                                       copy brings the first to the front
+//   qh-platform-demo --headless [--tap X Y]... --screenshot FILE
+//                                                       the same screen as a PNG, after taps
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -154,8 +156,12 @@ LRESULT CALLBACK DemoProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
     }
 }
 
+constexpr int kMaxTaps = 8;
+
 struct Options {
     bool headless = false;
+    int taps[kMaxTaps][2] = {};
+    int tapCount = 0;
     const char* screenshot = nullptr;
     int scale = 0;
     int closeAfter = 0;
@@ -168,8 +174,13 @@ bool ParseOptions(int argc, char** argv, Options* o) {
         else if (!strcmp(argv[i], "--screenshot") && hasValue) o->screenshot = argv[++i];
         else if (!strcmp(argv[i], "--scale") && hasValue) o->scale = atoi(argv[++i]);
         else if (!strcmp(argv[i], "--close-after") && hasValue) o->closeAfter = atoi(argv[++i]);
+        else if (!strcmp(argv[i], "--tap") && i + 2 < argc && o->tapCount < kMaxTaps) {
+            o->taps[o->tapCount][0] = atoi(argv[++i]);
+            o->taps[o->tapCount++][1] = atoi(argv[++i]);
+        }
         else {
-            fprintf(stderr, "usage: qh-platform-demo [--headless --screenshot FILE] [--scale N] [--close-after MS]\n");
+            fprintf(stderr, "usage: qh-platform-demo [--headless [--tap X Y]... --screenshot FILE] [--scale N] "
+                            "[--close-after MS]\n");
             return false;
         }
     }
@@ -182,9 +193,19 @@ bool ParseOptions(int argc, char** argv, Options* o) {
 
 }  // namespace
 
+// A second copy finds the first through its window class and asks it to the front.
+bool ActivateRunningCopy() {
+    HWND running = FindWindowW(u"QTL2platformdemo", nullptr);
+    if (!running) return false;
+    SetForegroundWindow(running);
+    fprintf(stderr, "qh-platform-demo: already running; brought it to the front\n");
+    return true;
+}
+
 int main(int argc, char** argv) {
     Options options;
     if (!ParseOptions(argc, argv, &options)) return 2;
+    if (!options.headless && ActivateRunningCopy()) return 1;
     if (!options.headless && !UseBackend(&kSdlBackend, options.scale)) return 1;
     WNDCLASSW wc = {};
     wc.style = CS_HREDRAW | CS_VREDRAW;
@@ -198,6 +219,7 @@ int main(int argc, char** argv) {
     ShowWindow(main, SW_SHOW);
     UpdateWindow(main);
     if (options.headless) {
+        for (int i = 0; i < options.tapCount; ++i) HeadlessTap(options.taps[i][0], options.taps[i][1]);
         bool written = HeadlessScreenshot(options.screenshot);
         DestroyWindow(main);
         return written ? 0 : 1;

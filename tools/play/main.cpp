@@ -1,0 +1,101 @@
+// qh-play: the reader without a window, driven by a script of taps, keys and waits;
+// prints page dumps and writes screenshots. With --book it reads a book source
+// instead of the built-in book, so an author sees a change at once.
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <memory>
+#include <string>
+
+#include "book/book_tables.h"
+#include "shell/platform/resources.h"
+#include "tools/bookc/in_memory.h"
+#include "tools/play/player.h"
+
+static const char kUsage[] = "usage: qh-play [--book FILE] [--state DIR] SCRIPT|-\n";
+
+struct Options {
+    std::string book, state, script;
+};
+
+static bool ParseOptions(int argc, char** argv, Options* options) {
+    for (int i = 1; i < argc; ++i) {
+        std::string arg = argv[i];
+        if ((arg == "--book" || arg == "--state") && i + 1 < argc) {
+            (arg == "--book" ? options->book : options->state) = argv[++i];
+        } else if (options->script.empty() && (arg == "-" || arg[0] != '-')) {
+            options->script = arg;
+        } else {
+            std::fprintf(stderr, "qh-play: unexpected argument '%s'\n", arg.c_str());
+            return false;
+        }
+    }
+    return !options->script.empty();
+}
+
+// The pictures and sounds of a book read from source come from its artwork files.
+static bool RegisterArtwork(const BookTables& tables) {
+    char error[256];
+    for (int p = 0; p < kPictures; ++p) {
+        const char* file = tables.artwork.pictureFiles ? tables.artwork.pictureFiles[p] : nullptr;
+        if (!file || !*file) continue;
+        if (!RegisterResourceFile(ResourceType::Bitmap, tables.pictures[p].bitmapId, nullptr, file,
+                                  error, sizeof error)) {
+            std::fprintf(stderr, "qh-play: %s\n", error);
+            return false;
+        }
+    }
+    for (int s = 0; s < kSounds; ++s) {
+        const char* file = tables.artwork.soundFiles ? tables.artwork.soundFiles[s] : nullptr;
+        if (!file || !*file) continue;
+        if (!RegisterResourceFile(ResourceType::Wave, 0, tables.soundNames[s], file, error, sizeof error)) {
+            std::fprintf(stderr, "qh-play: %s\n", error);
+            return false;
+        }
+    }
+    return true;
+}
+
+// Without --state the save file lives in a fresh folder that is removed at the end.
+static std::string MakeStateFolder(const std::string& given, bool* temporary) {
+    *temporary = given.empty();
+    if (!given.empty()) return given;
+    char pattern[] = "/tmp/qh-play-XXXXXX";
+    const char* made = mkdtemp(pattern);
+    return made ? made : "";
+}
+
+int main(int argc, char** argv) {
+    Options options;
+    if (!ParseOptions(argc, argv, &options)) {
+        std::fputs(kUsage, stderr);
+        return 2;
+    }
+    std::unique_ptr<InMemoryBook> book;
+    if (!options.book.empty()) {
+        Diagnostics diag;
+        diag.file = options.book;
+        book = CompileBookInMemory(options.book, diag);
+        if (!book || !RegisterArtwork(book->tables)) return 1;
+        UseBook(&book->tables);
+    } else {
+        UseBook(CompiledBook());
+    }
+    std::FILE* script = options.script == "-" ? stdin : std::fopen(options.script.c_str(), "r");
+    if (!script) {
+        std::fprintf(stderr, "qh-play: cannot read the script %s\n", options.script.c_str());
+        return 1;
+    }
+    bool temporary = false;
+    std::string state = MakeStateFolder(options.state, &temporary);
+    if (state.empty()) {
+        std::fprintf(stderr, "qh-play: cannot make a folder for the save file\n");
+        return 1;
+    }
+    setenv("XDG_DATA_HOME", std::filesystem::absolute(state).c_str(), 1);
+    int code = PlayScript(script, options.script == "-" ? "<stdin>" : options.script);
+    if (script != stdin) std::fclose(script);
+    if (temporary) std::filesystem::remove_all(state);
+    return code;
+}
