@@ -1,0 +1,13 @@
+// The commands that define hotwords with their own syntax: navigation buttons (M, m,
+// g), restart buttons (u), chance buttons (L, d) and answer boxes (S).
+#pragma once
+
+#include <cstdint>
+
+void CommandNavigate(char kind);      // M, m, g
+// u: false when the restart point is not in use, so its block is skipped.
+uint8_t CommandRestartButton();
+// L and d, with the cursor anywhere before the label's opening double quote.
+void DefineChanceHotword(char kind);
+// S, with the cursor anywhere before the first "(".
+void DefineAnswerHotword();
