@@ -1,0 +1,89 @@
+#!/usr/bin/env bash
+# The save file end to end: real qh-play runs against real files in a temporary data
+# folder. Usage: save_file_test.sh QH_PLAY TEST_BOOK
+set -u
+play="$1"
+book="$2"
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+save="$work/quietharbour/QTL2quietharbour.dat"
+failures=0
+passed=0
+
+check() {   # check NAME CONDITION...
+  local name="$1"; shift
+  if "$@"; then passed=$((passed + 1)); else echo "FAILED: $name"; failures=$((failures + 1)); fi
+}
+byte() { od -An -t u1 -j "$1" -N 1 "$save" | tr -d ' '; }
+word16() { od -An -t d2 -j "$1" -N 2 "$save" | tr -d ' '; }
+word32() { od -An -t d4 -j "$1" -N 4 "$save" | tr -d ' '; }
+zeros() { [ "$(od -An -t u1 -j "$1" -N "$2" "$save" | tr -d ' 0\n')" = "" ]; }
+run() { printf '%s\n' "$@" | XDG_DATA_HOME= "$play" --book "$book" --state "$work" -; }
+first_page() { run dump | head -n 1; }
+
+# A first run creates the file: 2544 bytes, version 176, sound on, reserved bytes zero,
+# and at exit the story position even though a side page is on screen.
+run "goto 8" "tool information" "exit" > /dev/null
+check "file size" [ "$(stat -c %s "$save")" = 2544 ]
+check "version" [ "$(word32 28)" = 176 ]
+check "sound on" [ "$(byte 2)" = 1 ]
+check "story position, not the side page" [ "$(word16 0)" = 8 ]
+check "reserved bytes" zeros 3 25
+check "reserved tail" zeros 2542 2
+check "resumes at the saved paragraph" [ "$(first_page)" = "page paragraph=8 story=8 in-story=1 mode=0" ]
+
+# Variables are restored with the place; positions 0 and 362 start at 2 but still
+# restore the variables.
+run "goto 8" "tap \"Take the lantern\"" "exit" > /dev/null
+check "owned flag saved" [ "$(byte $((32 + 6)))" = 1 ]
+for position in 0 362; do
+  printf "$(printf '\\%03o\\%03o' $((position & 255)) $((position >> 8)))" |
+    dd of="$save" bs=1 seek=0 conv=notrunc status=none
+  out=$(run dump state)
+  check "position $position starts at 2" [ "$(echo "$out" | head -n 1 | cut -d' ' -f2)" = "paragraph=2" ]
+  check "position $position restores variables" grep -q '^var 0 1 ' <<< "$out"
+done
+
+# Version 175: start at 2, nothing restored, sound byte and reserved bytes kept.
+run "goto 8" "exit" > /dev/null
+printf '\257' | dd of="$save" bs=1 seek=28 conv=notrunc status=none      # 175
+printf '\000' | dd of="$save" bs=1 seek=2 conv=notrunc status=none       # sound off
+printf '\052' | dd of="$save" bs=1 seek=10 conv=notrunc status=none      # a reserved byte
+out=$(run dump state "exit")
+check "old version starts at 2" [ "$(echo "$out" | head -n 1 | cut -d' ' -f2)" = "paragraph=2" ]
+check "old version restores nothing" bash -c "! grep -q '^var ' <<< \"\$0\"" "$out"
+check "old version keeps the sound byte" [ "$(byte 2)" = 0 ]
+check "old version keeps reserved bytes" [ "$(byte 10)" = 42 ]
+check "rewritten as 176" [ "$(word32 28)" = 176 ]
+
+# An empty file: start at 2 with sound off.
+: > "$save"
+out=$(run dump state)
+check "empty file starts at 2" [ "$(echo "$out" | head -n 1 | cut -d' ' -f2)" = "paragraph=2" ]
+check "empty file has sound off" grep -q '^sound 0$' <<< "$out"
+
+# A second reader while one runs: exit code 1, the file untouched.
+run "goto 8" "exit" > /dev/null
+before=$(md5sum < "$save")
+mkfifo "$work/script"
+XDG_DATA_HOME= "$play" --book "$book" --state "$work" - < "$work/script" > /dev/null &
+first=$!
+exec 3> "$work/script"
+echo "goto 12" >&3
+sleep 0.5
+XDG_DATA_HOME= "$play" --book "$book" --state "$work" - < /dev/null > /dev/null 2>&1
+check "second reader exits with 1" [ $? = 1 ]
+check "second reader leaves the file" [ "$(md5sum < "$save")" = "$before" ]
+echo "exit" >&3
+exec 3>&-
+wait $first
+check "the first reader saved its place" [ "$(word16 0)" = 12 ]
+
+# A write that fails at shutdown (here the file size limit) leaves the previous save.
+before=$(md5sum < "$save")
+errors=$( (trap '' XFSZ; ulimit -f 2; run "goto 8" "exit") 2>&1 > /dev/null)
+check "failed write keeps the old save" [ "$(md5sum < "$save")" = "$before" ]
+check "failed write is reported" grep -q "could not write the save file" <<< "$errors"
+
+echo "$passed passed, $failures failed"
+[ "$failures" = 0 ]
