@@ -2,8 +2,10 @@
 #
 # qh_pack_resources(OUTVAR STEM SYMBOL MANIFEST...): generates STEM.cpp in the current
 # binary folder, a C++ source that embeds every file the manifests name and defines the
-# PackedResourceTable SYMBOL; sets OUTVAR to that source. A manifest may itself be generated (qh-bookc --manifest): the files it names are
-# tracked through respack's depfile, so a changed picture repacks the program.
+# PackedResourceTable SYMBOL; sets OUTVAR to that source. Give manifests as absolute
+# paths. A manifest may itself be generated (qh-bookc --manifest) by a custom command of
+# the same folder; the files it names are tracked through respack's depfile, so a changed
+# picture repacks the program.
 #
 # qh_add_resources(TARGET MANIFEST...): a static library with the program resources of
 # those manifests (the table gProgramResources that resources.cpp looks up). Link it

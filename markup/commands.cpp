@@ -4,6 +4,7 @@
 #include "markup/commands.h"
 
 #include "markup/arguments.h"
+#include "markup/hotword_commands.h"
 #include "markup/hotwords.h"
 #include "markup/scanner.h"
 #include "markup/variable_commands.h"
@@ -94,8 +95,13 @@ static void RunCommand(char letter) {
     case 'r': CommandAssign(true); break;
     case 's': CommandSaveRestart(); break;
     case 'v': CommandPicture(1); break;
-    // F, G, I, K and every letter not in the table. The hotword commands L, M, S, d,
-    // g, m and u come here too until the page has controls for them.
+    case 'M':
+    case 'm':
+    case 'g': CommandNavigate(letter); break;
+    case 'L':
+    case 'd': DefineChanceHotword(letter); break;
+    case 'S': DefineAnswerHotword(); break;
+    // F, G, I, K and every letter not in the table.
     default: break;
     }
 }
@@ -112,6 +118,9 @@ uint8_t ExecuteCommand() {
     case 'E': return CommandElse();
     case 'O': return CommandIf();
     case 'o': return CommandElseIf();
+    case 'u':
+        if (!CommandRestartButton()) return 0;
+        break;
     default: RunCommand(letter); break;
     }
     if (gScan.hotwordCount >= kHotwords) ShowErrorMessage("Hotwords structure array overflow");

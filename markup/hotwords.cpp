@@ -5,6 +5,7 @@
 
 #include "markup/arguments.h"
 #include "markup/scanner.h"
+#include "page/controls.h"
 
 Hotword gHotwords[kHotwords];
 
@@ -62,12 +63,10 @@ VariableShown ReadLabel(bool quoted) {
 }
 
 void ReadLabelAndTarget(bool quoted) {
-    [[maybe_unused]] VariableShown label = ReadLabel(quoted);
+    VariableShown label = ReadLabel(quoted);
     Hotword& hotword = NextFreeHotword();
-    // CONTROLS: the label's control is created here: AddWordButton(label.text) for
-    // ShownAs::Text, AddPictureButton(label.picture) for ShownAs::Picture, and its
-    // identifier stored in hotword.controlId. Until the page has controls, controlId
-    // keeps the 0 that every command starts with: the hotword is defined but inert.
+    if (label.as == ShownAs::Text) hotword.controlId = AddWordButton(label.text);
+    else if (label.as == ShownAs::Picture) hotword.controlId = AddPictureButton(label.picture);
     SkipOptionalSpace();
     hotword.target = ReadNumber();
 }

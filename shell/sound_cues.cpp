@@ -1,12 +1,15 @@
-// Sound cues: for now the calls are recorded; playback through PlaySoundW replaces
-// these bodies.
+// Sound cues: number n plays the WAVE resource named by entry n of the book's
+// sound-name table, asynchronously, replacing a cue still playing.
 #include "shell/sound_cues.h"
 
-SoundCueCalls gSoundCueCalls = {-1, 0, 0};
+#include "book/book_tables.h"
+#include "book/save_file.h"
+#include "shell/main_window.h"
+#include "shell/platform/win32.h"
 
 void PlaySoundCue(int16_t number) {
-    gSoundCueCalls.lastPlayed = number;
-    ++gSoundCueCalls.plays;
+    if (SoundSetting() == 0 || number < 0 || number >= kSounds) return;
+    PlaySoundW(gBook->soundNames[number], gInstance, SND_RESOURCE | SND_ASYNC);
 }
 
-void StopSoundCue() { ++gSoundCueCalls.stops; }
+void StopSoundCue() { PlaySoundW(nullptr, nullptr, SND_FILENAME | SND_NODEFAULT | SND_ASYNC); }

@@ -1,16 +1,9 @@
-// Sound cues: the short recordings that commands A and C start and stop.
+// Sound cues: the short recordings that commands A and C start and stop, played from
+// the program's "WAVE" resources when the reader's sound setting is on.
 #pragma once
 
 #include <cstdint>
 
 void PlaySoundCue(int16_t number);
+// Stops the playing cue, whatever the sound setting.
 void StopSoundCue();
-
-// Until playback through the platform exists, the calls are recorded here so that the
-// page being built can be checked.
-struct SoundCueCalls {
-    int16_t lastPlayed;   // the number of the latest PlaySoundCue, -1 before any
-    int plays;
-    int stops;
-};
-extern SoundCueCalls gSoundCueCalls;

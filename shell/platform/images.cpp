@@ -20,8 +20,6 @@
 static uint32_t Little16(const uint8_t* p) { return p[0] | (p[1] << 8); }
 static uint32_t Little32(const uint8_t* p) { return p[0] | (p[1] << 8) | (p[2] << 16) | (uint32_t(p[3]) << 24); }
 
-static uint32_t Big32(const uint8_t* p) { return (uint32_t(p[0]) << 24) | (p[1] << 16) | (p[2] << 8) | p[3]; }
-
 static uint32_t Rgb(uint32_t r, uint32_t g, uint32_t b) { return (r << 16) | (g << 8) | b; }
 
 static bool Fail(char* error, int errorSize, const char* message) {
@@ -229,28 +227,9 @@ static bool DecodePng(const uint8_t* data, uint32_t size, uint32_t* pixels, int3
     return ok;
 }
 
-static bool PngSize(const uint8_t* data, uint32_t size, int32_t* width, int32_t* height) {
-    // The IHDR chunk always comes first, right after the signature.
-    if (size < 24 || std::memcmp(data + 12, "IHDR", 4) != 0) return false;
-    *width = int32_t(Big32(data + 16));
-    *height = int32_t(Big32(data + 20));
-    return *width > 0 && *height > 0;
-}
-
 // ---------------------------------------------------------------------------
 // Dispatch
 // ---------------------------------------------------------------------------
-
-bool ImageSize(const uint8_t* data, uint32_t size, int32_t* width, int32_t* height) {
-    if (IsPng(data, size)) return PngSize(data, size, width, height);
-    if (!IsDib(data, size)) return false;
-    char ignored[8];
-    BmpLayout b;
-    if (!ReadBmpLayout(data, size, &b, ignored, sizeof ignored) || b.width < 1 || b.height < 1) return false;
-    *width = b.width;
-    *height = b.height;
-    return true;
-}
 
 bool DecodeImage(const uint8_t* data, uint32_t size, uint32_t* pixels, int32_t capacity,
                  DecodedImage* out, char* error, int errorSize) {

@@ -24,10 +24,6 @@ struct DecodedImage {
 // bitmap, or one that no longer fits the pool, gives false and one line on stderr.
 bool LoadBitmapResource(uint16_t id, DecodedImage* out);
 
-// Reads only the header: the picture's size, or false when the data is not a picture
-// this file decodes.
-bool ImageSize(const uint8_t* data, uint32_t size, int32_t* width, int32_t* height);
-
 // Decodes a whole BMP or PNG file into pixels (room for capacity pixels). On failure
 // writes why into error (errorSize bytes) and returns false; the pixels may then hold
 // part of the picture.

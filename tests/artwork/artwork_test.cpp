@@ -122,6 +122,38 @@ TEST(Raster, DrawsOutlinesInsideRectanglesAndFloodFillsRegions) {
     EXPECT_EQ(0xFFFFFFu, PixelAt(p, 7, 3));
 }
 
+// Arcs run anticlockwise from the start angle, 0 pointing right and 90 up.
+TEST(Raster, DrawsArcsOnTheirSideAndGradientsFromTopToBottom) {
+    Pixels p;
+    ArtworkErrors errors;
+    ASSERT_TRUE(Render("canvas 21 21 #ffffff\narc 10.5 10.5 8 8 0 180 #000000 width=2\n", &p, &errors));
+    EXPECT_EQ(0x000000u, PixelAt(p, 10, 2));    // top of the circle
+    EXPECT_EQ(0xFFFFFFu, PixelAt(p, 10, 18));   // bottom: not on this arc
+    ASSERT_TRUE(Render("canvas 21 21 #ffffff\narc 10.5 10.5 8 8 270 90 #000000 width=2\n", &p, &errors));
+    EXPECT_EQ(0x000000u, PixelAt(p, 18, 10));   // the sweep through 0 keeps the right side
+    EXPECT_EQ(0xFFFFFFu, PixelAt(p, 2, 10));
+    ASSERT_TRUE(Render("canvas 1 4 #ffffff\ngradient 0 0 1 4 #000000 #ffffff\n", &p, &errors));
+    EXPECT_LT(PixelAt(p, 0, 0) & 0xFF, 0x30u);
+    EXPECT_GT(PixelAt(p, 0, 3) & 0xFF, 0xD0u);
+    EXPECT_LT(PixelAt(p, 0, 1) & 0xFF, PixelAt(p, 0, 2) & 0xFF);
+}
+
+TEST(Raster, GrainRepeatsForTheSameSeedAndStaysInItsBox) {
+    Pixels a, b, c;
+    ArtworkErrors errors;
+    const char* kGrain = "canvas 12 6 #808080\ngrain 2 1 8 4 40 seed=3\n";
+    ASSERT_TRUE(Render(kGrain, &a, &errors) && Render(kGrain, &b, &errors));
+    ASSERT_TRUE(Render("canvas 12 6 #808080\ngrain 2 1 8 4 40 seed=4\n", &c, &errors));
+    EXPECT_EQ(a.rgb, b.rgb);
+    EXPECT_NE(a.rgb, c.rgb);
+    EXPECT_EQ(0x808080u, PixelAt(a, 1, 2));
+    EXPECT_EQ(0x808080u, PixelAt(a, 5, 0));
+    int changed = 0;
+    for (int y = 1; y < 5; ++y)
+        for (int x = 2; x < 10; ++x) changed += PixelAt(a, x, y) != 0x808080u;
+    EXPECT_GT(changed, 20);
+}
+
 TEST(Raster, DrawsTextInsideItsBox) {
     Pixels p;
     ArtworkErrors errors;

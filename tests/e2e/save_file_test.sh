@@ -34,14 +34,14 @@ check "resumes at the saved paragraph" [ "$(first_page)" = "page paragraph=8 sto
 
 # Variables are restored with the place; positions 0 and 362 start at 2 but still
 # restore the variables.
-run "goto 8" "tap \"Take the lantern\"" "exit" > /dev/null
-check "owned flag saved" [ "$(byte $((32 + 6)))" = 1 ]
+run "goto 8" "tap \"Hire five sailors\"" "exit" > /dev/null
+check "variable saved" [ "$(byte $((32 + 20 + 6)))" = 5 ]
 for position in 0 362; do
   printf "$(printf '\\%03o\\%03o' $((position & 255)) $((position >> 8)))" |
     dd of="$save" bs=1 seek=0 conv=notrunc status=none
   out=$(run dump state)
   check "position $position starts at 2" [ "$(echo "$out" | head -n 1 | cut -d' ' -f2)" = "paragraph=2" ]
-  check "position $position restores variables" grep -q '^var 0 1 ' <<< "$out"
+  check "position $position restores variables" grep -q '^var 1 5 0$' <<< "$out"
 done
 
 # Version 175: start at 2, nothing restored, sound byte and reserved bytes kept.

@@ -5,7 +5,8 @@
 #include "markup/arguments.h"
 #include "markup/hotwords.h"
 #include "shell/navigation.h"
-#include "shell/sound_cues.h"
+#include "book/save_file.h"
+#include "shell/platform/headless.h"
 #include "story_fixture.h"
 
 namespace story {
@@ -43,13 +44,21 @@ TEST_F(CommandTest, SkipPastStopsAfterTheMarkOrAtTheEnd) {
     EXPECT_EQ(gScan.commandLength, 9);
 }
 
+// The cues started and stopped since the last call, as the platform heard them.
+static std::vector<std::string> Sounds() {
+    std::vector<std::string> sounds;
+    for (int i = 0; i < HeadlessSoundCount(); ++i) sounds.push_back(HeadlessSound(i));
+    HeadlessClearSounds();
+    return sounds;
+}
+
 TEST_F(CommandTest, SingleNumberCommandsTakeOneSpaceAndStopAtTwo) {
-    Run("A3");
-    EXPECT_EQ(gSoundCueCalls.lastPlayed, 3);
-    Run("A 3");
-    EXPECT_EQ(gSoundCueCalls.lastPlayed, 3);
-    Run("A  3");
-    EXPECT_EQ(gSoundCueCalls.lastPlayed, 0);
+    SetSoundSetting(1);
+    Sounds();
+    Run("A1");
+    Run("A 1");
+    Run("A  1");
+    EXPECT_EQ(Sounds(), (std::vector<std::string>{"sound play BELL", "sound play BELL", "sound play GULLS"}));
 
     Run("W 1");
     Run("W  1");
@@ -69,10 +78,19 @@ TEST_F(CommandTest, SingleNumberCommandsTakeOneSpaceAndStopAtTwo) {
 }
 
 TEST_F(CommandTest, StylesBreaksAndSoundStop) {
-    int stops = gSoundCueCalls.stops;
+    Sounds();
     for (const char* command : {"B", "D", "P", "T", "U", "W 2", "C"}) Run(command);
     EXPECT_EQ(Items(), (Lines{"bold-on", "bold-off", "paragraph", "gap", "line", "right"}));
-    EXPECT_EQ(gSoundCueCalls.stops, stops + 1);
+    EXPECT_EQ(Sounds(), (std::vector<std::string>{"sound stop"}));
+}
+
+TEST_F(CommandTest, SoundSettingOffSilencesCuesButNotTheStop) {
+    SetSoundSetting(0);
+    Sounds();
+    Run("A 0");
+    Run("C");
+    EXPECT_EQ(Sounds(), (std::vector<std::string>{"sound stop"}));
+    SetSoundSetting(1);
 }
 
 TEST_F(CommandTest, LettersOutsideTheTableAndEmptyCommandsYieldTrue) {
@@ -85,7 +103,8 @@ TEST_F(CommandTest, LettersOutsideTheTableAndEmptyCommandsYieldTrue) {
 }
 
 TEST_F(CommandTest, NumbersOutsideTheirTablesAreReportedAndIgnored) {
-    int plays = gSoundCueCalls.plays;
+    SetSoundSetting(1);
+    Sounds();
     Run("A 8");
     Run("V 21");
     Run("v -1");
@@ -95,7 +114,7 @@ TEST_F(CommandTest, NumbersOutsideTheirTablesAreReportedAndIgnored) {
     Run("R %60 1");
     Run("r %1 %99");
     Run("s *14");
-    EXPECT_EQ(gSoundCueCalls.plays, plays);
+    EXPECT_TRUE(Sounds().empty());
     EXPECT_TRUE(Items().empty());
     EXPECT_EQ(VariableValue(kCoins), 0);
     EXPECT_EQ(Messages(), (Lines{"Sound 8 does not exist", "Picture 21 does not exist",

@@ -13,6 +13,7 @@
 #include "book/story_state.h"
 #include "markup/commands.h"
 #include "markup/scanner.h"
+#include "page/controls.h"
 #include "page/page_items.h"
 #include "shell/navigation.h"
 #include "shell/platform/headless.h"
@@ -74,6 +75,7 @@ struct StoryTest : testing::Test {
         UseBook(&book);
 
         ClearPageItems();
+        DestroyPageControls();
         HeadlessClearMessages();
         gScan.titleMode = false;
         gScan.hotwordCount = 0;

@@ -144,7 +144,7 @@ TEST_F(VariableCommandTest, RandomDrawStaysBelowTheLimitAndIsRepeatable) {
     EXPECT_EQ(VariableValue(kRope), 2);
 }
 
-TEST_F(VariableCommandTest, LabelledFormsDefineAHotwordAndChangeNothing) {
+TEST_F(VariableCommandTest, LabelledFormsDefineAHotwordWithItsControlAndChangeNothing) {
     Hold(kRope, 0, 1);
     Scan("<R %4 3 \"Take the rope\" 41><r %4 1 %4 12><N %0 $3 20><Q %0 %0 9><G> ");
     EXPECT_EQ(VariableValue(kRope), 1);
@@ -160,9 +160,10 @@ TEST_F(VariableCommandTest, LabelledFormsDefineAHotwordAndChangeNothing) {
             EXPECT_EQ(gHotwords[i].value, expected[i].value) << i;
         }
         EXPECT_EQ(gHotwords[i].target, expected[i].target) << i;
-        EXPECT_EQ(gHotwords[i].controlId, 0) << i;
+        EXPECT_EQ(gHotwords[i].controlId, 5000 + i) << i;
     }
-    EXPECT_TRUE(Items().empty());
+    // Quoted, variable (the rope's count), picture and variable (the lantern's item) labels.
+    EXPECT_EQ(Items().size(), 4u);
 }
 
 TEST_F(VariableCommandTest, RelativeHotwordKeepsTheValueFromWhenItWasDefined) {

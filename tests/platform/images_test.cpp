@@ -105,11 +105,6 @@ TEST(BmpDecoding, TwentyFourBitRowsArePaddedAndStoredBlueFirst) {
         EXPECT_EQ(At(*d, 0, 1), 0x302010u);
         EXPECT_EQ(At(*d, 1, 1), 0xFFFFFFu);
     }
-    int32_t width = 0, height = 0;
-    Bytes file = MakeBmp(3, -2, 24, {}, rows);
-    ASSERT_TRUE(ImageSize(file.data(), uint32_t(file.size()), &width, &height));
-    EXPECT_EQ(width, 3);
-    EXPECT_EQ(height, 2);
 }
 
 TEST(BmpDecoding, BrokenOrUnsupportedFilesAreRefusedWithAReason) {
@@ -207,11 +202,6 @@ TEST(PngDecoding, BrokenFilesAreRefusedWithAReason) {
 
     EXPECT_FALSE(Decode(good, 255).ok);   // 256 pixels do not fit
     EXPECT_FALSE(Decode(Bytes(good.begin(), good.begin() + 12)).ok);
-
-    int32_t width = 0, height = 0;
-    ASSERT_TRUE(ImageSize(good.data(), uint32_t(good.size()), &width, &height));
-    EXPECT_EQ(width, 16);
-    EXPECT_EQ(height, 16);
 }
 
 // ---------------------------------------------------------------------------

@@ -53,6 +53,7 @@ protected:
     }
 
     void TearDown() override {
+        HeadlessStart();   // a test may have left another backend in charge
         gReact = nullptr;
         SipShowIM(SIPF_OFF);
         while (HWND w = FindWindowW(nullptr, nullptr)) DestroyWindow(w);

@@ -183,7 +183,10 @@ void ReadLine(LineReader& r, const std::string& text, const std::string& folder,
     size_t pos = 0;
     Token name;
     std::string problem;
-    if (!NextToken(text, &pos, &name, &problem)) return;
+    if (!NextToken(text, &pos, &name, &problem)) {
+        if (!problem.empty()) r.Fail(name.column, problem);
+        return;
+    }
     if (name.kind != TokenKind::Word) return r.Fail(name.column, "a line begins with a command name");
     if (name.text == "canvas") {
         if (out->width) return r.Fail(name.column, "the canvas is already given");

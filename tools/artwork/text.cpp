@@ -112,7 +112,7 @@ bool DrawText(Pixels* target, double x, double baseline, double size, uint32_t a
         for (unsigned row = 0; row < b.rows; ++row)
             for (unsigned col = 0; col < b.width; ++col)
                 BlendCoverage(target, left + pen + slot->bitmap_left + int(col), base - slot->bitmap_top + int(row),
-                              argb, b.buffer[row * b.pitch + col]);
+                              argb, b.buffer[int(row) * b.pitch + int(col)]);
     };
     double advance = 0;
     return Walk(face, size, utf8, draw, &advance, error);

@@ -7,9 +7,11 @@
 #include <filesystem>
 #include <memory>
 #include <string>
+#include <unistd.h>
 
 #include "book/book_tables.h"
 #include "shell/platform/resources.h"
+#include "tools/artwork/artwork.h"
 #include "tools/bookc/in_memory.h"
 #include "tools/play/player.h"
 
@@ -34,14 +36,32 @@ static bool ParseOptions(int argc, char** argv, Options* options) {
     return !options->script.empty();
 }
 
+// A picture drawn as a .pic (tools/artwork) is rendered into a BMP first. The layer reads
+// a registered file whole at once, so the rendering is removed right after.
+static bool RegisterPicture(uint16_t id, const char* file, char* error, int errorSize) {
+    if (!IsArtworkSource(file)) return RegisterResourceFile(ResourceType::Bitmap, id, nullptr, file, error, errorSize);
+    std::vector<uint8_t> bmp;
+    std::vector<std::string> inputs;
+    ArtworkErrors errors;
+    std::string problem;
+    char rendered[] = "/tmp/qh-play-picture-XXXXXX";
+    int fd = mkstemp(rendered);
+    if (fd >= 0) close(fd);
+    bool ok = fd >= 0 && BuildArtworkResource(file, &bmp, &inputs, &errors) && WriteWholeFile(rendered, bmp, &problem) &&
+              RegisterResourceFile(ResourceType::Bitmap, id, nullptr, rendered, error, errorSize);
+    if (fd >= 0) unlink(rendered);
+    if (!errors.messages.empty() || !problem.empty())
+        std::snprintf(error, errorSize, "%s", (JoinErrors(errors) + problem).c_str());
+    return ok;
+}
+
 // The pictures and sounds of a book read from source come from its artwork files.
 static bool RegisterArtwork(const BookTables& tables) {
     char error[256];
     for (int p = 0; p < kPictures; ++p) {
         const char* file = tables.artwork.pictureFiles ? tables.artwork.pictureFiles[p] : nullptr;
         if (!file || !*file) continue;
-        if (!RegisterResourceFile(ResourceType::Bitmap, tables.pictures[p].bitmapId, nullptr, file,
-                                  error, sizeof error)) {
+        if (!RegisterPicture(tables.pictures[p].bitmapId, file, error, sizeof error)) {
             std::fprintf(stderr, "qh-play: %s\n", error);
             return false;
         }
