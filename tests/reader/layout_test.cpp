@@ -1,0 +1,184 @@
+// Line layout, painting and scrolling, seen through where the page's controls land,
+// the pixels on the screen and the scroll bar's figures.
+#include <gtest/gtest.h>
+
+#include <functional>
+
+#include "page/controls.h"
+#include "page/geometry.h"
+#include "page/layout.h"
+#include "reader_support.h"
+
+namespace {
+
+// Lays out a page built by `build` instead of a paragraph, through a real paint.
+void PaintPageOf(const std::function<void()>& build) {
+    GoTo(8);
+    DestroyPageControls();
+    ClearPageItems();
+    EmitAlignment(0);
+    build();
+    InvalidateRect(gMainWindow, nullptr, TRUE);
+    UpdateWindow(gMainWindow);
+}
+
+// A control's rectangle in the main window's client coordinates.
+RECT Place(int16_t identifier) {
+    HWND control = identifier >= kFirstButtonId ? gButtonControls[identifier - kFirstButtonId]
+                                                : gEditControls[identifier - kFirstEntryBoxId];
+    RECT rect, main;
+    GetWindowRect(control, &rect);
+    GetWindowRect(gMainWindow, &main);
+    return {rect.left - main.left, rect.top - main.top, rect.right - main.left, rect.bottom - main.top};
+}
+
+bool Dark(int x, int clientY) { return (HeadlessPixel(x, clientY + 26) & 0xFF) < 0x40; }
+
+TEST(Layout, ScrollRangeRoundsToWholeViews) {
+    GoTo(8);
+    ASSERT_EQ(gViewHeight, 242);
+    SCROLLINFO info = {sizeof info, SIF_ALL};
+    UpdateScrollRange(gMainWindow, 500);
+    GetScrollInfo(gMainWindow, SB_VERT, &info);
+    EXPECT_EQ(info.nMax, 726);
+    EXPECT_EQ(int(info.nPage), 242);
+    info.fMask = SIF_POS;
+    info.nPos = 10000;
+    SetScrollInfo(gMainWindow, SB_VERT, &info, TRUE);
+    GetScrollInfo(gMainWindow, SB_VERT, &info);
+    EXPECT_EQ(info.nPos, 485);   // the last screen is a full view
+    info.fMask = SIF_ALL;
+
+    UpdateScrollRange(gMainWindow, 484);
+    GetScrollInfo(gMainWindow, SB_VERT, &info);
+    EXPECT_EQ(info.nMax, 484);
+    EXPECT_EQ(info.nPos, 0);     // a new range starts at the top
+
+    UpdateScrollRange(gMainWindow, 200);
+    GetScrollInfo(gMainWindow, SB_VERT, &info);
+    EXPECT_EQ(info.nMax, 241);
+    HandleScroll(gMainWindow, SB_LINEDOWN);
+    EXPECT_EQ(gScrollOffset, 0);  // nothing to scroll
+    GoTo(8);
+}
+
+TEST(Layout, LineStepsMoveThePageAndItsControls) {
+    GoTo(16);   // the long paragraph, with a button at its end
+    SCROLLINFO info = {sizeof info, SIF_ALL};
+    HandleScroll(gMainWindow, SB_LINEUP);
+    EXPECT_EQ(gScrollOffset, 0);
+    HandleScroll(gMainWindow, SB_LINEDOWN);
+    EXPECT_EQ(gScrollOffset, -kLineStep);
+    HandleScroll(gMainWindow, SB_PAGEDOWN);
+    GetScrollInfo(gMainWindow, SB_VERT, &info);
+    EXPECT_EQ(info.nPos, kLineStep + 242);
+    // A new page starts at its top.
+    GoTo(8);
+    EXPECT_EQ(gScrollOffset, 0);
+    GetScrollInfo(gMainWindow, SB_VERT, &info);
+    EXPECT_EQ(info.nPos, 0);
+}
+
+TEST(Layout, TitleBandIsInvertedOnlyAtTheTop) {
+    GoTo(8);
+    EXPECT_TRUE(Dark(1, 2));            // left of the title, inside the band
+    EXPECT_FALSE(Dark(1, gDefaultLineHeight + 4));
+    gScrollOffset = -4;                 // painted anywhere else: drawn, not inverted
+    InvalidateRect(gMainWindow, nullptr, TRUE);
+    UpdateWindow(gMainWindow);
+    EXPECT_FALSE(Dark(1, 2));
+    GoTo(8);
+}
+
+TEST(Layout, ALongRunKeepsItsLastLinePendingForWhatFollows) {
+    int16_t button = 0;
+    PaintPageOf([&] {
+        EmitText("The tide went out past the harbour wall and the boats settled on the mud ");
+        button = AddWordButton("on");
+    });
+    RECT place = Place(button);
+    EXPECT_GT(place.top, 0);                // below the first line, which was drawn at once
+    EXPECT_GT(place.left, kLeftMargin);     // after the run's last words, on their line
+}
+
+TEST(Layout, AnAlignmentChangeCentresThePendingLine) {
+    int16_t button = 0;
+    PaintPageOf([&] {
+        button = AddWordButton("Harbour");
+        EmitAlignment(1);
+        EmitLineBreak();
+    });
+    RECT place = Place(button);
+    EXPECT_EQ(place.left, (gRightLimit - (place.right - place.left)) / 2);
+}
+
+TEST(Layout, ParagraphBreakAfterATallPictureCountsItsLineTwice) {
+    int16_t button = 0;
+    PaintPageOf([&] {
+        EmitPicture(5, 1);   // 20 x 100
+        EmitParagraphBreak();
+        button = AddWordButton("after");
+    });
+    EXPECT_EQ(Place(button).top, 200);
+}
+
+TEST(Layout, GapsAdvanceToTabPositionsCountedFromTheLeftEdge) {
+    int16_t first = 0, second = 0;
+    PaintPageOf([&] {
+        EmitGap();
+        first = AddWordButton("a");
+        EmitGap();
+        second = AddWordButton("b");
+    });
+    int tab = 2 * gAverageCharWidth;
+    EXPECT_EQ(Place(first).left, tab);
+    EXPECT_EQ(Place(second).left % tab, 0);
+    EXPECT_GT(Place(second).left, Place(first).right);
+}
+
+TEST(Layout, ControlsReachingTheBottomAreHiddenAndWrapWhenTooWide) {
+    int16_t shown = 0, hidden = 0, wrapped = 0, wide = 0;
+    PaintPageOf([&] {
+        wide = AddWordButton("A rather long label that nearly fills the line");
+        wrapped = AddWordButton("next line");
+        for (int i = 0; i < 12; ++i) EmitLineBreak();
+        shown = AddWordButton("shown");
+        for (int i = 0; i < 40; ++i) EmitLineBreak();
+        hidden = AddWordButton("hidden");
+    });
+    EXPECT_EQ(Place(wrapped).left, kLeftMargin);
+    EXPECT_GT(Place(wrapped).top, Place(wide).top);
+    EXPECT_TRUE(IsWindowVisible(gButtonControls[shown - kFirstButtonId]));
+    EXPECT_FALSE(IsWindowVisible(gButtonControls[hidden - kFirstButtonId]));
+}
+
+TEST(Layout, EntryBoxWidthFollowsItsLengthUpToTheWindow) {
+    int16_t small = 0, large = 0;
+    PaintPageOf([&] {
+        small = AddEntryBox(10);
+        large = AddEntryBox(40);
+    });
+    RECT a = Place(small), b = Place(large);
+    EXPECT_EQ(a.right - a.left, 2 * (10 * gAverageCharWidth + 1));
+    EXPECT_EQ(b.right - b.left, gCreationRect.right - gCreationRect.left);
+    EXPECT_EQ(a.bottom - a.top, gDefaultLineHeight * 3 / 2);
+    EXPECT_EQ(GetFocus(), gEditControls[large - kFirstEntryBoxId]);   // the last one laid out
+}
+
+TEST(Layout, WordButtonsAreTheirLabelPlusTwelveAndFour) {
+    PaintPageOf([] {
+        AddWordButton("Quay");
+        AddWordButton(std::string(250, 'w').c_str());
+    });
+    const ButtonSlot& slot = gButtonSlots[0];
+    SIZE size;
+    HDC dc = GetDC(gMainWindow);
+    SelectObject(dc, gNormalFont);
+    GetTextExtentExPointW(dc, u"Quay", 4, 0, nullptr, nullptr, &size);
+    ReleaseDC(gMainWindow, dc);
+    EXPECT_EQ(slot.width, size.cx + 12);
+    EXPECT_EQ(slot.height, size.cy + 4);
+    EXPECT_EQ(gButtonSlots[1].labelLength, 199);
+}
+
+}  // namespace
