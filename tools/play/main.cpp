@@ -13,27 +13,57 @@
 #include "shell/platform/resources.h"
 #include "tools/artwork/artwork.h"
 #include "tools/bookc/in_memory.h"
+#include "tools/play/explore.h"
 #include "tools/play/player.h"
 
-static const char kUsage[] = "usage: qh-play [--book FILE] [--state DIR] SCRIPT|-\n";
+static const char kUsage[] =
+    "usage: qh-play [--book FILE] [--state DIR] SCRIPT|-\n"
+    "       qh-play [--book FILE] explore [--runs N] [--seed S] [--steps N] [--json]\n";
 
 struct Options {
     std::string book, state, script;
+    bool explore = false;
+    ExploreOptions exploring;
 };
+
+// A whole number from low to high for option `name`, or false with a message.
+static bool NumberOption(const char* name, const char* text, long low, long high, long* value) {
+    char* end = nullptr;
+    *value = std::strtol(text, &end, 10);
+    if (*end == 0 && *value >= low && *value <= high) return true;
+    std::fprintf(stderr, "qh-play: %s takes a whole number from %ld to %ld, not '%s'\n", name, low, high, text);
+    return false;
+}
+
+static bool ParseExploreOption(const std::string& arg, const char* value, ExploreOptions* e) {
+    long number = 0;
+    if (arg == "--runs" && value && NumberOption("--runs", value, 1, 1000000, &number)) e->runs = int(number);
+    else if (arg == "--seed" && value && NumberOption("--seed", value, 0, 4294967295L, &number)) e->seed = uint32_t(number);
+    else if (arg == "--steps" && value && NumberOption("--steps", value, 1, 100000, &number)) e->steps = int(number);
+    else return false;
+    return true;
+}
 
 static bool ParseOptions(int argc, char** argv, Options* options) {
     for (int i = 1; i < argc; ++i) {
         std::string arg = argv[i];
-        if ((arg == "--book" || arg == "--state") && i + 1 < argc) {
+        const char* value = i + 1 < argc ? argv[i + 1] : nullptr;
+        if ((arg == "--book" || arg == "--state") && value) {
             (arg == "--book" ? options->book : options->state) = argv[++i];
-        } else if (options->script.empty() && (arg == "-" || arg[0] != '-')) {
+        } else if (options->explore && arg == "--json") {
+            options->exploring.json = true;
+        } else if (options->explore && ParseExploreOption(arg, value, &options->exploring)) {
+            ++i;
+        } else if (!options->explore && options->script.empty() && arg == "explore") {
+            options->explore = true;
+        } else if (!options->explore && options->script.empty() && (arg == "-" || arg[0] != '-')) {
             options->script = arg;
         } else {
             std::fprintf(stderr, "qh-play: unexpected argument '%s'\n", arg.c_str());
             return false;
         }
     }
-    return !options->script.empty();
+    return options->explore || !options->script.empty();
 }
 
 // A picture drawn as a .pic (tools/artwork) is rendered into a BMP first. The layer reads
@@ -102,10 +132,13 @@ int main(int argc, char** argv) {
     } else {
         UseBook(CompiledBook());
     }
-    std::FILE* script = options.script == "-" ? stdin : std::fopen(options.script.c_str(), "r");
-    if (!script) {
-        std::fprintf(stderr, "qh-play: cannot read the script %s\n", options.script.c_str());
-        return 1;
+    std::FILE* script = nullptr;
+    if (!options.explore) {
+        script = options.script == "-" ? stdin : std::fopen(options.script.c_str(), "r");
+        if (!script) {
+            std::fprintf(stderr, "qh-play: cannot read the script %s\n", options.script.c_str());
+            return 1;
+        }
     }
     bool temporary = false;
     std::string state = MakeStateFolder(options.state, &temporary);
@@ -114,8 +147,9 @@ int main(int argc, char** argv) {
         return 1;
     }
     setenv("XDG_DATA_HOME", std::filesystem::absolute(state).c_str(), 1);
-    int code = PlayScript(script, options.script == "-" ? "<stdin>" : options.script);
-    if (script != stdin) std::fclose(script);
+    int code = options.explore ? ExploreReader(options.exploring)
+                               : PlayScript(script, options.script == "-" ? "<stdin>" : options.script);
+    if (script && script != stdin) std::fclose(script);
     if (temporary) std::filesystem::remove_all(state);
     return code;
 }

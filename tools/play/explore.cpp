@@ -1,0 +1,209 @@
+// The explorer: each reading starts the story again, then takes one of the page's
+// ways on at random, as a reader might: a button, an answer from the book's own list
+// (or a wrong one), an arrow, back to the story, or a detour through the menu. Every
+// action goes through the window procedure, exactly as a tap would.
+#include "tools/play/explore.h"
+
+#include <cstdio>
+#include <map>
+#include <random>
+#include <set>
+#include <utility>
+#include <string>
+#include <vector>
+
+#include "book/book_tables.h"
+#include "book/story_state.h"
+#include "markup/hotwords.h"
+#include "markup/scanner.h"
+#include "page/controls.h"
+#include "shell/main_window.h"
+#include "shell/navigation.h"
+#include "shell/platform/headless.h"
+#include "shell/startup.h"
+#include "shell/window_proc.h"
+
+namespace {
+
+struct Action {
+    int command;           // the WM_COMMAND identifier
+    int code;              // its notification code
+    std::u16string typed;  // entry boxes: the answer to type
+};
+
+struct Report {
+    long actions = 0;
+    std::map<int, long> reached;
+    std::map<std::pair<std::string, int>, long> messages;   // (text, paragraph) -> count
+    std::set<int> deadEnds;
+};
+
+constexpr int kMenuDetours[] = {501, 502, 503, 506, 508};
+
+std::u16string Widen(const char* text) {
+    std::u16string out;
+    for (; *text; ++text) out += char16_t(static_cast<unsigned char>(*text));
+    return out;
+}
+
+// The S hotword bound to entry box `identifier`, if the page defines one.
+const Hotword* AnswerHotword(int identifier) {
+    for (int i = 0; i < gScan.hotwordCount && i < kHotwords; ++i)
+        if (gHotwords[i].controlId == identifier && gHotwords[i].kind == 'S') return &gHotwords[i];
+    return nullptr;
+}
+
+void AddEntryBoxActions(std::vector<Action>& actions) {
+    for (int n = 0; n < gEditCount; ++n) {
+        int identifier = kFirstEntryBoxId + n;
+        if (const Hotword* hotword = AnswerHotword(identifier)) {
+            for (const char* answer : {hotword->answer1, hotword->answer2, hotword->answer3})
+                if (*answer) actions.push_back({identifier, EN_MAXTEXT, Widen(answer)});
+        }
+        actions.push_back({identifier, EN_MAXTEXT, u"no idea"});
+    }
+}
+
+// Buttons that can act: on a paragraph page those bound to a hotword, on the built-in
+// inventory page all of them, on the title page its command button.
+void AddButtonActions(std::vector<Action>& actions) {
+    for (int n = 0; n < gButtonCount; ++n) {
+        HWND control = gButtonControls[n];
+        if (!control) continue;
+        int identifier = int(GetWindowLongW(control, GWL_ID));
+        bool bound = gInventoryMode || identifier < kFirstButtonId;
+        for (int i = 0; !bound && i < gScan.hotwordCount && i < kHotwords; ++i)
+            bound = gHotwords[i].controlId == identifier;
+        if (bound && identifier != 518) actions.push_back({identifier, BN_CLICKED, u""});
+    }
+}
+
+std::vector<Action> WaysOn() {
+    std::vector<Action> actions;
+    AddButtonActions(actions);
+    AddEntryBoxActions(actions);
+    if (gNextArrow.kind != kArrowNone) actions.push_back({511, 0, u""});
+    if (gPreviousArrow.kind != kArrowNone) actions.push_back({512, 0, u""});
+    return actions;
+}
+
+void Perform(const Action& action) {
+    if (!action.typed.empty()) {
+        HWND box = gEditControls[action.command - kFirstEntryBoxId];
+        SetWindowTextW(box, action.typed.c_str());
+    }
+    SendMessageW(gMainWindow, WM_COMMAND, MAKEWPARAM(action.command, action.code), 0);
+    HeadlessRun();
+}
+
+void TakeMessages(Report& report) {
+    for (int i = 0; i < HeadlessMessageCount(); ++i)
+        ++report.messages[{HeadlessMessage(i), gDisplayedParagraph}];
+    HeadlessClearMessages();
+    HeadlessClearSounds();
+}
+
+void StartAgain() {
+    KillTimer(gMainWindow, kSplashTimer);
+    gPageMode = kPageNone;
+    gInStory = true;
+    ResetStory();
+    NavigateTo(2, kNavigateStory);
+    HeadlessRun();
+}
+
+void Read(std::mt19937& random, int steps, Report& report) {
+    StartAgain();
+    for (int step = 0; step < steps; ++step) {
+        TakeMessages(report);
+        if (gPageMode == kPageNone) ++report.reached[gDisplayedParagraph];
+        std::vector<Action> actions = WaysOn();
+        if (actions.empty() && gInStory) {
+            report.deadEnds.insert(gDisplayedParagraph);
+            return;
+        }
+        if (!gInStory && (actions.empty() || random() % 3 == 0)) actions.push_back({510, 0, u""});
+        if (random() % 25 == 0) actions.push_back({kMenuDetours[random() % 5], 0, u""});
+        Perform(actions[random() % actions.size()]);
+        ++report.actions;
+    }
+    TakeMessages(report);
+}
+
+std::string Quoted(const std::string& text) {
+    std::string out = "\"";
+    for (char c : text) {
+        if (c == '"' || c == '\\') out += '\\';
+        out += c;
+    }
+    return out + "\"";
+}
+
+std::vector<int> Unreached(const Report& report) {
+    std::vector<int> unreached;
+    for (int p = 2; p <= kParagraphRows; ++p)
+        if (ParagraphRow(p).pool >= 0 && !report.reached.count(p)) unreached.push_back(p);
+    return unreached;
+}
+
+void PrintText(const ExploreOptions& options, const Report& report) {
+    std::vector<int> unreached = Unreached(report);
+    std::printf("explore: %d runs, seed %u, %ld actions\n", options.runs, options.seed, report.actions);
+    std::printf("reached: %zu paragraphs\n", report.reached.size());
+    std::printf("never reached:");
+    for (int p : unreached) std::printf(" %d", p);
+    std::printf(unreached.empty() ? " none\n" : "\n");
+    std::printf("no way on:");
+    for (int p : report.deadEnds) std::printf(" %d", p);
+    std::printf(report.deadEnds.empty() ? " none\n" : "\n");
+    std::printf("message boxes: %zu\n", report.messages.size());
+    for (const auto& [key, count] : report.messages)
+        std::printf("  %s at paragraph %d, %ld times\n", Quoted(key.first).c_str(), key.second, count);
+    std::printf("paragraph  visits\n");
+    for (const auto& [paragraph, count] : report.reached) std::printf("%9d  %ld\n", paragraph, count);
+}
+
+void PrintJson(const ExploreOptions& options, const Report& report) {
+    std::printf("{\"runs\": %d, \"seed\": %u, \"actions\": %ld, \"reached\": {", options.runs,
+                options.seed, report.actions);
+    const char* comma = "";
+    for (const auto& [paragraph, count] : report.reached) {
+        std::printf("%s\"%d\": %ld", comma, paragraph, count);
+        comma = ", ";
+    }
+    std::printf("}, \"unreached\": [");
+    comma = "";
+    for (int p : Unreached(report)) std::printf("%s%d", std::exchange(comma, ", "), p);
+    std::printf("], \"dead_ends\": [");
+    comma = "";
+    for (int p : report.deadEnds) std::printf("%s%d", std::exchange(comma, ", "), p);
+    std::printf("], \"messages\": [");
+    comma = "";
+    for (const auto& [key, count] : report.messages)
+        std::printf("%s{\"text\": %s, \"paragraph\": %d, \"count\": %ld}", std::exchange(comma, ", "),
+                    Quoted(key.first).c_str(), key.second, count);
+    std::printf("]}\n");
+}
+
+}  // namespace
+
+int Explore(const ExploreOptions& options) {
+    std::mt19937 random(options.seed);
+    SeedRandom(options.seed);
+    HeadlessSetAnswer(HeadlessAnswer::Default);
+    Report report;
+    for (int run = 0; run < options.runs; ++run) Read(random, options.steps, report);
+    if (options.json) PrintJson(options, report);
+    else PrintText(options, report);
+    return report.messages.empty() ? 0 : 1;
+}
+
+int ExploreReader(const ExploreOptions& options) {
+    HeadlessStart();
+    if (!StartReader(SW_SHOW)) return 1;
+    int code = Explore(options);
+    PostMessageW(gMainWindow, WM_CLOSE, 0, 0);
+    RunMessageLoop();
+    StopReader();
+    return code;
+}
