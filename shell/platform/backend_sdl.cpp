@@ -47,7 +47,7 @@ static bool Open(int wanted) {
     if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) fprintf(stderr, "qh: no sound: %s\n", SDL_GetError());
     scale = wanted > 0 ? wanted : FittingScale();
     window = SDL_CreateWindow("", SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED, kScreenWidth * scale,
-                              kScreenHeight * scale, SDL_WINDOW_SHOWN);
+                              kScreenHeight * scale, SDL_WINDOW_HIDDEN);
     renderer = window ? SDL_CreateRenderer(window, -1, 0) : nullptr;
     texture = renderer ? SDL_CreateTexture(renderer, SDL_PIXELFORMAT_ARGB8888, SDL_TEXTUREACCESS_STREAMING,
                                            kScreenWidth, kScreenHeight)
@@ -103,8 +103,11 @@ static void FollowCaption() {
     SDL_SetWindowTitle(window, utf8);
 }
 
+// The window appears with its first picture, so a copy that finds another already
+// running and ends at once never shows an empty window.
 static void Present(const uint32_t* pixels) {
     if (!texture) return;
+    if (SDL_GetWindowFlags(window) & SDL_WINDOW_HIDDEN) SDL_ShowWindow(window);
     SDL_UpdateTexture(texture, nullptr, pixels, kScreenWidth * 4);
     SDL_RenderClear(renderer);
     SDL_RenderCopy(renderer, texture, nullptr, nullptr);

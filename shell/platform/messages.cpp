@@ -61,7 +61,7 @@ static bool Pop(MSG* m) {
 
 // Drops queued messages and timers of destroyed windows before their slots are reused,
 // so that nothing meant for an old window reaches a new one.
-void ForgetWindowMessages(HWND) {
+void ForgetDestroyedWindows() {
     int n = queueCount;
     for (int i = 0; i < n; ++i) {
         MSG m;

@@ -197,6 +197,10 @@ int TextWidth(int instance, const WCHAR* text, int count) {
 
 static void Blend(uint32_t* dst, uint8_t alpha, uint32_t color) {
     if (alpha == 0) return;
+    if (alpha == 255) {
+        *dst = color;
+        return;
+    }
     uint32_t d = *dst, out = 0;
     for (int shift = 0; shift <= 16; shift += 8) {
         uint32_t a = (d >> shift) & 0xFF, b = (color >> shift) & 0xFF;

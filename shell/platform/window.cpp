@@ -22,7 +22,7 @@ static HWND focusWindow = nullptr;
 static HWND foregroundWindow = nullptr;
 
 // Message queue and input state live in messages.cpp; these let it forget a window.
-void ForgetWindowMessages(HWND hwnd);
+void ForgetDestroyedWindows();
 void ForgetWindowInput(HWND hwnd);
 void ListenForActivation(const WCHAR* className);
 
@@ -225,9 +225,10 @@ HWND CreateWindowExW(DWORD exStyle, LPCWSTR className, LPCWSTR windowName, DWORD
 // ============================================================================
 
 static void DestroyTree(HWND w) {
+    w->destroying = true;
     CallWindow(w, WM_DESTROY, 0, 0);
     for (WindowRecord& child : gWindows)
-        if (IsAlive(&child) && (child.parent == w || child.owner == w)) DestroyTree(&child);
+        if (IsAlive(&child) && !child.destroying && (child.parent == w || child.owner == w)) DestroyTree(&child);
     if (!w->destroyed) CallWindow(w, WM_NCDESTROY, 0, 0);
     w->destroyed = true;
     ++gTreeVersion;
@@ -243,13 +244,13 @@ static void ReclaimDestroyed() {
     bool any = false;
     for (WindowRecord& w : gWindows) any |= w.used && w.destroyed;
     if (!any) return;
-    ForgetWindowMessages(nullptr);
+    ForgetDestroyedWindows();
     for (WindowRecord& w : gWindows)
         if (w.used && w.destroyed) w.used = false;
 }
 
 BOOL DestroyWindow(HWND hwnd) {
-    if (!IsAlive(hwnd)) return FALSE;
+    if (!IsAlive(hwnd) || hwnd->destroying) return FALSE;
     if (IsShown(hwnd)) InvalidateScreenArea(ScreenRectOf(hwnd), hwnd);
     DestroyTree(hwnd);
     if (callDepth == 0) ReclaimDestroyed();

@@ -52,6 +52,7 @@ struct ButtonState {
 
 struct WindowRecord {
     bool used;
+    bool destroying;         // WM_DESTROY is being sent: a second DestroyWindow does nothing
     bool destroyed;          // DestroyWindow ran; the slot is reclaimed when no call is on the stack
     bool remote;             // a stand-in for another process's window (FindWindowW)
     int remoteSocket;

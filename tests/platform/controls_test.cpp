@@ -77,6 +77,7 @@ TEST_F(Controls, AButtonDestroyedInsideItsOwnCommandHandlerLeavesEverythingSafe)
             rebuild = false;
             DestroyWindow(first);
             next = MakeChild(main, u"button", u"", BS_OWNERDRAW, 5001, 10, 40, 60, 20);
+            EXPECT_NE(next, first);   // the tapped button's record is still on the stack
         }
         return false;
     };
