@@ -78,9 +78,11 @@ TEST(Lint, CheckExitsOneOnlyForErrorsOrUnderWerror) {
     Diagnostics diag = QuietDiagnostics();
     std::string out;
     EXPECT_EQ(RunBookCompiler({"--check", warned}, diag, out), 0);
-    ASSERT_EQ(diag.lines.size(), 2u);
-    EXPECT_EQ(diag.lines[0].rfind(warned + ":8:21: warning: target 40 (n)", 0), 0u) << diag.lines[0];
-    EXPECT_EQ(diag.lines[1], warned + ":10:1: warning: no path from paragraph 2 reaches paragraph 12");
+    ASSERT_EQ(diag.lines.size(), 4u);
+    EXPECT_EQ(diag.lines[0], warned + ":12:20: warning: unknown command letter 'Z'");
+    EXPECT_EQ(diag.lines[1], warned + ":12:42: warning: stray '}': it closes no block");
+    EXPECT_EQ(diag.lines[2].rfind(warned + ":10:21: warning: target 40 (n)", 0), 0u) << diag.lines[2];
+    EXPECT_EQ(diag.lines[3], warned + ":13:1: warning: no path from paragraph 2 reaches paragraph 12");
     Diagnostics strict = QuietDiagnostics();
     EXPECT_EQ(RunBookCompiler({"--check", "--werror", warned}, strict, out), 1);
     Diagnostics broken = QuietDiagnostics();

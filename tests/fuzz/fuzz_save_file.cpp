@@ -1,0 +1,65 @@
+// Fuzz target: the save file. Each input is the whole file in a private data folder;
+// the reader loads it, shows the paragraph it names (so the loaded variables go
+// through conditions and displays), and writes the file back as at shutdown, which
+// must always leave one complete record of the current version.
+#include <sys/stat.h>
+
+#include <cstddef>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+
+#include "book/save_file.h"
+#include "shell/navigation.h"
+#include "tests/fuzz/fuzz_engine.h"
+
+static std::string savePath;
+
+extern "C" int LLVMFuzzerInitialize(int*, char***) {
+    char folder[] = "/tmp/qh-fuzz-save-XXXXXX";
+    if (!mkdtemp(folder)) std::abort();
+    setenv("XDG_DATA_HOME", folder, 1);
+    savePath = std::string(folder) + "/quietharbour/QTL2quietharbour.dat";
+    mkdir((std::string(folder) + "/quietharbour").c_str(), 0700);
+    StartFuzzEngine();
+    return 0;
+}
+
+static void WriteWhole(const uint8_t* data, size_t size) {
+    std::FILE* file = std::fopen(savePath.c_str(), "wb");
+    if (!file) std::abort();
+    if (size && std::fwrite(data, 1, size, file) != size) std::abort();
+    std::fclose(file);
+}
+
+static void ShowLoadedState() {
+    AssembleParagraph(gDisplayedParagraph, gScan.paragraphText);
+    ScanMarkup(gScan.paragraphText);
+    for (int k = 0; k < kStoryVariables; ++k) VariableDisplay(k);
+    for (int r = 0; r < kRestartPoints; ++r) RestoreRestartPoint(r);
+}
+
+static void CheckWrittenRecord() {
+    SaveRecord written = {};
+    std::FILE* file = std::fopen(savePath.c_str(), "rb");
+    if (!file) __builtin_trap();
+    size_t got = std::fread(&written, 1, sizeof written, file);
+    bool longer = std::fgetc(file) != EOF;
+    std::fclose(file);
+    if (got != sizeof written || longer || written.version != kSaveVersion) __builtin_trap();
+}
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    ResetFuzzPage();
+    gSaveRecord = {};
+    gDisplayedParagraph = 2;
+    WriteWhole(data, size);
+    if (!LoadSaveFile()) __builtin_trap();
+    if (gDisplayedParagraph < 1 || gDisplayedParagraph > kParagraphRows) __builtin_trap();
+    gStoryPosition = gDisplayedParagraph;
+    ShowLoadedState();
+    StoreSaveFile();
+    CheckWrittenRecord();
+    return 0;
+}
