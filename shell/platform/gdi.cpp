@@ -1,6 +1,7 @@
 // The drawing surface: one 32-bit framebuffer of the device screen, device contexts
 // that draw into it clipped to a rectangle, and the GDI objects (brushes, bitmaps,
 // fonts) in one fixed table. Memory device contexts hold a bitmap to copy from.
+#include <algorithm>
 #include <cstring>
 
 #include "shell/platform/images.h"
@@ -55,10 +56,13 @@ uint32_t ColorToPixel(COLORREF c) { return ((c & 0xFF) << 16) | (c & 0xFF00) | (
 
 static RECT ClipToScreen(RECT r) { return Intersect(r, RECT{0, 0, kScreenWidth, kScreenHeight}); }
 
+// Every paint erases and fills large areas: each row is one run the compiler can
+// vectorise.
 void FillScreenRect(RECT r, uint32_t color) {
     r = ClipToScreen(r);
+    if (r.right <= r.left) return;
     for (int y = r.top; y < r.bottom; ++y)
-        for (int x = r.left; x < r.right; ++x) gFramebuffer[y * kScreenWidth + x] = color;
+        std::fill_n(&gFramebuffer[y * kScreenWidth + r.left], r.right - r.left, color);
     gFramebufferChanged = true;
 }
 

@@ -102,7 +102,9 @@ static bool BeingPainted(HWND w, RECT area) {
 
 void InvalidateScreenArea(RECT area, HWND except) {
     BuildOrder();
-    desktopDirty = IsEmptyRect(desktopDirty) ? area : Union(desktopDirty, area);
+    // A child window lies inside its parent, which paints what it uncovers; only a
+    // top-level window can uncover the desktop.
+    if (!except || !except->parent) desktopDirty = IsEmptyRect(desktopDirty) ? area : Union(desktopDirty, area);
     for (int i = 0; i < orderCount; ++i) {
         HWND w = order[i];
         if (except && IsDescendant(w, except)) continue;

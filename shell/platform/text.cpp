@@ -195,25 +195,47 @@ int TextWidth(int instance, const WCHAR* text, int count) {
     return width;
 }
 
-static void Blend(uint32_t* dst, uint8_t alpha, uint32_t color) {
-    if (alpha == 0) return;
-    if (alpha == 255) {
-        *dst = color;
-        return;
-    }
-    uint32_t d = *dst, out = 0;
-    for (int shift = 0; shift <= 16; shift += 8) {
-        uint32_t a = (d >> shift) & 0xFF, b = (color >> shift) & 0xFF;
-        out |= ((a * (255u - alpha) + b * alpha + 127) / 255) << shift;
-    }
-    *dst = out;
+// One colour channel of `under` covered by `color` to the extent alpha / 255.
+static inline uint32_t BlendChannel(uint32_t under, uint32_t color, uint32_t alpha, int shift) {
+    uint32_t a = (under >> shift) & 0xFF, b = (color >> shift) & 0xFF;
+    return ((a * (255u - alpha) + b * alpha + 127) / 255) << shift;
 }
 
+// Text is nearly always drawn on white: the colour a coverage value gives there is
+// looked up instead of blended, and the table is made again only when the colour changes.
+static uint32_t onWhite[256];
+static uint32_t onWhiteColor = 0xFFFFFFFFu;
+
+static void PrepareOnWhite(uint32_t color) {
+    if (color == onWhiteColor) return;
+    onWhiteColor = color;
+    for (uint32_t alpha = 0; alpha < 256; ++alpha)
+        onWhite[alpha] = BlendChannel(0xFFFFFF, color, alpha, 0) | BlendChannel(0xFFFFFF, color, alpha, 8) |
+                         BlendChannel(0xFFFFFF, color, alpha, 16);
+}
+
+// Glyph coverage onto the framebuffer, row by row: most glyph pixels are empty or
+// fully covered, so only the edges pay for a blend.
 static void DrawBitmap(const uint8_t* bits, int width, int rows, int pitch, int x, int y, RECT clip, uint32_t color) {
     RECT r = Intersect(RECT{x, y, x + width, y + rows}, clip);
-    for (int py = r.top; py < r.bottom; ++py)
-        for (int px = r.left; px < r.right; ++px)
-            Blend(&gFramebuffer[py * kScreenWidth + px], bits[(py - y) * pitch + (px - x)], color);
+    int count = r.right - r.left;
+    PrepareOnWhite(color);
+    for (int py = r.top; py < r.bottom && count > 0; ++py) {
+        const uint8_t* coverage = bits + (py - y) * pitch + (r.left - x);
+        uint32_t* row = &gFramebuffer[py * kScreenWidth + r.left];
+        for (int i = 0; i < count; ++i) {
+            uint32_t alpha = coverage[i];
+            if (alpha == 0) continue;
+            uint32_t under = row[i];
+            if (under == 0x00FFFFFF) {
+                row[i] = onWhite[alpha];
+                continue;
+            }
+            row[i] = alpha == 255 ? color
+                                  : BlendChannel(under, color, alpha, 0) | BlendChannel(under, color, alpha, 8) |
+                                        BlendChannel(under, color, alpha, 16);
+        }
+    }
 }
 
 void DrawGlyphRun(int instance, const WCHAR* text, int count, int x, int y, RECT clip, uint32_t color) {
