@@ -103,6 +103,23 @@ TEST(Hotwords, TypingPastTheLongestAnswerConfirmsTheBox) {
     EXPECT_EQ(Shown(), 20);
 }
 
+TEST(Hotwords, ADoubleTapActsOnce) {
+    SetVariableValue(1, 0);
+    GoTo(8);
+    int x = 0, y = 0;
+    for (int n = 0; n < gButtonCount; ++n) {
+        if (gButtonSlots[n].labelLength != 17) continue;   // "Hire five sailors"
+        RECT rect;
+        GetWindowRect(gButtonControls[n], &rect);
+        x = (rect.left + rect.right) / 2;
+        y = (rect.top + rect.bottom) / 2;
+    }
+    ASSERT_GT(y, 0);
+    HeadlessTap(x, y);
+    HeadlessTap(x, y);   // lands on the next page, where this button is gone
+    EXPECT_EQ(VariableValue(1), 5);
+}
+
 TEST(Hotwords, ANotificationWhileTheLatchIsSetIsDropped) {
     SetVariableValue(1, 0);
     GoTo(8);
