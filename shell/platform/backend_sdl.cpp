@@ -125,14 +125,14 @@ static void Raise() {
 // the new sound's format.
 static void PlaySound(const char*, const uint8_t* wave, uint32_t size) {
     StopSound();
-    SDL_AudioSpec spec;
+    SDL_AudioSpec format;
     Uint32 length = 0;
     SDL_RWops* rw = SDL_RWFromConstMem(wave, int(size));
-    if (!rw || !SDL_LoadWAV_RW(rw, 1, &spec, &soundBuffer, &length)) {
+    if (!rw || !SDL_LoadWAV_RW(rw, 1, &format, &soundBuffer, &length)) {
         fprintf(stderr, "qh: a sound could not be read: %s\n", SDL_GetError());
         return;
     }
-    audio = SDL_OpenAudioDevice(nullptr, 0, &spec, nullptr, 0);
+    audio = SDL_OpenAudioDevice(nullptr, 0, &format, nullptr, 0);
     if (!audio) return StopSound();
     SDL_QueueAudio(audio, soundBuffer, length);
     SDL_PauseAudioDevice(audio, 0);

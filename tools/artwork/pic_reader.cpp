@@ -74,8 +74,8 @@ void Store(char letter, const Token& t, Command* c, int colours) {
     else c->text = t.text;
 }
 
-bool AcceptsOption(const CommandSpec& spec, const std::string& key) {
-    std::string list = std::string(" ") + spec.options + " ";
+bool AcceptsOption(const CommandSpec& command, const std::string& key) {
+    std::string list = std::string(" ") + command.options + " ";
     return list.find(" " + key + " ") != std::string::npos;
 }
 
@@ -102,38 +102,38 @@ void ApplyOption(LineReader& r, const Token& t, Command* c) {
 }
 
 // Reads the arguments and options that follow the command name.
-void ReadArguments(LineReader& r, const CommandSpec& spec, const std::string& text, size_t pos,
+void ReadArguments(LineReader& r, const CommandSpec& command, const std::string& text, size_t pos,
                    int nameColumn, Command* c) {
-    const char* want = spec.arguments;
+    const char* want = command.arguments;
     int colours = 0;
     Token t;
     std::string problem;
     while (NextToken(text, &pos, &t, &problem)) {
         if (t.kind == TokenKind::Option) {
-            if (!AcceptsOption(spec, t.text)) r.Fail(t.column, std::string(spec.name) + " has no setting '" + t.text + "'");
+            if (!AcceptsOption(command, t.text)) r.Fail(t.column, std::string(command.name) + " has no setting '" + t.text + "'");
             else ApplyOption(r, t, c);
             continue;
         }
         char letter = *want ? *want : '\0';
-        if (!letter) return r.Fail(t.column, std::string("too many arguments for ") + spec.name);
+        if (!letter) return r.Fail(t.column, std::string("too many arguments for ") + command.name);
         if (!Matches(letter, t)) return r.Fail(t.column, std::string("expected ") + KindName(letter));
         Store(letter, t, c, colours);
         if (letter == 'c') ++colours;
         if (letter != 'p') ++want;
     }
     if (!problem.empty()) return r.Fail(t.column, problem);
-    if (*want && *want != 'p') return r.Fail(nameColumn, std::string(spec.name) + " needs " + KindName(*want) + " more");
+    if (*want && *want != 'p') return r.Fail(nameColumn, std::string(command.name) + " needs " + KindName(*want) + " more");
     if (*want == 'p') {   // point lists follow only a colour, so every number is a coordinate
         size_t numbers = c->numbers.size();
-        if (numbers % 2 || numbers / 2 < static_cast<size_t>(spec.minimumPoints))
-            r.Fail(nameColumn, std::string(spec.name) + " needs at least " + std::to_string(spec.minimumPoints) +
+        if (numbers % 2 || numbers / 2 < static_cast<size_t>(command.minimumPoints))
+            r.Fail(nameColumn, std::string(command.name) + " needs at least " + std::to_string(command.minimumPoints) +
                                    " points, each an x and a y");
     }
 }
 
 const CommandSpec* FindCommand(const std::string& name) {
-    for (const CommandSpec& spec : kCommands)
-        if (name == spec.name) return &spec;
+    for (const CommandSpec& command : kCommands)
+        if (name == command.name) return &command;
     return nullptr;
 }
 
@@ -192,11 +192,11 @@ void ReadLine(LineReader& r, const std::string& text, const std::string& folder,
         if (out->width) return r.Fail(name.column, "the canvas is already given");
         return ReadCanvas(r, text, pos, out);
     }
-    const CommandSpec* spec = FindCommand(name.text);
-    if (!spec) return r.Fail(name.column, "unknown command '" + name.text + "'");
+    const CommandSpec* command = FindCommand(name.text);
+    if (!command) return r.Fail(name.column, "unknown command '" + name.text + "'");
     if (!out->width) return r.Fail(name.column, "the first command must be: canvas width height");
-    Command c{spec->shape, {}, 0, 0, 1, "", "sans", -1, 1, 1, Where(r.file, r.line, name.column)};
-    ReadArguments(r, *spec, text, pos, name.column, &c);
+    Command c{command->shape, {}, 0, 0, 1, "", "sans", -1, 1, 1, Where(r.file, r.line, name.column)};
+    ReadArguments(r, *command, text, pos, name.column, &c);
     if (c.shape == Shape::Strip && !c.text.empty() && c.text[0] != '/') c.text = folder + c.text;
     if (r.ok) CheckValues(r, c, name.column, out);
     if (r.ok) out->commands.push_back(c);
