@@ -214,3 +214,67 @@ TEST_F(AssemblyTest, TextAtTheLimitFitsAndBeyondItIsCutWithAMessagePerWord) {
 }
 
 }  // namespace
+
+namespace {
+
+// Blocks, with the test book's variable 3 owned or not deciding the conditions.
+struct BlockTest : ScannerTest {
+    uint8_t saved = 0;
+    void SetUp() override {
+        ScannerTest::SetUp();
+        gScan.skipCount = 0;   // a count without its brace outlives the scan that read it
+        saved = gBook->variables[3].state[0];
+    }
+    void TearDown() override { gBook->variables[3].state[0] = saved; }
+    void Own(bool owned) { gBook->variables[3].state[0] = owned ? 1 : 0; }
+};
+
+TEST_F(BlockTest, TheGateParagraph) {
+    Own(true);
+    Scan("<H>Gate<J> <F>The gate <O (X %3) >{is open. <M \"Open the door\" 41>} <E>{is locked.}<a> <G> ");
+    ASSERT_EQ(gPageItemCount, 4);
+    EXPECT_EQ(Items()[0], "title:Gate");
+    EXPECT_EQ(Items()[1], "text:The gate is open. ");
+    EXPECT_EQ(gPageItems[2].kind, kItemButton);
+    EXPECT_EQ(Items()[3], "text: ");
+
+    ClearPageItems();
+    Own(false);
+    Scan("<H>Gate<J> <F>The gate <O (X %3) >{is open. <M \"Open the door\" 41>} <E>{is locked.}<a> <G> ");
+    EXPECT_EQ(Items(), (Lines{"title:Gate", "text:The gate is locked. "}));
+}
+
+TEST_F(BlockTest, ASkipCountPassesOverInnerBlocksUnseen) {
+    Own(false);
+    Scan("<O (X %3)>7{a {b} c} after <G> ");           // the 7 characters hide the inner }
+    EXPECT_EQ(Items(), (Lines{"text:after "}));
+    ClearPageItems();
+    Scan("<O (X %3)>{a {b} c} after <G> ");            // no count: the inner } ends the skip,
+    EXPECT_EQ(Items(), (Lines{"text:cafter "}));       // and the outer one drops the spaces after c
+    ClearPageItems();
+    Scan("<O (X %3)>4{<x>}} tail <G> ");                // <, > and } inside the count are passed over
+    EXPECT_EQ(Items(), (Lines{"text:tail "}));
+}
+
+TEST_F(BlockTest, ASkipCountPastTheEndStopsAtTheEnd) {
+    Own(false);
+    Scan("<O (X %3)>999{short");
+    EXPECT_TRUE(Items().empty());
+    EXPECT_EQ(gScan.paragraphText[gScan.position], 0);
+}
+
+TEST_F(BlockTest, TextBetweenABlockCommandAndAMissingBraceIsDropped) {
+    Own(true);
+    Scan("<O (X %3)> lost 42 words <F>kept <G> ");
+    EXPECT_EQ(Items(), (Lines{"text:kept "}));
+    EXPECT_EQ(gScan.skipCount, 42);
+}
+
+TEST_F(BlockTest, ALessThanInsideASkippedBlockIsIgnored) {
+    Own(false);
+    Scan("<O (X %3)>{skip <M \"Hidden\" 4> this} shown <G> ");
+    EXPECT_EQ(Items(), (Lines{"text:shown "}));
+    EXPECT_EQ(gScan.hotwordCount, 0);
+}
+
+}  // namespace
