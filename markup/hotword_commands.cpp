@@ -91,8 +91,10 @@ void DefineChanceHotword(char kind) {
 static int ReadAnswer(char* field, int16_t* target) {
     char answer[kAnswerBufferSize];
     ReadUpTo(')', answer, kAnswerBufferSize);
-    std::strncpy(field, answer, kAnswerSize - 1);
-    field[kAnswerSize - 1] = 0;
+    size_t length = std::strlen(answer);   // cut to the field: 19 characters
+    if (length > size_t(kAnswerSize - 1)) length = kAnswerSize - 1;
+    std::memcpy(field, answer, length);
+    field[length] = 0;
     StepOverCloseAndSpace();
     *target = ReadNumber();
     SkipOptionalSpace();

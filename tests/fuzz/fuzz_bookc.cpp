@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <memory>
 #include <string>
 
@@ -19,13 +20,26 @@
 #include "tools/bookc/word_pools.h"
 
 static std::string bookPath;
+static std::string scratchFolder;
+
+// The scratch folder goes when the fuzzer exits (with the art links, not what they point at).
+static void RemoveScratchFolder() {
+    std::error_code ignored;
+    std::filesystem::remove_all(scratchFolder, ignored);
+}
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
     char folder[] = "/tmp/qh-fuzz-bookc-XXXXXX";
     if (!mkdtemp(folder)) std::abort();
+    scratchFolder = folder;
+    std::atexit(RemoveScratchFolder);
     bookPath = std::string(folder) + "/fuzz.book";
-    // The seeds name their pictures and sounds as art/...: let them find the test book's.
-    symlink(QH_TEST_BOOKS "/art", (std::string(folder) + "/art").c_str());
+    // The seeds name their artwork as the test book does (art/...) or as the sample
+    // book does with a prefix (sample-art/..., sample-cues/...): let them find it.
+    std::string here(folder);
+    symlink(QH_SOURCE_DIR "/tests/books/art", (here + "/art").c_str());
+    symlink(QH_SOURCE_DIR "/book/quiet_harbour/art", (here + "/sample-art").c_str());
+    symlink(QH_SOURCE_DIR "/book/quiet_harbour/cues", (here + "/sample-cues").c_str());
     return 0;
 }
 

@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <string>
 
 #include "book/save_file.h"
@@ -15,10 +16,19 @@
 #include "tests/fuzz/fuzz_engine.h"
 
 static std::string savePath;
+static std::string scratchFolder;
+
+// The scratch folder goes when the fuzzer exits.
+static void RemoveScratchFolder() {
+    std::error_code ignored;
+    std::filesystem::remove_all(scratchFolder, ignored);
+}
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
     char folder[] = "/tmp/qh-fuzz-save-XXXXXX";
     if (!mkdtemp(folder)) std::abort();
+    scratchFolder = folder;
+    std::atexit(RemoveScratchFolder);
     setenv("XDG_DATA_HOME", folder, 1);
     savePath = std::string(folder) + "/quietharbour/QTL2quietharbour.dat";
     mkdir((std::string(folder) + "/quietharbour").c_str(), 0700);

@@ -168,6 +168,9 @@ bool Utf8ToUtf16(const std::string& in, std::u16string* out) {
             if (i >= in.size() || (in[i] & 0xC0) != 0x80) return false;
             c = (c << 6) | (in[i++] & 0x3F);
         }
+        // An overlong form would smuggle in a NUL or a quote; surrogates are no characters.
+        static const unsigned kSmallest[] = {0, 0x80, 0x800};
+        if (c < kSmallest[extra] || (c >= 0xD800 && c <= 0xDFFF)) return false;
         *out += char16_t(c);
     }
     return true;
