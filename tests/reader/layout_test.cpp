@@ -101,6 +101,17 @@ TEST(Layout, ALongRunKeepsItsLastLinePendingForWhatFollows) {
     EXPECT_GT(place.left, kLeftMargin);     // after the run's last words, on their line
 }
 
+TEST(Layout, AWordWiderThanTheLineIsCutAndThePassEnds) {
+    int16_t button = 0;
+    PaintPageOf([&] {
+        EmitText((std::string(120, 'w') + " end ").c_str());
+        button = AddWordButton("after");
+    });
+    // 120 w's take several lines; "end " and the button follow on the last of them.
+    EXPECT_GT(Place(button).top, 2 * gDefaultLineHeight);
+    EXPECT_GT(Place(button).left, kLeftMargin);
+}
+
 TEST(Layout, AnAlignmentChangeCentresThePendingLine) {
     int16_t button = 0;
     PaintPageOf([&] {
