@@ -20,7 +20,12 @@ check() {
 
 "$reader" --scale 1 &
 first=$!
-sleep 2
+lock="$XDG_DATA_HOME/quietharbour/.QTL2quietharbour.dat.lock"
+for _ in $(seq 200); do
+  if [ -e "$lock" ] && ! flock -n "$lock" true 2>/dev/null; then break; fi
+  sleep 0.1
+done
+sleep 0.5
 check "the reader is running" kill -0 $first
 "$reader" --scale 1
 check "a second reader exits with 1" [ $? = 1 ]
