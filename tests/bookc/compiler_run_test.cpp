@@ -1,5 +1,7 @@
 // The compiler as the build runs it: broken sources give one clear error and no
 // output, good ones give the generated file and the artwork manifest.
+#include <unistd.h>
+
 #include <gtest/gtest.h>
 
 #include <fstream>
@@ -23,7 +25,9 @@ CompilerRunResult RunCompiler(std::vector<std::string> args) {
 }
 
 std::string Scratch(const std::string& name) {
-    std::filesystem::path folder = std::filesystem::temp_directory_path() / "qh_bookc_tests";
+    // Test processes run side by side: each works in its own folder.
+    std::filesystem::path folder =
+        std::filesystem::temp_directory_path() / ("qh_bookc_tests-" + std::to_string(getpid()));
     std::filesystem::create_directories(folder);
     std::filesystem::remove(folder / name);
     return (folder / name).string();

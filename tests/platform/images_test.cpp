@@ -1,5 +1,7 @@
 // Bitmap decoding: BMP of every depth the reader's pictures use, PNG through libpng,
 // broken files refused with a reason, and the cache of decoded bitmap resources.
+#include <unistd.h>
+
 #include <gtest/gtest.h>
 #include <png.h>
 
@@ -209,7 +211,8 @@ TEST(PngDecoding, BrokenFilesAreRefusedWithAReason) {
 // ---------------------------------------------------------------------------
 
 std::string WriteFile(const char* stem, const Bytes& content) {
-    std::string path = testing::TempDir() + stem;
+    // Test processes run side by side: each writes its own files.
+    std::string path = testing::TempDir() + std::to_string(getpid()) + "-" + stem;
     FILE* f = std::fopen(path.c_str(), "wb");
     std::fwrite(content.data(), 1, content.size(), f);
     std::fclose(f);

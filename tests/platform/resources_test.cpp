@@ -1,5 +1,7 @@
 // Resource lookup against the resources packed for this test program
 // (tests/platform/test_resources.manifest) and files registered at run time.
+#include <unistd.h>
+
 #include <gtest/gtest.h>
 
 #include <cstdio>
@@ -15,7 +17,8 @@ std::string FileText(const ResourceBlob& blob) {
 }
 
 std::string WriteTemporaryFile(const char* stem, const std::string& content) {
-    std::string path = testing::TempDir() + stem;
+    // Test processes run side by side: each writes its own files.
+    std::string path = testing::TempDir() + std::to_string(getpid()) + "-" + stem;
     FILE* f = std::fopen(path.c_str(), "wb");
     std::fwrite(content.data(), 1, content.size(), f);
     std::fclose(f);

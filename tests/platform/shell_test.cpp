@@ -1,6 +1,8 @@
 // The shell's parts: the menu bar built from a menu template and a menu-bar
 // description, TB_SETSTATE, the "Menu" pop-up, the input panel and SHSipInfo, and
 // MessageBoxW answered by the script or by a tap on its button.
+#include <unistd.h>
+
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -21,7 +23,8 @@ void PutText(std::string* out, const char16_t* text) {
 }
 
 std::string Register(ResourceType type, uint16_t id, const std::string& bytes, const char* stem) {
-    std::string path = testing::TempDir() + stem;
+    // Test processes run side by side: each writes its own files.
+    std::string path = testing::TempDir() + std::to_string(getpid()) + "-" + stem;
     FILE* f = std::fopen(path.c_str(), "wb");
     std::fwrite(bytes.data(), 1, bytes.size(), f);
     std::fclose(f);
