@@ -108,6 +108,8 @@ std::vector<uint8_t> EncodeBmp1(const Grid& grid);   // palette: 0 black ink, 1 
 bool WritePng(const Pixels& pixels, const std::string& path, std::string* error);
 bool WriteWholeFile(const std::string& path, const std::vector<uint8_t>& bytes, std::string* error);
 bool ReadWholeFile(const std::string& path, std::string* out, std::string* error);
+// UTF-8 to UTF-16 code units, appended to out; false on a malformed sequence.
+bool DecodeUtf8(const std::string& in, std::u16string* out);
 
 // True for the file names this library builds resources from (.pic, .grid, .words).
 bool IsArtworkSource(const std::string& path);

@@ -176,3 +176,26 @@ bool BuildArtworkResource(const std::string& path, std::vector<uint8_t>* bytes,
     *bytes = EncodeBmp1(grid);
     return true;
 }
+
+bool DecodeUtf8(const std::string& in, std::u16string* out) {
+    for (size_t i = 0; i < in.size();) {
+        unsigned char c = in[i];
+        int extra = c < 0x80 ? 0 : (c >> 5) == 6 ? 1 : (c >> 4) == 14 ? 2 : (c >> 3) == 30 ? 3 : -1;
+        if (extra < 0 || i + extra >= in.size()) return false;
+        char32_t code = extra == 0 ? c : c & (0x3F >> extra);
+        for (int k = 1; k <= extra; ++k) {
+            unsigned char next = in[i + k];
+            if ((next & 0xC0) != 0x80) return false;
+            code = (code << 6) | (next & 0x3F);
+        }
+        i += extra + 1;
+        if (code >= 0x10000) {
+            code -= 0x10000;
+            out->push_back(char16_t(0xD800 + (code >> 10)));
+            out->push_back(char16_t(0xDC00 + (code & 0x3FF)));
+        } else {
+            out->push_back(char16_t(code));
+        }
+    }
+    return true;
+}

@@ -5,30 +5,6 @@
 
 namespace {
 
-// UTF-8 to UTF-16 code units; false on a malformed sequence.
-bool AppendUtf16(const std::string& in, std::vector<uint16_t>* out) {
-    for (size_t i = 0; i < in.size();) {
-        unsigned char c = in[i];
-        int extra = c < 0x80 ? 0 : (c >> 5) == 6 ? 1 : (c >> 4) == 14 ? 2 : (c >> 3) == 30 ? 3 : -1;
-        if (extra < 0 || i + extra >= in.size()) return false;
-        uint32_t code = extra == 0 ? c : c & (0x3F >> extra);
-        for (int k = 1; k <= extra; ++k) {
-            unsigned char next = in[i + k];
-            if ((next & 0xC0) != 0x80) return false;
-            code = (code << 6) | (next & 0x3F);
-        }
-        i += extra + 1;
-        if (code >= 0x10000) {
-            code -= 0x10000;
-            out->push_back(static_cast<uint16_t>(0xD800 + (code >> 10)));
-            out->push_back(static_cast<uint16_t>(0xDC00 + (code & 0x3FF)));
-        } else {
-            out->push_back(static_cast<uint16_t>(code));
-        }
-    }
-    return true;
-}
-
 // The line up to a '#' that is not inside a string.
 std::string WithoutComment(const std::string& line) {
     bool inString = false;
@@ -47,7 +23,9 @@ bool ReadWordsLine(const std::string& text, const std::string& file, int line,
     std::string problem;
     while (NextToken(text, &pos, &t, &problem)) {
         if (t.kind == TokenKind::String) {
-            if (!AppendUtf16(t.text, out)) return AddError(errors, file, line, t.column, "the text is not valid UTF-8"), false;
+            std::u16string units;
+            if (!DecodeUtf8(t.text, &units)) return AddError(errors, file, line, t.column, "the text is not valid UTF-8"), false;
+            out->insert(out->end(), units.begin(), units.end());
             out->push_back(0);
         } else if (t.kind == TokenKind::Number && t.number >= 0 && t.number <= 0xFFFF &&
                    t.number == static_cast<double>(static_cast<uint16_t>(t.number))) {

@@ -120,30 +120,6 @@ void CheckFile(const Entry& e) {
         Complain(e.where, e.path + ": " + problem);
 }
 
-// UTF-8 to UTF-16; false on a malformed sequence.
-bool Utf16(const std::string& in, std::u16string* out) {
-    for (size_t i = 0; i < in.size();) {
-        unsigned char c = in[i];
-        int extra = c < 0x80 ? 0 : (c >> 5) == 6 ? 1 : (c >> 4) == 14 ? 2 : (c >> 3) == 30 ? 3 : -1;
-        if (extra < 0 || (extra > 0 && i + extra >= in.size())) return false;
-        char32_t code = extra == 0 ? c : c & (0x3F >> extra);
-        for (int k = 1; k <= extra; ++k) {
-            unsigned char next = in[i + k];
-            if ((next & 0xC0) != 0x80) return false;
-            code = (code << 6) | (next & 0x3F);
-        }
-        i += extra + 1;
-        if (code >= 0x10000) {
-            code -= 0x10000;
-            out->push_back(char16_t(0xD800 + (code >> 10)));
-            out->push_back(char16_t(0xDC00 + (code & 0x3FF)));
-        } else {
-            out->push_back(char16_t(code));
-        }
-    }
-    return true;
-}
-
 bool ParseId(const std::string& word, unsigned* id) {
     if (word.empty() || word.size() > 5 || word.find_first_not_of("0123456789") != std::string::npos)
         return false;
@@ -189,7 +165,7 @@ void ParseLine(const std::string& line, const std::string& where, const std::str
         return Complain(where, "a " + keyword + " id is a number from 0 to 65535");
     }
     if (e.kind->isText) {
-        if (!Utf16(rest, &e.text)) return Complain(where, "the text is not valid UTF-8");
+        if (!DecodeUtf8(rest, &e.text)) return Complain(where, "the text is not valid UTF-8");
     } else {
         if (rest.empty()) return Complain(where, "a " + keyword + " needs a file");
         e.path = Absolute(rest, base);
