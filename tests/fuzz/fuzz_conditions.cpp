@@ -10,7 +10,7 @@
 #include "tests/fuzz/fuzz_engine.h"
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
-    StartFuzzEngine();
+    StartEngineHost();
     return 0;
 }
 

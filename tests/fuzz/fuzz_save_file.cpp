@@ -32,7 +32,7 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
     setenv("XDG_DATA_HOME", folder, 1);
     savePath = std::string(folder) + "/quietharbour/QTL2quietharbour.dat";
     mkdir((std::string(folder) + "/quietharbour").c_str(), 0700);
-    StartFuzzEngine();
+    StartEngineHost();
     return 0;
 }
 

@@ -15,7 +15,7 @@ static bool TextInsidePageBuffer(const char* text) {
 }
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
-    StartFuzzEngine();
+    StartEngineHost();
     return 0;
 }
 

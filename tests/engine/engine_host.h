@@ -1,0 +1,27 @@
+// The engine without the reader: pointed at the compiled test book, with a plain main
+// window to own the controls that hotword commands create, and the page fonts. The
+// engine tests and the engine fuzz targets start the same way.
+#pragma once
+
+#include "book/book_tables.h"
+#include "page/geometry.h"
+#include "shell/main_window.h"
+#include "shell/platform/win32.h"
+
+inline LRESULT CALLBACK EngineHostProc(HWND window, UINT message, WPARAM first, LPARAM second) {
+    return DefWindowProcW(window, message, first, second);
+}
+
+inline void StartEngineHost() {
+    UseBook(CompiledBook());
+    gInstance = GetModuleHandleW(nullptr);
+    WNDCLASSW host = {};
+    host.lpfnWndProc = EngineHostProc;
+    host.hInstance = gInstance;
+    host.lpszClassName = u"QhEngineHost";
+    RegisterClassW(&host);
+    gMainWindow = CreateWindowExW(0, u"QhEngineHost", u"", WS_VISIBLE, 0, 26, 240, 268, nullptr,
+                                  nullptr, gInstance, nullptr);
+    RecordCreationRect(gMainWindow);
+    CreatePageFonts();
+}
