@@ -9,7 +9,7 @@
 #include "page/geometry.h"
 #include "shell/main_window.h"
 #include "shell/navigation.h"
-#include "shell/platform/headless.h"
+#include "platform/headless.h"
 #include "shell/startup.h"
 
 namespace {

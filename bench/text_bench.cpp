@@ -2,8 +2,8 @@
 // and once per word prefix), and drawing it into the framebuffer, in both weights.
 #include <benchmark/benchmark.h>
 
-#include "shell/platform/headless.h"
-#include "shell/platform/win32.h"
+#include "platform/headless.h"
+#include "platform/win32.h"
 
 namespace {
 

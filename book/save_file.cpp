@@ -7,9 +7,9 @@
 #include <cstring>
 
 #include "shell/navigation.h"
-#include "shell/platform/data_folder.h"
-#include "shell/platform/files.h"
-#include "shell/platform/win32.h"
+#include "platform/data_folder.h"
+#include "platform/files.h"
+#include "platform/win32.h"
 
 static_assert(std::endian::native == std::endian::little, "the record is little-endian");
 

@@ -8,7 +8,7 @@
 
 #include "book/book_tables.h"
 #include "shell/navigation.h"
-#include "shell/platform/win32.h"
+#include "platform/win32.h"
 
 bool IsStoryVariable(int variable) { return variable >= 0 && variable < kStoryVariables; }
 

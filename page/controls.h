@@ -5,7 +5,7 @@
 
 #include <cstdint>
 
-#include "shell/platform/win32.h"
+#include "platform/win32.h"
 
 constexpr int kButtonSlots = 100;
 constexpr int kEditSlots = 100;

@@ -2,7 +2,7 @@
 // fonts, the scroll state and the view height that the input panel changes.
 #pragma once
 
-#include "shell/platform/win32.h"
+#include "platform/win32.h"
 
 constexpr int kMenuBarHeight = 26;   // the allowance taken off every view height
 constexpr int kLineStep = 16;        // pixels per line-up / line-down scroll step

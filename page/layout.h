@@ -4,7 +4,7 @@
 
 #include <cstdint>
 
-#include "shell/platform/win32.h"
+#include "platform/win32.h"
 
 constexpr int kLineItems = 10;
 constexpr int kLineTextPool = 200;

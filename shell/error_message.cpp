@@ -5,7 +5,7 @@
 #include <cstdarg>
 #include <cstdio>
 
-#include "shell/platform/win32.h"
+#include "platform/win32.h"
 
 void ShowErrorMessage(const char* format, ...) {
     char text[kErrorMessageLength + 1];

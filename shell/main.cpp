@@ -5,8 +5,8 @@
 #include <cstring>
 
 #include "book/book_tables.h"
-#include "shell/platform/backend.h"
-#include "shell/platform/win32.h"
+#include "platform/backend.h"
+#include "platform/win32.h"
 #include "shell/startup.h"
 
 static const char kUsage[] = "usage: quietharbour [--scale N] [--help] [--version]\n";

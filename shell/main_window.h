@@ -2,7 +2,7 @@
 // part that creates controls or sends the main window a message.
 #pragma once
 
-#include "shell/platform/win32.h"
+#include "platform/win32.h"
 
 extern HWND gMainWindow;
 extern HINSTANCE gInstance;

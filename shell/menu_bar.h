@@ -2,7 +2,7 @@
 // buttons, built from resources once, with the arrows following every page.
 #pragma once
 
-#include "shell/platform/win32.h"
+#include "platform/win32.h"
 
 constexpr UINT kMenuBarId = 102;        // menu and menu-bar description resources
 constexpr int kToolBitmapId = 421;

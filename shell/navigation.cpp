@@ -3,7 +3,7 @@
 #include "shell/navigation.h"
 
 #include "book/book_tables.h"
-#include "book/inventory_page.h"
+#include "shell/inventory_page.h"
 #include "markup/scanner.h"
 #include "page/controls.h"
 #include "page/geometry.h"

@@ -5,7 +5,7 @@
 #include "book/book_tables.h"
 #include "book/save_file.h"
 #include "shell/main_window.h"
-#include "shell/platform/win32.h"
+#include "platform/win32.h"
 
 void PlaySoundCue(int16_t number) {
     if (SoundSetting() == 0 || number < 0 || number >= kSounds) return;

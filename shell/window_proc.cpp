@@ -3,7 +3,7 @@
 // go to hotword activation or the inventory page, at most once per built page.
 #include "shell/window_proc.h"
 
-#include "book/inventory_page.h"
+#include "shell/inventory_page.h"
 #include "book/save_file.h"
 #include "book/story_state.h"
 #include "markup/activation.h"

@@ -4,7 +4,7 @@
 
 #include <cstdint>
 
-#include "shell/platform/win32.h"
+#include "platform/win32.h"
 
 // Module state (shell/window_proc.cpp); the first three describe the page on screen
 // and are cleared by every rebuild.

@@ -6,7 +6,7 @@
 #include "markup/hotwords.h"
 #include "shell/navigation.h"
 #include "book/save_file.h"
-#include "shell/platform/headless.h"
+#include "platform/headless.h"
 #include "story_fixture.h"
 
 namespace story {

@@ -6,7 +6,7 @@
 #include "book/book_tables.h"
 #include "page/geometry.h"
 #include "shell/main_window.h"
-#include "shell/platform/win32.h"
+#include "platform/win32.h"
 
 inline LRESULT CALLBACK EngineHostProc(HWND window, UINT message, WPARAM first, LPARAM second) {
     return DefWindowProcW(window, message, first, second);

@@ -4,7 +4,7 @@
 #include <string>
 
 #include "page/page_items.h"
-#include "shell/platform/headless.h"
+#include "platform/headless.h"
 
 namespace {
 

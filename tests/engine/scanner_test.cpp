@@ -9,7 +9,7 @@
 #include "book/book_tables.h"
 #include "markup/scanner.h"
 #include "page/page_items.h"
-#include "shell/platform/headless.h"
+#include "platform/headless.h"
 
 namespace {
 

@@ -16,7 +16,7 @@
 #include "page/controls.h"
 #include "page/page_items.h"
 #include "shell/navigation.h"
-#include "shell/platform/headless.h"
+#include "platform/headless.h"
 
 namespace story {
 

@@ -9,8 +9,8 @@
 #include "page/geometry.h"
 #include "page/page_items.h"
 #include "shell/main_window.h"
-#include "shell/platform/headless.h"
-#include "shell/platform/win32.h"
+#include "platform/headless.h"
+#include "platform/win32.h"
 #include "tests/engine/engine_host.h"
 
 // Every input starts from an empty page, a fresh story, the scanner's start-of-page

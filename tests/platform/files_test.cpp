@@ -13,7 +13,7 @@
 #include <cstdlib>
 #include <string>
 
-#include "shell/platform/files.h"
+#include "platform/files.h"
 
 namespace {
 

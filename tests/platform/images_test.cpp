@@ -9,8 +9,8 @@
 #include <string>
 #include <vector>
 
-#include "shell/platform/images.h"
-#include "shell/platform/resources.h"
+#include "platform/images.h"
+#include "platform/resources.h"
 
 namespace {
 

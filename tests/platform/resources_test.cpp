@@ -8,7 +8,7 @@
 #include <cstring>
 #include <string>
 
-#include "shell/platform/resources.h"
+#include "platform/resources.h"
 
 namespace {
 

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "shell/platform/resources.h"
+#include "platform/resources.h"
 #include "tests/platform/window_support.h"
 
 namespace {

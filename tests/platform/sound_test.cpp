@@ -4,9 +4,9 @@
 
 #include <string>
 
-#include "shell/platform/backend.h"
-#include "shell/platform/resources.h"
-#include "shell/platform/win32.h"
+#include "platform/backend.h"
+#include "platform/resources.h"
+#include "platform/win32.h"
 
 namespace {
 

@@ -8,7 +8,7 @@
 #include <cstdlib>
 #include <string>
 
-#include "shell/platform/backend.h"
+#include "platform/backend.h"
 #include "tests/platform/window_support.h"
 
 namespace {

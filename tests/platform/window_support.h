@@ -8,8 +8,8 @@
 #include <functional>
 #include <vector>
 
-#include "shell/platform/headless.h"
-#include "shell/platform/win32.h"
+#include "platform/headless.h"
+#include "platform/win32.h"
 
 struct SeenMessage {
     HWND hwnd;

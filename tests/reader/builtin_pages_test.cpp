@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "book/book_tables.h"
-#include "book/inventory_page.h"
+#include "shell/inventory_page.h"
 #include "book/save_file.h"
 #include "page/controls.h"
 #include "reader_support.h"

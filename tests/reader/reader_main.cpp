@@ -7,8 +7,8 @@
 #include <filesystem>
 
 #include "book/book_tables.h"
-#include "shell/platform/headless.h"
-#include "shell/platform/win32.h"
+#include "platform/headless.h"
+#include "platform/win32.h"
 #include "shell/startup.h"
 
 int main(int argc, char** argv) {

@@ -9,7 +9,7 @@
 #include "page/page_items.h"
 #include "shell/main_window.h"
 #include "shell/navigation.h"
-#include "shell/platform/headless.h"
+#include "platform/headless.h"
 #include "tools/play/page_dump.h"
 
 // Shows paragraph p in the story, past any splash, and lets everything due run.

@@ -10,9 +10,9 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "shell/platform/backend.h"
-#include "shell/platform/headless.h"
-#include "shell/platform/win32.h"
+#include "platform/backend.h"
+#include "platform/headless.h"
+#include "platform/win32.h"
 
 namespace {
 

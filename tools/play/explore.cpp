@@ -19,7 +19,7 @@
 #include "page/controls.h"
 #include "shell/main_window.h"
 #include "shell/navigation.h"
-#include "shell/platform/headless.h"
+#include "platform/headless.h"
 #include "shell/startup.h"
 #include "shell/window_proc.h"
 

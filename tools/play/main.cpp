@@ -10,7 +10,7 @@
 #include <unistd.h>
 
 #include "book/book_tables.h"
-#include "shell/platform/resources.h"
+#include "platform/resources.h"
 #include "tools/artwork/artwork.h"
 #include "tools/bookc/in_memory.h"
 #include "tools/play/explore.h"

@@ -9,7 +9,7 @@
 #include "page/controls.h"
 #include "page/page_items.h"
 #include "shell/navigation.h"
-#include "shell/platform/headless.h"
+#include "platform/headless.h"
 #include "shell/window_proc.h"
 #include "tools/play/script.h"
 

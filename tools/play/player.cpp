@@ -8,7 +8,7 @@
 #include "page/controls.h"
 #include "shell/main_window.h"
 #include "shell/navigation.h"
-#include "shell/platform/headless.h"
+#include "platform/headless.h"
 #include "shell/startup.h"
 #include "tools/play/page_dump.h"
 

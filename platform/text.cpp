@@ -8,8 +8,8 @@
 #include <cstdio>
 #include <cstring>
 
-#include "shell/platform/resources.h"
-#include "shell/platform/window_system.h"
+#include "platform/resources.h"
+#include "platform/window_system.h"
 
 // ============================================================================
 // State

@@ -6,8 +6,8 @@
 #include <cstdio>
 #include <cstring>
 
-#include "shell/platform/headless.h"
-#include "shell/platform/window_system.h"
+#include "platform/headless.h"
+#include "platform/window_system.h"
 
 // ============================================================================
 // State

@@ -1,8 +1,8 @@
 // PlaySoundW: finds a "WAVE" resource by name and hands it to the backend, which plays
 // it in the background and replaces whatever was playing; no name stops the sound.
-#include "shell/platform/backend.h"
-#include "shell/platform/resources.h"
-#include "shell/platform/win32.h"
+#include "platform/backend.h"
+#include "platform/resources.h"
+#include "platform/win32.h"
 
 // The resource name as the backend records it; names are ASCII in practice.
 static void NameForBackend(LPCWSTR name, char* out, int outSize) {

@@ -2,7 +2,7 @@
 // button, auto check box) and "EDIT" (one line, caret, limit). A control that tells its
 // parent something may be destroyed by the parent's answer, so after a notification
 // the control's procedure returns without touching its record again.
-#include "shell/platform/window_system.h"
+#include "platform/window_system.h"
 
 void RegisterMenuBarClasses();
 void RegisterInputPanelClass();

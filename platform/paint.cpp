@@ -3,7 +3,7 @@
 // (its children, later siblings, higher top-level windows) is painted again after it.
 #include <cstring>
 
-#include "shell/platform/window_system.h"
+#include "platform/window_system.h"
 
 // ============================================================================
 // Paint order

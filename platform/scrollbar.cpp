@@ -1,7 +1,7 @@
 // The vertical scroll bar of a window with WS_VSCROLL: its range, page and position
 // (clamped so that the last page is a full one), its drawing in the window frame, and
 // the stylus on it: arrows, page areas and a thumb that can be dragged.
-#include "shell/platform/window_system.h"
+#include "platform/window_system.h"
 
 constexpr int kArrowHeight = kScrollBarWidth;
 constexpr int kMinThumb = 8;

@@ -3,7 +3,7 @@
 // never touches the heap.
 //
 // Sections: byte helpers / BMP / PNG / dispatch / the resource cache
-#include "shell/platform/images.h"
+#include "platform/images.h"
 
 #include <png.h>
 
@@ -11,7 +11,7 @@
 #include <cstdio>
 #include <cstring>
 
-#include "shell/platform/resources.h"
+#include "platform/resources.h"
 
 // ---------------------------------------------------------------------------
 // Byte helpers

@@ -1,7 +1,7 @@
 // The message queue, timers and input routing: PostMessageW queues, SendMessageW calls
 // the window procedure at once, and GetMessageW hands out posted messages first, then
 // paints what waits, then fires due timers, and only then waits for the backend.
-#include "shell/platform/window_system.h"
+#include "platform/window_system.h"
 
 // ============================================================================
 // State

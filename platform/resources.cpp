@@ -1,7 +1,7 @@
 // Resource lookup: the files registered at run time, then the program's packed table,
 // then the layer's own fonts. Registered files are read whole into memory once, when
 // they are registered, so a lookup never touches the disk or the heap.
-#include "shell/platform/resources.h"
+#include "platform/resources.h"
 
 #include <cerrno>
 #include <cstdio>

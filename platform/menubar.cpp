@@ -2,9 +2,9 @@
 // resources: the menu template, the menu-bar description (16-bit words), the caption
 // string and the bitmap strip of the tool images. The "Menu" button drops down a
 // pop-up of the menu's items; the last button opens and closes the input panel.
-#include "shell/platform/images.h"
-#include "shell/platform/resources.h"
-#include "shell/platform/window_system.h"
+#include "platform/images.h"
+#include "platform/resources.h"
+#include "platform/window_system.h"
 
 // ============================================================================
 // State

@@ -3,7 +3,7 @@
 // durable replacement of a held file's content.
 //
 // Sections: last error / names / handles / locks / the calls / durable replacement
-#include "shell/platform/files.h"
+#include "platform/files.h"
 
 #include <fcntl.h>
 #include <sys/file.h>

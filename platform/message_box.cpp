@@ -1,8 +1,8 @@
 // MessageBoxW: a modal box drawn over the screen with its own message loop, which
 // returns when one of its buttons is pressed. Every box is recorded (as UTF-8) for the
 // page dump; on the headless backend the recorded answer setting replies at once.
-#include "shell/platform/headless.h"
-#include "shell/platform/window_system.h"
+#include "platform/headless.h"
+#include "platform/window_system.h"
 
 // ============================================================================
 // State

@@ -2,7 +2,7 @@
 // by default ~/.local/share/quietharbour/.
 #pragma once
 
-#include "shell/platform/win32.h"
+#include "platform/win32.h"
 
 // Writes the folder's path, ending in '/', as UTF-16 into path (size characters with the
 // NUL) and creates the folder when it is missing. Returns false, writing an empty path,

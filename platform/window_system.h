@@ -1,10 +1,10 @@
-// The window system's own records, shared by the files of shell/platform/ and by no
+// The window system's own records, shared by the files of platform/ and by no
 // one else: window records, classes, device contexts, GDI objects, and the calls that
 // one part of the layer makes into another. Grouped by the file that owns them.
 #pragma once
 
-#include "shell/platform/backend.h"
-#include "shell/platform/win32.h"
+#include "platform/backend.h"
+#include "platform/win32.h"
 
 // ============================================================================
 // Capacities

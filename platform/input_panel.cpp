@@ -1,7 +1,7 @@
 // The shell's own furniture around the program's window: the top bar that shows the
 // main window's caption, and the soft input panel docked above the menu bar, a small
 // keyboard that types into the focused window when the stylus taps it.
-#include "shell/platform/window_system.h"
+#include "platform/window_system.h"
 
 // ============================================================================
 // State

@@ -14,7 +14,7 @@
 // cannot be created, as in a read-only folder, the file itself is locked instead.)
 #pragma once
 
-#include "shell/platform/win32.h"
+#include "platform/win32.h"
 
 constexpr int kOpenFiles = 16;       // file and search handles open at once
 constexpr int kPathBytes = 1024;     // a mapped UTF-8 path, with its zero

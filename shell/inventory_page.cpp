@@ -1,5 +1,5 @@
 // The built-in inventory page and the routing of its buttons.
-#include "book/inventory_page.h"
+#include "shell/inventory_page.h"
 
 #include <cstring>
 

@@ -1,5 +1,5 @@
 // The reader's data folder, following the desktop's base-directory convention.
-#include "shell/platform/data_folder.h"
+#include "platform/data_folder.h"
 
 #include <cerrno>
 #include <cstdio>

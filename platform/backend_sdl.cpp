@@ -5,7 +5,7 @@
 
 #include <cstdio>
 
-#include "shell/platform/window_system.h"
+#include "platform/window_system.h"
 
 // ============================================================================
 // State

@@ -4,7 +4,7 @@
 // beneath it can still return through it.
 #include <cstring>
 
-#include "shell/platform/window_system.h"
+#include "platform/window_system.h"
 
 // ============================================================================
 // State

@@ -11,7 +11,7 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "shell/platform/window_system.h"
+#include "platform/window_system.h"
 
 // ============================================================================
 // State

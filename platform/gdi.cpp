@@ -4,8 +4,8 @@
 #include <algorithm>
 #include <cstring>
 
-#include "shell/platform/images.h"
-#include "shell/platform/window_system.h"
+#include "platform/images.h"
+#include "platform/window_system.h"
 
 // ============================================================================
 // State
