@@ -2,6 +2,7 @@
 # The save file end to end: real qh-play runs against real files in a temporary data
 # folder. Usage: save_file_test.sh QH_PLAY TEST_BOOK
 set -u
+source "$(dirname "$0")/lock_wait.sh"
 play="$1"
 book="$2"
 work=$(mktemp -d)
@@ -18,14 +19,6 @@ byte() { od -An -t u1 -j "$1" -N 1 "$save" | tr -d ' '; }
 word16() { od -An -t d2 -j "$1" -N 2 "$save" | tr -d ' '; }
 word32() { od -An -t d4 -j "$1" -N 4 "$save" | tr -d ' '; }
 zeros() { [ "$(od -An -t u1 -j "$1" -N "$2" "$save" | tr -d ' 0\n')" = "" ]; }
-# Waits (up to 20 s) until a reader holds the save file's lock.
-held_by_reader() {
-  for _ in $(seq 200); do
-    if [ -e "$1" ] && ! flock -n "$1" true 2>/dev/null; then return 0; fi
-    sleep 0.1
-  done
-  return 1
-}
 run() { printf '%s\n' "$@" | XDG_DATA_HOME= "$play" --book "$book" --state "$work" -; }
 first_page() { run dump | head -n 1; }
 
@@ -78,7 +71,7 @@ XDG_DATA_HOME= "$play" --book "$book" --state "$work" - < "$work/script" > /dev/
 first=$!
 exec 3> "$work/script"
 echo "goto 12" >&3
-held_by_reader "$work/quietharbour/.QTL2quietharbour.dat.lock"
+wait_for_lock "$work/quietharbour/.QTL2quietharbour.dat.lock" $first
 XDG_DATA_HOME= "$play" --book "$book" --state "$work" - < /dev/null > /dev/null 2>&1
 check "second reader exits with 1" [ $? = 1 ]
 check "second reader leaves the file" [ "$(md5sum < "$save")" = "$before" ]

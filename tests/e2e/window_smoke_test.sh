@@ -7,6 +7,7 @@ if [ "${1:-}" != "--inside" ]; then
   exec xvfb-run -a bash "$0" --inside "$1"
 fi
 reader="$2"
+source "$(dirname "$0")/lock_wait.sh"
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 export XDG_DATA_HOME="$work/data" XDG_RUNTIME_DIR="$work/run" SDL_AUDIODRIVER=dummy
@@ -21,10 +22,7 @@ check() {
 "$reader" --scale 1 &
 first=$!
 lock="$XDG_DATA_HOME/quietharbour/.QTL2quietharbour.dat.lock"
-for _ in $(seq 200); do
-  if [ -e "$lock" ] && ! flock -n "$lock" true 2>/dev/null; then break; fi
-  sleep 0.1
-done
+wait_for_lock "$lock" $first
 sleep 0.5
 check "the reader is running" kill -0 $first
 "$reader" --scale 1
