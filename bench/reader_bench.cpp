@@ -48,8 +48,7 @@ void StartOnce() {
     UseBook(CompiledBook());
     HeadlessStart();
     if (!StartReader(SW_SHOW)) std::abort();
-    KillTimer(gMainWindow, kSplashTimer);
-    gPageMode = kPageNone;
+    SkipSplashes();
 }
 
 void TurnTo(int paragraph) {
@@ -80,11 +79,11 @@ void BM_ScrollStep(benchmark::State& state) {
     StartOnce();
     TurnTo(LongestParagraph());
     for (auto _ : state) {
-        int32_t before = gScrollOffset;
-        HandleScroll(gMainWindow, SB_LINEDOWN);
-        if (gScrollOffset == before) {
+        int32_t before = Frame().scrollOffset;
+        HandleScroll(Frame().window, SB_LINEDOWN);
+        if (Frame().scrollOffset == before) {
             state.PauseTiming();
-            HandleScroll(gMainWindow, SB_TOP);
+            HandleScroll(Frame().window, SB_TOP);
             state.ResumeTiming();
         }
     }

@@ -1,13 +1,14 @@
 // The record of table pointers and the two lookups every reader of book text uses.
 #include "book/book_tables.h"
 
-BookTables* gBook = nullptr;
+static BookTables* book = nullptr;
 
-void UseBook(BookTables* book) { gBook = book; }
+const BookTables& Book() { return *book; }
+void UseBook(BookTables* tables) { book = tables; }
 
-const ParagraphEntry& ParagraphRow(int paragraph) { return gBook->paragraphs[paragraph]; }
+const ParagraphEntry& ParagraphRow(int paragraph) { return Book().paragraphs[paragraph]; }
 
 const char* PoolWord(int pool, int32_t word) {
-    const WordPool& p = gBook->pools[pool];
+    const WordPool& p = Book().pools[pool];
     return p.strings + p.offsets[word];
 }

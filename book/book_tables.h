@@ -101,8 +101,9 @@ struct BookTables {
     BookArtwork artwork;
 };
 
-// The book the engine runs. Start-up points it at the compiled-in tables.
-extern BookTables* gBook;
+// The book the engine runs, owned by book/book_tables.cpp. Start-up points it at the
+// compiled-in tables; the story state changes the mutable tables in place.
+const BookTables& Book();
 void UseBook(BookTables* book);
 
 // The compiled-in book; each generated book library defines it.

@@ -6,20 +6,22 @@
 #include <cstdio>
 #include <cstring>
 
-#include "shell/navigation.h"
-#include "platform/data_folder.h"
-#include "platform/files.h"
 #include "platform/win32.h"
 
 static_assert(std::endian::native == std::endian::little, "the record is little-endian");
 
-SaveRecord gSaveRecord = {};
+static SaveRecord saveRecord = {};
+static SaveFilePlace savePlace = {};
+
+const SaveRecord& SavedRecord() { return saveRecord; }
+void ClearSaveRecord() { saveRecord = {}; }
+void SetSaveFilePlace(const SaveFilePlace& place) { savePlace = place; }
 
 static HANDLE saveFile = INVALID_HANDLE_VALUE;
 
 // The folder, then the window class name and ".dat".
 static bool BuildSaveName(WCHAR* name) {
-    if (!GetDataFolder(name, kSaveNameSize)) return false;
+    if (!savePlace.folder || !savePlace.folder(name, kSaveNameSize)) return false;
     int length = 0;
     while (name[length]) ++length;
     const WCHAR* file = u"QTL2quietharbour.dat";
@@ -39,16 +41,16 @@ static bool FileExists(const WCHAR* name) {
     return true;
 }
 
-static void UnpackRecord() {
-    int16_t position = gSaveRecord.storyPosition;
-    gDisplayedParagraph = position < 1 || position > kParagraphRows ? 2 : position;
+static void UnpackRecord(int16_t* firstParagraph) {
+    int16_t position = saveRecord.storyPosition;
+    *firstParagraph = position < 1 || position > kParagraphRows ? 2 : position;
     for (int k = 0; k < kStoryVariables; ++k)
-        std::memcpy(gBook->variables[k].state, gSaveRecord.variables[k].state, 2);
-    std::memcpy(gBook->snapshots, gSaveRecord.snapshots, sizeof gSaveRecord.snapshots);
-    for (int r = 0; r < kRestartPoints; ++r) gBook->restartPoints[r].used = gSaveRecord.usedFlags[r];
+        std::memcpy(Book().variables[k].state, saveRecord.variables[k].state, 2);
+    std::memcpy(Book().snapshots, saveRecord.snapshots, sizeof saveRecord.snapshots);
+    for (int r = 0; r < kRestartPoints; ++r) Book().restartPoints[r].used = saveRecord.usedFlags[r];
 }
 
-bool LoadSaveFile() {
+bool LoadSaveFile(int16_t* firstParagraph) {
     WCHAR name[kSaveNameSize];
     if (!BuildSaveName(name)) return false;
     bool existed = FileExists(name);
@@ -56,41 +58,41 @@ bool LoadSaveFile() {
                            existed ? OPEN_EXISTING : CREATE_NEW, FILE_ATTRIBUTE_HIDDEN, nullptr);
     if (saveFile == INVALID_HANDLE_VALUE) return false;
     if (!existed) {
-        gDisplayedParagraph = 2;
-        gSaveRecord.soundSetting = 1;
+        *firstParagraph = 2;
+        saveRecord.soundSetting = 1;
         return true;
     }
     DWORD read = 0;
-    ReadFile(saveFile, &gSaveRecord, kSaveRecordSize, &read, nullptr);
+    ReadFile(saveFile, &saveRecord, kSaveRecordSize, &read, nullptr);
     if (read < DWORD(kSaveRecordSize)) return true;
-    if (gSaveRecord.version != kSaveVersion) {
-        gDisplayedParagraph = 2;
+    if (saveRecord.version != kSaveVersion) {
+        *firstParagraph = 2;
         return true;
     }
-    UnpackRecord();
+    UnpackRecord(firstParagraph);
     return true;
 }
 
-static void PackRecord() {
-    gSaveRecord.storyPosition = gStoryPosition;
-    gSaveRecord.version = kSaveVersion;
+static void PackRecord(int16_t storyPosition) {
+    saveRecord.storyPosition = storyPosition;
+    saveRecord.version = kSaveVersion;
     for (int k = 0; k < kStoryVariables; ++k)
-        std::memcpy(gSaveRecord.variables[k].state, gBook->variables[k].state, 2);
-    std::memcpy(gSaveRecord.snapshots, gBook->snapshots, sizeof gSaveRecord.snapshots);
-    for (int r = 0; r < kRestartPoints; ++r) gSaveRecord.usedFlags[r] = gBook->restartPoints[r].used;
+        std::memcpy(saveRecord.variables[k].state, Book().variables[k].state, 2);
+    std::memcpy(saveRecord.snapshots, Book().snapshots, sizeof saveRecord.snapshots);
+    for (int r = 0; r < kRestartPoints; ++r) saveRecord.usedFlags[r] = Book().restartPoints[r].used;
 }
 
-void StoreSaveFile() {
+void StoreSaveFile(int16_t storyPosition) {
     if (saveFile == INVALID_HANDLE_VALUE) return;
-    PackRecord();
+    PackRecord(storyPosition);
     // The new record is written beside the old one and takes its place only once it
     // is complete on disk, so a crash or a full disk leaves the previous save intact.
-    if (!ReplaceFileContents(saveFile, &gSaveRecord, kSaveRecordSize))
+    if (!savePlace.replace || !savePlace.replace(saveFile, &saveRecord, kSaveRecordSize))
         std::fprintf(stderr, "quietharbour: could not write the save file; the previous save is kept\n");
     CloseHandle(saveFile);
     saveFile = INVALID_HANDLE_VALUE;
 }
 
-uint8_t SoundSetting() { return gSaveRecord.soundSetting; }
+uint8_t SoundSetting() { return saveRecord.soundSetting; }
 
-void SetSoundSetting(uint8_t on) { gSaveRecord.soundSetting = on; }
+void SetSoundSetting(uint8_t on) { saveRecord.soundSetting = on; }

@@ -6,6 +6,7 @@
 #include <cstdint>
 
 #include "book/book_tables.h"
+#include "platform/win32.h"
 
 constexpr int32_t kSaveVersion = 176;
 constexpr int kSaveRecordSize = 2544;
@@ -31,15 +32,27 @@ struct SaveRecord {
 #pragma pack(pop)
 static_assert(sizeof(SaveRecord) == kSaveRecordSize, "the file's layout is fixed");
 
-// Module state (book/save_file.cpp): the record for the whole run.
-extern SaveRecord gSaveRecord;
+// The record for the whole run, owned by book/save_file.cpp.
+const SaveRecord& SavedRecord();
+// As before any file was read: every byte zero.
+void ClearSaveRecord();
 
-// Opens (or creates) the file, loads and unpacks the record and sets the displayed
-// paragraph. False when the file cannot be opened: another reader holds it.
-bool LoadSaveFile();
+// Where the file is kept and how it is replaced durably: services of the desktop that
+// the shell hands over at start-up.
+struct SaveFilePlace {
+    // Writes the data folder's path, ending in '/', into path; false when there is none.
+    bool (*folder)(WCHAR* path, int size);
+    // Replaces the whole content of the open file, the old content kept on failure.
+    BOOL (*replace)(HANDLE file, const void* data, DWORD size);
+};
+void SetSaveFilePlace(const SaveFilePlace& place);
+
+// Opens (or creates) the file, loads and unpacks the record and writes the paragraph
+// to open first. False when the file cannot be opened: another reader holds it.
+bool LoadSaveFile(int16_t* firstParagraph);
 // Packs the record with the story position and writes it, so that a failing write
 // never destroys the previous save; reports a failure on standard error. Closes the file.
-void StoreSaveFile();
+void StoreSaveFile(int16_t storyPosition);
 
 uint8_t SoundSetting();
 void SetSoundSetting(uint8_t on);

@@ -7,7 +7,6 @@
 #include <cstdio>
 
 #include "book/book_tables.h"
-#include "shell/navigation.h"
 #include "platform/win32.h"
 
 bool IsStoryVariable(int variable) { return variable >= 0 && variable < kStoryVariables; }
@@ -20,14 +19,14 @@ bool IsRestartPoint(int restart) { return restart >= 0 && restart < kRestartPoin
 
 int VariableValue(int variable) {
     if (!IsStoryVariable(variable)) return 0;
-    const StoryVariable& v = gBook->variables[variable];
+    const StoryVariable& v = Book().variables[variable];
     if (v.kind == kKindNumber) return int16_t(uint16_t(v.state[0] | v.state[1] << 8));
     return v.state[1];
 }
 
 void SetVariableValue(int variable, int value) {
     if (!IsStoryVariable(variable)) return;
-    StoryVariable& v = gBook->variables[variable];
+    StoryVariable& v = Book().variables[variable];
     if (v.kind == kKindNumber) {
         v.state[0] = uint8_t(value & 0xFF);
         v.state[1] = uint8_t((value >> 8) & 0xFF);
@@ -38,18 +37,18 @@ void SetVariableValue(int variable, int value) {
 
 int ClampToRange(int variable, int value) {
     if (!IsStoryVariable(variable)) return value;
-    const StoryVariable& v = gBook->variables[variable];
+    const StoryVariable& v = Book().variables[variable];
     if (value > v.limit - 1) value = v.limit - 1;
     if (value < v.minimum) value = v.minimum;
     return value;
 }
 
 uint8_t OwnedFlag(int variable) {
-    return IsStoryVariable(variable) ? gBook->variables[variable].state[0] : 0;
+    return IsStoryVariable(variable) ? Book().variables[variable].state[0] : 0;
 }
 
 void SetOwnedFlag(int variable, uint8_t flag) {
-    if (IsStoryVariable(variable)) gBook->variables[variable].state[0] = flag;
+    if (IsStoryVariable(variable)) Book().variables[variable].state[0] = flag;
 }
 
 // ---------------------------------------------------------------------------
@@ -62,7 +61,7 @@ VariableShown VariableDisplay(int variable) {
     static char numberText[8];   // " -32768" and its NUL
     VariableShown shown = {ShownAs::Nothing, nullptr, 0};
     if (!IsStoryVariable(variable)) return shown;
-    const StoryVariable& v = gBook->variables[variable];
+    const StoryVariable& v = Book().variables[variable];
     int index = v.state[1];
     if (v.kind == kKindNumber) {
         std::snprintf(numberText, sizeof numberText, " %d", VariableValue(variable));
@@ -81,31 +80,35 @@ VariableShown VariableDisplay(int variable) {
 
 void ResetStory() {
     for (int k = 0; k < kStoryVariables; ++k) {
-        gBook->variables[k].state[0] = 0;
-        gBook->variables[k].state[1] = 0;
+        Book().variables[k].state[0] = 0;
+        Book().variables[k].state[1] = 0;
     }
-    for (int r = 0; r < kRestartPoints; ++r) gBook->restartPoints[r].used = 0;
+    for (int r = 0; r < kRestartPoints; ++r) Book().restartPoints[r].used = 0;
 }
+
+static DisplayedParagraphSource displayedParagraph = nullptr;
+
+void SetDisplayedParagraphSource(DisplayedParagraphSource source) { displayedParagraph = source; }
 
 void SaveRestartPoint(int restart) {
     if (!IsRestartPoint(restart)) return;
-    gBook->restartPoints[restart].used = 1;
-    gBook->restartPoints[restart].paragraph = int16_t(gDisplayedParagraph - 1);
-    uint8_t* snapshot = gBook->snapshots[restart];
+    Book().restartPoints[restart].used = 1;
+    Book().restartPoints[restart].paragraph = int16_t((displayedParagraph ? displayedParagraph() : 0) - 1);
+    uint8_t* snapshot = Book().snapshots[restart];
     for (int k = 0; k < kStoryVariables; ++k) {
-        snapshot[2 * k] = gBook->variables[k].state[0];
-        snapshot[2 * k + 1] = gBook->variables[k].state[1];
+        snapshot[2 * k] = Book().variables[k].state[0];
+        snapshot[2 * k + 1] = Book().variables[k].state[1];
     }
 }
 
 int RestoreRestartPoint(int restart) {
     if (!IsRestartPoint(restart)) return 0;
-    const uint8_t* snapshot = gBook->snapshots[restart];
+    const uint8_t* snapshot = Book().snapshots[restart];
     for (int k = 0; k < kStoryVariables; ++k) {
-        gBook->variables[k].state[0] = snapshot[2 * k];
-        gBook->variables[k].state[1] = snapshot[2 * k + 1];
+        Book().variables[k].state[0] = snapshot[2 * k];
+        Book().variables[k].state[1] = snapshot[2 * k + 1];
     }
-    return gBook->restartPoints[restart].paragraph + 1;
+    return Book().restartPoints[restart].paragraph + 1;
 }
 
 // ---------------------------------------------------------------------------

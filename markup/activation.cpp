@@ -4,8 +4,7 @@
 
 #include "book/story_state.h"
 #include "markup/hotwords.h"
-#include "markup/scanner.h"
-#include "shell/navigation.h"
+#include "markup/markup_hooks.h"
 
 int MatchAnswer(const char* a, const char* b) {
     if (!b) return 1;
@@ -48,8 +47,8 @@ static int16_t AnswerTarget(const Hotword& hotword, const char* typed) {
 }
 
 static const Hotword* FindHotword(int16_t controlId) {
-    for (int i = 0; i < gScan.hotwordCount && i < kHotwords; ++i)
-        if (gHotwords[i].controlId == controlId) return &gHotwords[i];
+    for (int i = 0; i < Hotwords().count && i < kHotwords; ++i)
+        if (Hotwords().table[i].controlId == controlId) return &Hotwords().table[i];
     return nullptr;
 }
 
@@ -79,5 +78,5 @@ void ActivateHotword(int16_t controlId, const char* typedAnswer) {
     }
     default: break;
     }
-    NavigateTo(int16_t(target + 1), mode);
+    MarkupNavigateTo(int16_t(target + 1), mode);
 }

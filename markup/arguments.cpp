@@ -1,27 +1,27 @@
-// Argument readers of the command set. The cursor is the scanning state's command
-// length; it is kept inside the command buffer, so a command that ends early can
+// Argument readers of the command set. The cursor is the scanning state's argument
+// cursor; it is kept inside the command buffer, so a command that ends early can
 // never send a reader past the buffer.
 #include "markup/arguments.h"
 
 #include "book/book_tables.h"
 #include "markup/scanner.h"
-#include "shell/error_message.h"
+#include "book/error_message.h"
 
 char CurrentCharacter() {
-    int cursor = gScan.commandLength;
+    int cursor = Scan().cursor;
     if (cursor < 0 || cursor >= kCommandBufferSize) return 0;
-    return gScan.commandBuffer[cursor];
+    return Scan().commandBuffer[cursor];
 }
 
 char NextCharacter() {
-    if (AtCommandEnd() || gScan.commandLength + 1 >= kCommandBufferSize) return 0;
-    return gScan.commandBuffer[gScan.commandLength + 1];
+    if (AtCommandEnd() || Scan().cursor + 1 >= kCommandBufferSize) return 0;
+    return Scan().commandBuffer[Scan().cursor + 1];
 }
 
 bool AtCommandEnd() { return CurrentCharacter() == 0; }
 
 void StepOver() {
-    if (!AtCommandEnd()) ++gScan.commandLength;
+    if (!AtCommandEnd()) SetArgumentCursor(int16_t(Scan().cursor + 1));
 }
 
 void StepOverIf(char c) {

@@ -9,9 +9,9 @@
 #include "markup/scanner.h"
 #include "markup/variable_commands.h"
 #include "page/page_items.h"
-#include "shell/error_message.h"
-#include "shell/navigation.h"
-#include "shell/sound_cues.h"
+#include "book/error_message.h"
+#include "markup/markup_hooks.h"
+#include "page/page_state.h"
 
 // Commands A, V, W, n, p and v take one number, with one optional space before it.
 static int16_t ReadSingleNumber() {
@@ -24,12 +24,12 @@ static int16_t ReadSingleNumber() {
 // ---------------------------------------------------------------------------
 
 static void CommandSpace() {
-    if (gScan.titleMode) AppendToWordBuffer(" ");
+    if (Scan().titleMode) AppendToWordBuffer(" ");
     else EmitText(" ");
 }
 
 static void CommandTitleEnd() {
-    gScan.titleMode = false;
+    SetTitleMode(false);
     FlushTitle();
 }
 
@@ -48,7 +48,7 @@ static void CommandAlignment() {
 
 static void CommandSound() {
     int16_t sound = ReadSingleNumber();
-    if (RequireSound(sound)) PlaySoundCue(sound);
+    if (RequireSound(sound)) MarkupPlaySound(sound);
 }
 
 // l: the variable's text joins the title in title mode and the page otherwise; a
@@ -59,10 +59,10 @@ static void CommandShowVariable() {
     if (!RequireVariable(variable)) return;
     VariableShown shown = VariableDisplay(variable);
     if (shown.as == ShownAs::Text) {
-        if (gScan.titleMode) AppendToWordBuffer(shown.text);
+        if (Scan().titleMode) AppendToWordBuffer(shown.text);
         else EmitText(shown.text);
     } else if (shown.as == ShownAs::Picture) {
-        if (gScan.titleMode) ShowErrorMessage("Images not allowed in title");
+        if (Scan().titleMode) ShowErrorMessage("Images not allowed in title");
         else if (RequirePicture(shown.picture)) EmitPicture(shown.picture, 1);
     }
 }
@@ -76,9 +76,9 @@ static void RunCommand(char letter) {
     switch (letter) {
     case 'A': CommandSound(); break;
     case 'B': EmitBoldOn(); break;
-    case 'C': StopSoundCue(); break;
+    case 'C': MarkupStopSound(); break;
     case 'D': EmitBoldOff(); break;
-    case 'H': gScan.titleMode = true; break;
+    case 'H': SetTitleMode(true); break;
     case 'J': CommandTitleEnd(); break;
     case 'N': CommandSetOwned(1); break;
     case 'P': EmitParagraphBreak(); break;
@@ -107,12 +107,9 @@ static void RunCommand(char letter) {
 }
 
 uint8_t ExecuteCommand() {
-    char letter = gScan.commandBuffer[0];
-    gScan.expectsBlock = false;
-    Hotword& next = NextFreeHotword();
-    next.controlId = 0;
-    next.target = 0;
-    gScan.commandLength = 1;
+    char letter = Scan().commandBuffer[0];
+    SetExpectsBlock(false);
+    SetArgumentCursor(1);
 
     switch (letter) {
     case 'E': return CommandElse();
@@ -123,6 +120,6 @@ uint8_t ExecuteCommand() {
         break;
     default: RunCommand(letter); break;
     }
-    if (gScan.hotwordCount >= kHotwords) ShowErrorMessage("Hotwords structure array overflow");
+    if (Hotwords().count >= kHotwords) ShowErrorMessage("Hotwords structure array overflow");
     return 1;
 }

@@ -8,7 +8,7 @@
 #include "book/story_state.h"
 #include "markup/arguments.h"
 #include "markup/scanner.h"
-#include "shell/error_message.h"
+#include "book/error_message.h"
 
 constexpr int kStackEntries = 10;
 
@@ -188,11 +188,11 @@ int8_t EvaluateCondition() {
     operatorCount = 0;
     depth = 0;
     comparisonPending = false;
-    gScan.commandLength = gScan.commandBuffer[1] == ' ' ? 2 : 1;
+    SetArgumentCursor(Scan().commandBuffer[1] == ' ' ? 2 : 1);
     for (char c = CurrentCharacter(); c; c = CurrentCharacter()) {
         StepOver();
         TakeCharacter(c);
     }
-    ++gScan.commandLength;
+    SetArgumentCursor(int16_t(Scan().cursor + 1));
     return int8_t(LowByte(TopValue()));
 }

@@ -15,7 +15,7 @@ static char chanceLabel[kLabelBufferSize];
 constexpr int kAnswerBufferSize = 24;
 
 void CommandNavigate(char kind) {
-    NextFreeHotword().kind = kind;
+    BeginHotword(kind);
     SkipOptionalSpace();
     bool quoted = CurrentCharacter() == '"';
     if (quoted) StepOver();
@@ -26,16 +26,15 @@ void CommandNavigate(char kind) {
 uint8_t CommandRestartButton() {
     SkipPast('*');
     int restart = ReadNumber();
-    gScan.expectsBlock = true;
-    if (!RequireRestartPoint(restart) || !gBook->restartPoints[restart].used) return 0;
-    Hotword& hotword = NextFreeHotword();
-    hotword.kind = 'u';
+    SetExpectsBlock(true);
+    if (!RequireRestartPoint(restart) || !Book().restartPoints[restart].used) return 0;
+    Hotword& hotword = BeginHotword('u');
     hotword.variable = int16_t(restart);
     SkipPast('"');
     ReadLabelAndTarget(true);
     CommitHotword();
     // The restart point's label follows its button, whether in a title or not.
-    AppendToWordBuffer(gBook->restartPoints[restart].label);
+    AppendToWordBuffer(Book().restartPoints[restart].label);
     AppendToWordBuffer(" ");
     return 1;
 }
@@ -69,8 +68,7 @@ static bool ReadFurtherChoice(int8_t* threshold, int8_t base, int16_t* target) {
 }
 
 void DefineChanceHotword(char kind) {
-    Hotword& hotword = NextFreeHotword();
-    hotword.kind = kind;
+    Hotword& hotword = BeginHotword(kind);
     SkipPast('"');
     ReadUpTo('"', chanceLabel, kLabelBufferSize);
     hotword.controlId = AddWordButton(chanceLabel);
@@ -102,8 +100,7 @@ static int ReadAnswer(char* field, int16_t* target) {
 }
 
 void DefineAnswerHotword() {
-    Hotword& hotword = NextFreeHotword();
-    hotword.kind = 'S';
+    Hotword& hotword = BeginHotword('S');
     SkipPast('(');
     int longest = ReadAnswer(hotword.answer1, &hotword.target);
     hotword.answer2[0] = 0;

@@ -4,24 +4,34 @@
 #include "markup/hotwords.h"
 
 #include "markup/arguments.h"
-#include "markup/scanner.h"
 #include "page/controls.h"
 
-Hotword gHotwords[kHotwords];
+static PageHotwords hotwordTable = {};
 
 // Takes the writes of a definition that no longer fits the table.
 static Hotword spareHotword;
 
 static char labelBuffer[kLabelBufferSize];
 
-Hotword& NextFreeHotword() {
-    int count = gScan.hotwordCount;
-    if (count >= 0 && count < kHotwords) return gHotwords[count];
+const PageHotwords& Hotwords() { return hotwordTable; }
+
+void ClearHotwords() { hotwordTable.count = 0; }
+
+Hotword& CurrentHotword() {
+    int count = hotwordTable.count;
+    if (count >= 0 && count < kHotwords) return hotwordTable.table[count];
     return spareHotword;
 }
 
+Hotword& BeginHotword(char kind) {
+    Hotword& hotword = CurrentHotword();
+    hotword = {};
+    hotword.kind = kind;
+    return hotword;
+}
+
 void CommitHotword() {
-    if (gScan.hotwordCount >= 0 && gScan.hotwordCount < kHotwords) ++gScan.hotwordCount;
+    if (hotwordTable.count >= 0 && hotwordTable.count < kHotwords) ++hotwordTable.count;
 }
 
 // The text up to the next double quote, cut to the label buffer; the cursor ends past
@@ -64,7 +74,7 @@ VariableShown ReadLabel(bool quoted) {
 
 void ReadLabelAndTarget(bool quoted) {
     VariableShown label = ReadLabel(quoted);
-    Hotword& hotword = NextFreeHotword();
+    Hotword& hotword = CurrentHotword();
     if (label.as == ShownAs::Text) hotword.controlId = AddWordButton(label.text);
     else if (label.as == ShownAs::Picture) hotword.controlId = AddPictureButton(label.picture);
     SkipOptionalSpace();

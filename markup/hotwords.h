@@ -1,6 +1,5 @@
 // Hotwords: actions bound to the controls that a page's commands define. The table
-// belongs to the page; the scanning state's hotword count says how many records the
-// current page has defined.
+// belongs to the page being built.
 #pragma once
 
 #include <cstdint>
@@ -27,13 +26,23 @@ struct Hotword {
     int16_t target3;
 };
 
-// Module state (markup/hotwords.cpp).
-extern Hotword gHotwords[kHotwords];
+// The page's hotwords, owned by markup/hotwords.cpp: read them here, define them
+// through the operations below.
+struct PageHotwords {
+    Hotword table[kHotwords];
+    int16_t count;            // records the current page has defined
+};
+const PageHotwords& Hotwords();
+// A new page defines its hotwords from the first row.
+void ClearHotwords();
 
-// The record at index hotword count. When the table is full this is a spare record
-// that is never counted or read, so a definition beyond the last is dropped.
-Hotword& NextFreeHotword();
-// Counts the next free record as defined, if it is a row of the table.
+// A hotword command begins: the next free record starts empty, of the given kind. When
+// the table is full this is a spare record that is never counted or read, so a
+// definition beyond the last is dropped.
+Hotword& BeginHotword(char kind);
+// The record being defined, as BeginHotword returned it.
+Hotword& CurrentHotword();
+// Counts the record being defined, if it is a row of the table.
 void CommitHotword();
 
 // Reads a label at the argument cursor and says what its control shows: a quoted

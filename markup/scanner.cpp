@@ -7,10 +7,34 @@
 
 #include "book/book_tables.h"
 #include "markup/commands.h"
+#include "markup/hotwords.h"
 #include "page/page_items.h"
-#include "shell/error_message.h"
+#include "book/error_message.h"
 
-ScanningState gScan = {};
+static ScanningState scan = {};
+
+const ScanningState& Scan() { return scan; }
+
+void ClearScanningState() {
+    scan = {};
+    scan.state = ScannerState::BetweenWords;
+    scan.lastConditionResult = 1;
+}
+
+void SetArgumentCursor(int16_t cursor) { scan.cursor = cursor; }
+void SetTitleMode(bool on) { scan.titleMode = on; }
+void SetExpectsBlock(bool expects) { scan.expectsBlock = expects; }
+void SetLastConditionResult(uint8_t result) { scan.lastConditionResult = result; }
+char* ParagraphText() { return scan.paragraphText; }
+
+void LoadCommand(const char* text) {
+    int length = int(std::strlen(text));
+    if (length > kCommandBufferSize - 1) length = kCommandBufferSize - 1;
+    std::memcpy(scan.commandBuffer, text, size_t(length));
+    scan.commandBuffer[length] = 0;
+    scan.commandLength = int16_t(length);
+    scan.cursor = 1;
+}
 
 // The limit messages are shown once each time a buffer fills, not for every
 // character that no longer fits.
@@ -34,11 +58,11 @@ static int AppendCut(char* buffer, int length, const char* text, int size) {
 void AssembleParagraph(int16_t paragraph, char* buffer) {
     const ParagraphEntry* row =
         paragraph >= 1 && paragraph <= kParagraphRows ? &ParagraphRow(paragraph) : nullptr;
-    if (!row || row->pool < 0 || row->pool >= gBook->poolCount) {
+    if (!row || row->pool < 0 || row->pool >= Book().poolCount) {
         ShowErrorMessage("Paragraph %d does not exist", paragraph);
         return;
     }
-    const WordPool& pool = gBook->pools[row->pool];
+    const WordPool& pool = Book().pools[row->pool];
     int32_t end = row->endWord < pool.wordCount ? row->endWord : pool.wordCount;
     int length = 0;
     buffer[0] = 0;
@@ -58,8 +82,8 @@ void AssembleParagraph(int16_t paragraph, char* buffer) {
 // ---------------------------------------------------------------------------
 
 static void EmptyWordBuffer() {
-    gScan.wordBuffer[0] = 0;
-    gScan.wordLength = 0;
+    scan.wordBuffer[0] = 0;
+    scan.wordLength = 0;
     wordOverflowShown = false;
 }
 
@@ -70,46 +94,46 @@ static void ReportWordOverflow() {
 }
 
 static void AppendWordCharacter(char c) {
-    if (gScan.wordLength >= kWordBufferSize - 1) {
+    if (scan.wordLength >= kWordBufferSize - 1) {
         ReportWordOverflow();
         return;
     }
-    gScan.wordBuffer[gScan.wordLength++] = c;
-    gScan.wordBuffer[gScan.wordLength] = 0;
+    scan.wordBuffer[scan.wordLength++] = c;
+    scan.wordBuffer[scan.wordLength] = 0;
 }
 
 static void AppendCommandCharacter(char c) {
-    if (gScan.commandLength >= kCommandBufferSize - 1) {
+    if (scan.commandLength >= kCommandBufferSize - 1) {
         if (!commandOverflowShown)
             ShowErrorMessage("%d is Too many letters in command", kCommandBufferSize);
         commandOverflowShown = true;
         return;
     }
-    gScan.commandBuffer[gScan.commandLength++] = c;
-    gScan.commandBuffer[gScan.commandLength] = 0;
+    scan.commandBuffer[scan.commandLength++] = c;
+    scan.commandBuffer[scan.commandLength] = 0;
 }
 
 void AppendToWordBuffer(const char* text) {
-    int before = gScan.wordLength;
-    gScan.wordLength = int16_t(AppendCut(gScan.wordBuffer, before, text, kWordBufferSize));
+    int before = scan.wordLength;
+    scan.wordLength = int16_t(AppendCut(scan.wordBuffer, before, text, kWordBufferSize));
     if (before + int(std::strlen(text)) >= kWordBufferSize) ReportWordOverflow();
 }
 
 void FlushWordBuffer() {
-    if (gScan.wordBuffer[0]) EmitText(gScan.wordBuffer);
+    if (scan.wordBuffer[0]) EmitText(scan.wordBuffer);
     EmptyWordBuffer();
 }
 
 // A long run goes to the page early, at a space, so that the word buffer never has
 // to hold more than a line or two of text.
 void FlushLongRun() {
-    if (std::strlen(gScan.wordBuffer) <= 150) return;
-    EmitText(gScan.wordBuffer);
+    if (std::strlen(scan.wordBuffer) <= 150) return;
+    EmitText(scan.wordBuffer);
     EmptyWordBuffer();
 }
 
 void FlushTitle() {
-    EmitTitle(gScan.wordBuffer);
+    EmitTitle(scan.wordBuffer);
     EmptyWordBuffer();
 }
 
@@ -118,51 +142,51 @@ void FlushTitle() {
 // ---------------------------------------------------------------------------
 
 static void StartCommand() {
-    if (!gScan.titleMode) FlushWordBuffer();
-    gScan.commandLength = 0;
-    gScan.commandBuffer[0] = 0;
+    if (!scan.titleMode) FlushWordBuffer();
+    scan.commandLength = 0;
+    scan.commandBuffer[0] = 0;
     commandOverflowShown = false;
-    gScan.state = ScannerState::Command;
+    scan.state = ScannerState::Command;
 }
 
 static void EndCommand() {
     uint8_t result = ExecuteCommand();
-    gScan.lastCommandResult = result;
-    if (gScan.expectsBlock) gScan.state = ScannerState::ExpectBlock;
-    else gScan.state = result ? ScannerState::BetweenWords : ScannerState::Skip;
+    scan.lastCommandResult = result;
+    if (scan.expectsBlock) scan.state = ScannerState::ExpectBlock;
+    else scan.state = result ? ScannerState::BetweenWords : ScannerState::Skip;
 }
 
 // A skipped block's skip count passes over that many characters unseen, but never
 // past the end of the text.
 static void OpenBlock(const char* text) {
-    if (gScan.state == ScannerState::ExpectBlock) {
-        if (gScan.lastCommandResult) {
-            gScan.state = ScannerState::BetweenWords;
+    if (scan.state == ScannerState::ExpectBlock) {
+        if (scan.lastCommandResult) {
+            scan.state = ScannerState::BetweenWords;
         } else {
-            gScan.state = ScannerState::Skip;
-            for (int k = 0; k < gScan.skipCount && text[gScan.position]; ++k) ++gScan.position;
+            scan.state = ScannerState::Skip;
+            for (int k = 0; k < scan.skipCount && text[scan.position]; ++k) ++scan.position;
         }
     }
-    gScan.skipCount = 0;
+    scan.skipCount = 0;
 }
 
 static void AddSkipDigit(char c) {
-    int count = gScan.skipCount * 10 + (c - '0');
-    gScan.skipCount = int16_t(count > kParagraphTextSize ? kParagraphTextSize : count);
+    int count = scan.skipCount * 10 + (c - '0');
+    scan.skipCount = int16_t(count > kParagraphTextSize ? kParagraphTextSize : count);
 }
 
 static void TakeOther(char c) {
-    switch (gScan.state) {
+    switch (scan.state) {
     case ScannerState::Word:
         AppendWordCharacter(c);
-        if (c == ' ' && !gScan.titleMode) FlushLongRun();
+        if (c == ' ' && !scan.titleMode) FlushLongRun();
         break;
     case ScannerState::Command:
         AppendCommandCharacter(c);
         break;
     case ScannerState::BetweenWords:
         if (c == ' ') break;
-        gScan.state = ScannerState::Word;
+        scan.state = ScannerState::Word;
         AppendWordCharacter(c);
         break;
     case ScannerState::ExpectBlock:
@@ -174,26 +198,26 @@ static void TakeOther(char c) {
 }
 
 void ScanMarkup(const char* text) {
-    gScan.hotwordCount = 0;
-    gScan.lastConditionResult = 1;
+    ClearHotwords();
+    scan.lastConditionResult = 1;
     EmptyWordBuffer();
-    gScan.position = 0;
-    gScan.state = ScannerState::BetweenWords;
+    scan.position = 0;
+    scan.state = ScannerState::BetweenWords;
 
-    while (text[gScan.position]) {
-        char c = text[gScan.position++];
+    while (text[scan.position]) {
+        char c = text[scan.position++];
         switch (c) {
         case '<':
-            if (gScan.state != ScannerState::Skip) StartCommand();
+            if (scan.state != ScannerState::Skip) StartCommand();
             break;
         case '>':
-            if (gScan.state == ScannerState::Command) EndCommand();
+            if (scan.state == ScannerState::Command) EndCommand();
             break;
         case '{':
             OpenBlock(text);
             break;
         case '}':
-            gScan.state = ScannerState::BetweenWords;
+            scan.state = ScannerState::BetweenWords;
             break;
         default:
             TakeOther(c);

@@ -18,17 +18,31 @@ struct ScanningState {
     char wordBuffer[kWordBufferSize];
     int16_t wordLength;
     char commandBuffer[kCommandBufferSize];
-    int16_t commandLength;          // also the argument cursor while a command runs
+    int16_t commandLength;
+    int16_t cursor;                 // the argument cursor while a command runs
     bool titleMode;
     uint8_t lastCommandResult;
     bool expectsBlock;
     int16_t skipCount;
     uint8_t lastConditionResult;
-    int16_t hotwordCount;
 };
 
-// Module state (markup/scanner.cpp).
-extern ScanningState gScan;
+// Owned by markup/scanner.cpp: read it here, change it through the operations below.
+const ScanningState& Scan();
+// Everything as before the first scan: empty buffers, no title, no pending block.
+void ClearScanningState();
+
+// For the commands: the argument cursor, the title mode, the block that a command
+// expects after it, and the result of the last condition of an if / else chain.
+void SetArgumentCursor(int16_t cursor);
+void SetTitleMode(bool on);
+void SetExpectsBlock(bool expects);
+void SetLastConditionResult(uint8_t result);
+// Puts a command's text (without its angle brackets) in the command buffer, cut to
+// the buffer, as the scanner does before it runs one: for tests and fuzzers.
+void LoadCommand(const char* text);
+// The paragraph text buffer, for the page-source selection and AssembleParagraph.
+char* ParagraphText();
 
 void AssembleParagraph(int16_t paragraph, char* buffer);
 void ScanMarkup(const char* text);

@@ -15,22 +15,22 @@
 // ---------------------------------------------------------------------------
 
 uint8_t CommandIf() {
-    gScan.lastConditionResult = uint8_t(EvaluateCondition());
-    gScan.expectsBlock = true;
-    return gScan.lastConditionResult;
+    SetLastConditionResult(uint8_t(EvaluateCondition()));
+    SetExpectsBlock(true);
+    return Scan().lastConditionResult;
 }
 
 uint8_t CommandElseIf() {
-    if (gScan.lastConditionResult) {
-        gScan.expectsBlock = true;
+    if (Scan().lastConditionResult) {
+        SetExpectsBlock(true);
         return 0;
     }
     return CommandIf();
 }
 
 uint8_t CommandElse() {
-    gScan.expectsBlock = true;
-    return gScan.lastConditionResult ? 0 : 1;
+    SetExpectsBlock(true);
+    return Scan().lastConditionResult ? 0 : 1;
 }
 
 // ---------------------------------------------------------------------------
@@ -49,8 +49,7 @@ static bool DefineIfLabelled() {
 }
 
 void CommandSetOwned(uint8_t flag) {
-    Hotword& hotword = NextFreeHotword();
-    hotword.kind = flag ? 'N' : 'Q';
+    Hotword& hotword = BeginHotword(flag ? 'N' : 'Q');
     SkipPast('%');
     int variable = ReadNumber();
     hotword.variable = int16_t(variable);
@@ -73,15 +72,14 @@ static int ReadOperand(int variable, bool relative, bool* valid) {
     }
     if (CurrentCharacter() == 'z' && !relative) {
         StepOver();
-        int limit = gBook->variables[variable].limit;
+        int limit = Book().variables[variable].limit;
         return limit > 0 ? RandomNumber() % limit : RandomNumber();
     }
     return ReadNumber();
 }
 
 void CommandAssign(bool relative) {
-    Hotword& hotword = NextFreeHotword();
-    hotword.kind = 'R';
+    Hotword& hotword = BeginHotword('R');
     SkipPast('%');
     int variable = ReadNumber();
     hotword.variable = int16_t(variable);

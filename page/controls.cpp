@@ -8,16 +8,11 @@
 #include "page/geometry.h"
 #include "page/layout.h"
 #include "page/page_items.h"
-#include "shell/error_message.h"
-#include "shell/main_window.h"
+#include "book/error_message.h"
 
-ButtonSlot gButtonSlots[kButtonSlots];
-HWND gButtonControls[kButtonSlots];
-int16_t gButtonCount = 0;
-int16_t gButtonPictureIds[kButtonSlots];
-EditSlot gEditSlots[kEditSlots];
-HWND gEditControls[kEditSlots];
-int16_t gEditCount = 0;
+static PageControls controlTable = {};
+
+const PageControls& Controls() { return controlTable; }
 
 constexpr DWORD kWordButtonStyle = WS_CHILD | WS_VISIBLE | WS_BORDER | BS_OWNERDRAW;
 constexpr DWORD kCommandButtonStyle = WS_CHILD | WS_VISIBLE | BS_DEFPUSHBUTTON;
@@ -35,34 +30,40 @@ static bool TableFull(int count, int size) {
     return true;
 }
 
-int16_t TakeButtonSlot() {
-    if (TableFull(gButtonCount, kButtonSlots)) return -1;
-    gButtonSlots[gButtonCount] = ButtonSlot{};
-    gButtonControls[gButtonCount] = nullptr;
-    gButtonPictureIds[gButtonCount] = 0;
-    return gButtonCount++;
+int16_t TakeButtonSlot(int16_t width, int16_t height) {
+    if (TableFull(controlTable.buttonCount, kButtonSlots)) return -1;
+    controlTable.buttons[controlTable.buttonCount] = ButtonSlot{};
+    controlTable.buttonWindows[controlTable.buttonCount] = nullptr;
+    controlTable.buttonPictureIds[controlTable.buttonCount] = 0;
+    controlTable.buttons[controlTable.buttonCount].width = width;
+    controlTable.buttons[controlTable.buttonCount].height = height;
+    return controlTable.buttonCount++;
+}
+
+void SetButtonWindow(int16_t slot, HWND window) {
+    if (slot >= 0 && slot < controlTable.buttonCount) controlTable.buttonWindows[slot] = window;
 }
 
 void DestroyPageControls() {
-    for (int n = 0; n < gButtonCount; ++n) {
-        if (gButtonControls[n]) DestroyWindow(gButtonControls[n]);
-        gButtonControls[n] = nullptr;
-        if (gButtonSlots[n].bitmap) DeleteObject(gButtonSlots[n].bitmap);
-        gButtonSlots[n].bitmap = nullptr;
+    for (int n = 0; n < controlTable.buttonCount; ++n) {
+        if (controlTable.buttonWindows[n]) DestroyWindow(controlTable.buttonWindows[n]);
+        controlTable.buttonWindows[n] = nullptr;
+        if (controlTable.buttons[n].bitmap) DeleteObject(controlTable.buttons[n].bitmap);
+        controlTable.buttons[n].bitmap = nullptr;
     }
-    for (int n = 0; n < gEditCount; ++n) {
-        if (gEditControls[n]) DestroyWindow(gEditControls[n]);
-        gEditControls[n] = nullptr;
+    for (int n = 0; n < controlTable.editCount; ++n) {
+        if (controlTable.editWindows[n]) DestroyWindow(controlTable.editWindows[n]);
+        controlTable.editWindows[n] = nullptr;
     }
-    gButtonCount = 0;
-    gEditCount = 0;
+    controlTable.buttonCount = 0;
+    controlTable.editCount = 0;
     tableFullShown = false;
 }
 
 static HWND CreateControl(LPCWSTR className, LPCWSTR text, DWORD style, int x, int y, int width,
                           int height, int identifier) {
-    return CreateWindowExW(0, className, text, style, x, y, width, height, gMainWindow,
-                           reinterpret_cast<HMENU>(intptr_t(identifier)), gInstance, nullptr);
+    return CreateWindowExW(0, className, text, style, x, y, width, height, Frame().window,
+                           reinterpret_cast<HMENU>(intptr_t(identifier)), Frame().instance, nullptr);
 }
 
 // ---------------------------------------------------------------------------
@@ -87,31 +88,31 @@ static void ReportButtonFailure() {
     for (; narrow[i]; ++i) caption[i] = WCHAR(static_cast<unsigned char>(narrow[i]));
     caption[i] = 0;
     MessageBoxW(nullptr, u"Could not create button", caption, MB_OK);
-    PostMessageW(gMainWindow, WM_CLOSE, 0, 0);
+    PostMessageW(Frame().window, WM_CLOSE, 0, 0);
 }
 
 int16_t AddWordButton(const char* label, int16_t identifier) {
-    int16_t n = TakeButtonSlot();
+    int16_t n = TakeButtonSlot(0, 0);
     if (n < 0) return 0;
-    ButtonSlot& slot = gButtonSlots[n];
+    ButtonSlot& slot = controlTable.buttons[n];
     int length = 0;
     for (; length < kLabelSize - 1 && label[length]; ++length)
         slot.label[length] = WCHAR(static_cast<unsigned char>(label[length]));
     slot.label[length] = 0;
     bool command = identifier < kFirstButtonId;
-    HFONT font = gBuildingBold || command ? gBoldFont : gNormalFont;
+    HFONT font = PageItems().buildingBold || command ? Frame().boldFont : Frame().normalFont;
     SIZE size = MeasureLabel(slot.label, length, font);
     slot.width = int16_t((size.cx > 3 * length ? size.cx : 3 * length) + 12);
     slot.height = int16_t(size.cy + 4);
     slot.labelLength = int16_t(length);
-    slot.bold = gBuildingBold;
-    slot.creationX = gCreationRect.left;
-    slot.creationY = int16_t(gCreationRect.top);
+    slot.bold = PageItems().buildingBold;
+    slot.creationX = Frame().creationRect.left;
+    slot.creationY = int16_t(Frame().creationRect.top);
 
     HWND control = CreateControl(u"button", command ? slot.label : u"",
                                  command ? kCommandButtonStyle : kWordButtonStyle, slot.creationX,
                                  slot.creationY, slot.width, slot.height, identifier);
-    gButtonControls[n] = control;
+    controlTable.buttonWindows[n] = control;
     if (control) {
         ShowWindow(control, SW_HIDE);
         UpdateWindow(control);
@@ -123,29 +124,29 @@ int16_t AddWordButton(const char* label, int16_t identifier) {
 }
 
 int16_t AddWordButton(const char* label) {
-    return AddWordButton(label, int16_t(kFirstButtonId + gButtonCount));
+    return AddWordButton(label, int16_t(kFirstButtonId + controlTable.buttonCount));
 }
 
 int16_t AddPictureButton(int16_t picture) {
     if (picture < 0 || picture >= kPictures) return 0;
-    int16_t n = TakeButtonSlot();
+    int16_t n = TakeButtonSlot(0, 0);
     if (n < 0) return 0;
     int16_t identifier = int16_t(kFirstButtonId + n);
-    ButtonSlot& slot = gButtonSlots[n];
-    gButtonPictureIds[n] = int16_t(gBook->pictures[picture].bitmapId);
-    slot.bitmap = LoadBitmapW(gInstance, MAKEINTRESOURCEW(gButtonPictureIds[n]));
+    ButtonSlot& slot = controlTable.buttons[n];
+    controlTable.buttonPictureIds[n] = int16_t(Book().pictures[picture].bitmapId);
+    slot.bitmap = LoadBitmapW(Frame().instance, MAKEINTRESOURCEW(controlTable.buttonPictureIds[n]));
     BITMAP size = {};
     if (slot.bitmap && GetObjectW(slot.bitmap, sizeof size, &size)) {
         slot.width = int16_t(size.bmWidth);
         slot.height = int16_t(size.bmHeight);
     } else {
-        slot.width = int16_t(gRightLimit - gCreationRect.left);
-        slot.height = int16_t(gDefaultLineHeight);
+        slot.width = int16_t(Metrics().rightLimit - Frame().creationRect.left);
+        slot.height = int16_t(Metrics().defaultLineHeight);
     }
-    slot.bold = gBuildingBold;
-    slot.creationX = gCreationRect.left;
-    slot.creationY = int16_t(gCreationRect.top);
-    gButtonControls[n] = CreateControl(u"button", u"", kPictureButtonStyle, slot.creationX,
+    slot.bold = PageItems().buildingBold;
+    slot.creationX = Frame().creationRect.left;
+    slot.creationY = int16_t(Frame().creationRect.top);
+    controlTable.buttonWindows[n] = CreateControl(u"button", u"", kPictureButtonStyle, slot.creationX,
                                        slot.creationY, slot.width, slot.height, identifier);
     AppendControlItem(kItemButton, n);
     return identifier;
@@ -154,8 +155,8 @@ int16_t AddPictureButton(int16_t picture) {
 void DrawOwnerButton(const DRAWITEMSTRUCT* item) {
     if (item->CtlID < UINT(kFirstButtonId)) return;
     int n = int(item->CtlID) - kFirstButtonId;
-    if (n >= gButtonCount) return;
-    const ButtonSlot& slot = gButtonSlots[n];
+    if (n >= controlTable.buttonCount) return;
+    const ButtonSlot& slot = controlTable.buttons[n];
     if (slot.bitmap) {
         HDC memory = CreateCompatibleDC(nullptr);
         HGDIOBJ previous = SelectObject(memory, slot.bitmap);
@@ -164,7 +165,7 @@ void DrawOwnerButton(const DRAWITEMSTRUCT* item) {
         DeleteDC(memory);
         return;
     }
-    HGDIOBJ previous = SelectObject(item->hDC, slot.bold ? gBoldFont : gNormalFont);
+    HGDIOBJ previous = SelectObject(item->hDC, slot.bold ? Frame().boldFont : Frame().normalFont);
     RECT rect = item->rcItem;
     DrawTextW(item->hDC, slot.label, slot.labelLength, &rect, DT_CENTER | DT_NOPREFIX);
     SelectObject(item->hDC, previous);
@@ -175,23 +176,23 @@ void DrawOwnerButton(const DRAWITEMSTRUCT* item) {
 // ---------------------------------------------------------------------------
 
 int16_t AddEntryBox(int16_t maximumLength) {
-    if (TableFull(gEditCount, kEditSlots)) return 0;
-    int16_t n = gEditCount;
+    if (TableFull(controlTable.editCount, kEditSlots)) return 0;
+    int16_t n = controlTable.editCount;
     int16_t identifier = int16_t(kFirstEntryBoxId + n);
-    EditSlot& slot = gEditSlots[n];
-    int product = int16_t(maximumLength * gAverageCharWidth);
+    EditSlot& slot = controlTable.edits[n];
+    int product = int16_t(maximumLength * Metrics().averageCharWidth);
     int width = 2 * (product + 1);
-    int widest = gCreationRect.right - gCreationRect.left;
+    int widest = Frame().creationRect.right - Frame().creationRect.left;
     slot.width = int16_t(width < widest ? width : widest);
-    slot.height = int16_t(gDefaultLineHeight * 3 / 2);
+    slot.height = int16_t(Metrics().defaultLineHeight * 3 / 2);
     slot.maximumLength = maximumLength;
-    slot.creationX = gCreationRect.left;
-    slot.creationY = int16_t(gCreationRect.top);
+    slot.creationX = Frame().creationRect.left;
+    slot.creationY = int16_t(Frame().creationRect.top);
     slot.previousProcedure = nullptr;
 
     HWND box = CreateControl(u"EDIT", u"", kEntryBoxStyle, slot.creationX, slot.creationY,
                              slot.width, slot.height, identifier);
-    gEditControls[n] = box;
+    controlTable.editWindows[n] = box;
     if (box) {
         ShowWindow(box, SW_HIDE);
         UpdateWindow(box);
@@ -202,7 +203,7 @@ int16_t AddEntryBox(int16_t maximumLength) {
         MessageBoxW(nullptr, u"Null Edit Box", u"Bad Edit Box", MB_OK);
     }
     AppendControlItem(kItemEntryBox, n);
-    gEditCount = int16_t(n + 1);
+    controlTable.editCount = int16_t(n + 1);
     return identifier;
 }
 
@@ -214,18 +215,18 @@ LRESULT EntryBoxProc(HWND box, UINT message, WPARAM first, LPARAM second) {
         switch (first) {
         case VK_TAB:
         case VK_RETURN:
-            SendMessageW(gMainWindow, WM_COMMAND, MAKEWPARAM(identifier, EN_MAXTEXT), 0);
+            SendMessageW(Frame().window, WM_COMMAND, MAKEWPARAM(identifier, EN_MAXTEXT), 0);
             return 0;
         case VK_UP:
-            SendMessageW(gMainWindow, WM_VSCROLL, SB_LINEUP, 0);
+            SendMessageW(Frame().window, WM_VSCROLL, SB_LINEUP, 0);
             return 0;
         case VK_DOWN:
-            SendMessageW(gMainWindow, WM_VSCROLL, SB_LINEDOWN, 0);
+            SendMessageW(Frame().window, WM_VSCROLL, SB_LINEDOWN, 0);
             return 0;
         }
     }
     int n = identifier - kFirstEntryBoxId;
-    WNDPROC previous = n >= 0 && n < gEditCount ? gEditSlots[n].previousProcedure : nullptr;
+    WNDPROC previous = n >= 0 && n < controlTable.editCount ? controlTable.edits[n].previousProcedure : nullptr;
     if (!previous) return DefWindowProcW(box, message, first, second);
     return CallWindowProcW(previous, box, message, first, second);
 }

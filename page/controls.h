@@ -33,14 +33,18 @@ struct EditSlot {
     WNDPROC previousProcedure;
 };
 
-// Module state (page/controls.cpp).
-extern ButtonSlot gButtonSlots[kButtonSlots];
-extern HWND gButtonControls[kButtonSlots];
-extern int16_t gButtonCount;
-extern int16_t gButtonPictureIds[kButtonSlots];   // picture buttons' bitmap ids, for the page dump
-extern EditSlot gEditSlots[kEditSlots];
-extern HWND gEditControls[kEditSlots];
-extern int16_t gEditCount;
+// The page's controls, owned by page/controls.cpp: read them here, change them through
+// the operations below.
+struct PageControls {
+    ButtonSlot buttons[kButtonSlots];
+    HWND buttonWindows[kButtonSlots];
+    int16_t buttonCount;
+    int16_t buttonPictureIds[kButtonSlots];   // picture buttons' bitmap ids, for the page dump
+    EditSlot edits[kEditSlots];
+    HWND editWindows[kEditSlots];
+    int16_t editCount;
+};
+const PageControls& Controls();
 
 int16_t AddWordButton(const char* label);
 int16_t AddWordButton(const char* label, int16_t identifier);
@@ -51,6 +55,8 @@ LRESULT EntryBoxProc(HWND box, UINT message, WPARAM first, LPARAM second);
 
 // Takes the next button slot for a control its caller creates itself (the sound
 // settings page's check box); returns -1 when the table is full.
-int16_t TakeButtonSlot();
+int16_t TakeButtonSlot(int16_t width, int16_t height);
+// That control's window, once its caller has created it.
+void SetButtonWindow(int16_t slot, HWND window);
 // Destroys every control of the page and forgets the slots (the page rebuild).
 void DestroyPageControls();

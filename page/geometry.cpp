@@ -4,21 +4,30 @@
 
 #include "page/layout.h"
 
-RECT gCreationRect = {};
-HFONT gBoldFont = nullptr;
-HFONT gNormalFont = nullptr;
-int32_t gScrollOffset = 0;
-int32_t gScrollMaximum = 400;
-int32_t gViewHeight = 0;
-int32_t gLastContentHeight = 0;
-DWORD gInputPanelFlags = 0;
-bool gInputPanelWanted = false;
-bool gInputPanelShown = false;
+static PageFrame pageFrame = {nullptr, nullptr, {}, nullptr, nullptr, 0, 400, 0, 0, 0, false, false};
+
+const PageFrame& Frame() { return pageFrame; }
+
+void SetViewHeight(int32_t height, DWORD inputPanelFlags) {
+    pageFrame.viewHeight = height;
+    pageFrame.inputPanelFlags = inputPanelFlags;
+}
+
+void ResetScroll() { pageFrame.scrollOffset = 0; }
+void SetInputPanelWanted(bool wanted) { pageFrame.inputPanelWanted = wanted; }
+void SetInputPanelShown(bool shown) { pageFrame.inputPanelShown = shown; }
+void ForgetContentHeight() { pageFrame.lastContentHeight = 0; }
 
 static int32_t lastViewHeight = 0;
 static bool repaintRequest = false;
 
-void RecordCreationRect(HWND window) { GetClientRect(window, &gCreationRect); }
+// The page lives in this window from now on: controls are its children, and every
+// repaint that the page asks for goes to it.
+void RecordCreationRect(HWND window) {
+    pageFrame.window = window;
+    pageFrame.instance = GetModuleHandleW(nullptr);
+    GetClientRect(window, &pageFrame.creationRect);
+}
 
 // ---------------------------------------------------------------------------
 // Fonts
@@ -37,16 +46,16 @@ static HFONT CreatePageFont(HDC dc, LONG weight) {
 
 void CreatePageFonts() {
     HDC dc = CreateCompatibleDC(nullptr);
-    gBoldFont = CreatePageFont(dc, FW_BOLD);
-    gNormalFont = CreatePageFont(dc, FW_LIGHT);
-    gLayoutBold = false;
+    pageFrame.boldFont = CreatePageFont(dc, FW_BOLD);
+    pageFrame.normalFont = CreatePageFont(dc, FW_LIGHT);
+    ResetLayoutBold();
     DeleteDC(dc);
 }
 
 void DeletePageFonts() {
-    DeleteObject(gBoldFont);
-    DeleteObject(gNormalFont);
-    gBoldFont = gNormalFont = nullptr;
+    DeleteObject(pageFrame.boldFont);
+    DeleteObject(pageFrame.normalFont);
+    pageFrame.boldFont = pageFrame.normalFont = nullptr;
 }
 
 // ---------------------------------------------------------------------------
@@ -63,7 +72,7 @@ static void SetRangeAndPage(HWND window, UINT mask, int page) {
     info.cbSize = sizeof info;
     info.fMask = mask;
     info.nMin = 0;
-    info.nMax = gScrollMaximum;
+    info.nMax = pageFrame.scrollMaximum;
     info.nPage = UINT(page);
     SetScrollInfo(window, SB_VERT, &info, TRUE);
 }
@@ -72,10 +81,10 @@ void CheckInputPanel(HWND window) {
     SIPINFO info = {};
     info.cbSize = 48;
     SHSipInfo(SPI_GETSIPINFO, 0, &info, 0);
-    if (info.fdwFlags == gInputPanelFlags) return;
-    gInputPanelFlags = info.fdwFlags;
+    if (info.fdwFlags == pageFrame.inputPanelFlags) return;
+    pageFrame.inputPanelFlags = info.fdwFlags;
     int height = VisibleHeight(info);
-    gViewHeight = height;
+    pageFrame.viewHeight = height;
     SetRangeAndPage(window, SIF_RANGE | SIF_PAGE, height);
     int width = info.rcVisibleDesktop.right - info.rcVisibleDesktop.left;
     SetWindowPos(window, nullptr, 0, 0, width, height, SWP_NOMOVE | SWP_NOOWNERZORDER);
@@ -84,8 +93,8 @@ void CheckInputPanel(HWND window) {
 }
 
 void HandleSize(HWND window, int clientHeight) {
-    gViewHeight = clientHeight - kMenuBarHeight;
-    SetRangeAndPage(window, SIF_RANGE | SIF_PAGE | SIF_DISABLENOSCROLL, gViewHeight);
+    pageFrame.viewHeight = clientHeight - kMenuBarHeight;
+    SetRangeAndPage(window, SIF_RANGE | SIF_PAGE | SIF_DISABLENOSCROLL, pageFrame.viewHeight);
 }
 
 // ---------------------------------------------------------------------------
@@ -100,18 +109,18 @@ static int32_t RoundedMaximum(int32_t content, int32_t view) {
 }
 
 void UpdateScrollRange(HWND window, int32_t contentHeight) {
-    if (contentHeight == gLastContentHeight && gViewHeight == lastViewHeight) return;
-    gLastContentHeight = contentHeight;
-    lastViewHeight = gViewHeight;
-    if (gScrollOffset != 0) repaintRequest = true;
-    gScrollOffset = 0;
-    gScrollMaximum = RoundedMaximum(contentHeight, gViewHeight);
+    if (contentHeight == pageFrame.lastContentHeight && pageFrame.viewHeight == lastViewHeight) return;
+    pageFrame.lastContentHeight = contentHeight;
+    lastViewHeight = pageFrame.viewHeight;
+    if (pageFrame.scrollOffset != 0) repaintRequest = true;
+    pageFrame.scrollOffset = 0;
+    pageFrame.scrollMaximum = RoundedMaximum(contentHeight, pageFrame.viewHeight);
     SCROLLINFO info = {};
     info.cbSize = sizeof info;
     info.fMask = SIF_RANGE | SIF_PAGE | SIF_POS | SIF_DISABLENOSCROLL;
     info.nMin = 0;
-    info.nMax = gScrollMaximum;
-    info.nPage = UINT(gViewHeight);
+    info.nMax = pageFrame.scrollMaximum;
+    info.nPage = UINT(pageFrame.viewHeight);
     info.nPos = 0;
     SetScrollInfo(window, SB_VERT, &info, TRUE);
 }
@@ -134,16 +143,24 @@ void HandleScroll(HWND window, int code) {
     info.cbSize = sizeof info;
     info.fMask = SIF_ALL;
     GetScrollInfo(window, SB_VERT, &info);
+    ScrollTo(window, NewPosition(info, code));
+}
+
+void ScrollTo(HWND window, int position) {
+    SCROLLINFO info = {};
+    info.cbSize = sizeof info;
+    info.fMask = SIF_POS;
+    GetScrollInfo(window, SB_VERT, &info);
     int old = info.nPos;
     info.fMask = SIF_POS | SIF_DISABLENOSCROLL;
-    info.nPos = NewPosition(info, code);
+    info.nPos = position;
     SetScrollInfo(window, SB_VERT, &info, TRUE);
     info.fMask = SIF_POS;
     GetScrollInfo(window, SB_VERT, &info);   // the platform clamps to the range
     if (info.nPos == old) return;
-    ScrollWindowEx(window, 0, old - info.nPos, &gCreationRect, &gCreationRect, nullptr, nullptr,
+    ScrollWindowEx(window, 0, old - info.nPos, &pageFrame.creationRect, &pageFrame.creationRect, nullptr, nullptr,
                    SW_SCROLLCHILDREN | SW_INVALIDATE | SW_ERASE);
-    gScrollOffset += old - info.nPos;
+    pageFrame.scrollOffset += old - info.nPos;
     UpdateWindow(window);
 }
 
@@ -159,7 +176,7 @@ void ServeRepaintRequest(HWND window) {
 }
 
 void ServeInputPanelRequest() {
-    if (gInputPanelWanted == gInputPanelShown) return;
-    gInputPanelShown = gInputPanelWanted;
-    SipShowIM(gInputPanelShown ? SIPF_ON : SIPF_OFF);
+    if (pageFrame.inputPanelWanted == pageFrame.inputPanelShown) return;
+    pageFrame.inputPanelShown = pageFrame.inputPanelWanted;
+    SipShowIM(pageFrame.inputPanelShown ? SIPF_ON : SIPF_OFF);
 }

@@ -8,9 +8,7 @@
 #include "page/controls.h"
 #include "page/geometry.h"
 #include "page/page_items.h"
-#include "shell/navigation.h"
-#include "shell/main_window.h"
-#include "shell/window_proc.h"
+#include "page/page_state.h"
 
 struct LineItem {
     int32_t kind;
@@ -19,10 +17,12 @@ struct LineItem {
     const WCHAR* text;
 };
 
-int32_t gDefaultLineHeight = 0;
-int32_t gAverageCharWidth = 0;
-int32_t gRightLimit = 0;
-bool gLayoutBold = false;
+static LayoutMetrics layoutMetrics = {};
+static PageContentBuilder contentBuilder = nullptr;
+
+const LayoutMetrics& Metrics() { return layoutMetrics; }
+void ResetLayoutBold() { layoutMetrics.bold = false; }
+void SetPageContentBuilder(PageContentBuilder builder) { contentBuilder = builder; }
 
 // ---------------------------------------------------------------------------
 // Pass state. Alignment, the bold states and the line height carry over from one
@@ -40,7 +40,7 @@ static int32_t tabUnit = 0;
 static int16_t alignment = 0;
 static bool lineBold = false;
 
-static HFONT FontFor(bool bold) { return bold ? gBoldFont : gNormalFont; }
+static HFONT FontFor(bool bold) { return bold ? Frame().boldFont : Frame().normalFont; }
 
 static UINT AlignmentFlag() {
     return alignment == 1 ? DT_CENTER : alignment == 2 ? DT_RIGHT : DT_LEFT;
@@ -116,12 +116,12 @@ static int CutWord(const char* text, int32_t* width, HDC dc, HFONT font) {
 
 static void PlaceControl(HWND control, int x, int width, int height) {
     if (!control) return;
-    ShowWindow(control, penY + height < gCreationRect.bottom ? SW_SHOW : SW_HIDE);
+    ShowWindow(control, penY + height < Frame().creationRect.bottom ? SW_SHOW : SW_HIDE);
     MoveWindow(control, x, penY, width, height, FALSE);
 }
 
 static void DrawPicture(HDC dc, int x, int16_t bitmapId) {
-    HBITMAP bitmap = LoadBitmapW(gInstance, MAKEINTRESOURCEW(bitmapId));
+    HBITMAP bitmap = LoadBitmapW(Frame().instance, MAKEINTRESOURCEW(bitmapId));
     BITMAP size = {};
     if (bitmap && GetObjectW(bitmap, sizeof size, &size)) {
         HDC memory = CreateCompatibleDC(nullptr);
@@ -137,7 +137,7 @@ static int PlaceLineItem(HDC dc, const LineItem& item, int x) {
     switch (item.kind) {
     case kItemText: {
         SelectObject(dc, FontFor(lineBold));
-        RECT rect = {x, penY, gRightLimit, penY + lineHeight};
+        RECT rect = {x, penY, layoutMetrics.rightLimit, penY + lineHeight};
         DrawTextW(dc, item.text, item.argument, &rect, DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX);
         return x + item.width;
     }
@@ -146,15 +146,15 @@ static int PlaceLineItem(HDC dc, const LineItem& item, int x) {
     case kItemGap: return x + item.width;
     case kItemPicture: DrawPicture(dc, x, item.argument); return x + item.width;
     case kItemEntryBox: {
-        const EditSlot& slot = gEditSlots[item.argument];
-        gInputPanelWanted = true;
-        PlaceControl(gEditControls[item.argument], x, item.width, slot.height);
-        if (gEditControls[item.argument]) SetFocus(gEditControls[item.argument]);
+        const EditSlot& slot = Controls().edits[item.argument];
+        SetInputPanelWanted(true);
+        PlaceControl(Controls().editWindows[item.argument], x, item.width, slot.height);
+        if (Controls().editWindows[item.argument]) SetFocus(Controls().editWindows[item.argument]);
         return x + item.width + 2;
     }
     case kItemButton: {
-        const ButtonSlot& slot = gButtonSlots[item.argument];
-        PlaceControl(gButtonControls[item.argument], x, item.width, slot.height);
+        const ButtonSlot& slot = Controls().buttons[item.argument];
+        PlaceControl(Controls().buttonWindows[item.argument], x, item.width, slot.height);
         return x + item.width + (slot.bitmap ? 0 : 2);
     }
     default: return x;
@@ -164,8 +164,8 @@ static int PlaceLineItem(HDC dc, const LineItem& item, int x) {
 static void FlushLine(HDC dc) {
     int total = 0;
     for (int i = 0; i < lineItemCount; ++i) total += lineItems[i].width;
-    int x = alignment == 1 ? (gRightLimit - total) / 2
-            : alignment == 2 ? gRightLimit - total
+    int x = alignment == 1 ? (layoutMetrics.rightLimit - total) / 2
+            : alignment == 2 ? layoutMetrics.rightLimit - total
                              : kLeftMargin;
     for (int i = 0; i < lineItemCount; ++i) x = PlaceLineItem(dc, lineItems[i], x);
     lineItemCount = 0;
@@ -175,7 +175,7 @@ static void FlushLine(HDC dc) {
 static void EndLine(HDC dc, int extra) {
     if (lineItemCount > 0) FlushLine(dc);
     penY += lineHeight + extra;
-    lineHeight = gDefaultLineHeight;
+    lineHeight = layoutMetrics.defaultLineHeight;
     penX = kLeftMargin;
 }
 
@@ -206,16 +206,16 @@ static void QueueText(HDC dc, int n, int32_t width) {
 static void LayoutText(HDC dc, const char* rest) {
     int length = int(std::strlen(rest));
     while (length > 0) {
-        int32_t width = gRightLimit - penX;
-        int n = FitWords(lineBuffer, rest, &lineHeight, &width, dc, FontFor(gLayoutBold));
+        int32_t width = layoutMetrics.rightLimit - penX;
+        int n = FitWords(lineBuffer, rest, &lineHeight, &width, dc, FontFor(layoutMetrics.bold));
         if (n == 0 && penX > kLeftMargin) {
             EndLine(dc, 1);
             continue;
         }
-        if (n == 0) n = CutWord(rest, &width, dc, FontFor(gLayoutBold));
+        if (n == 0) n = CutWord(rest, &width, dc, FontFor(layoutMetrics.bold));
         if (penX == kLeftMargin && n < length && lineItemCount == 0) {
-            SelectObject(dc, FontFor(gLayoutBold));
-            RECT rect = {penX, penY, gRightLimit, penY + lineHeight};
+            SelectObject(dc, FontFor(layoutMetrics.bold));
+            RECT rect = {penX, penY, layoutMetrics.rightLimit, penY + lineHeight};
             DrawTextW(dc, lineBuffer, n, &rect,
                       DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX | AlignmentFlag());
         } else {
@@ -232,60 +232,60 @@ static void LayoutText(HDC dc, const char* rest) {
 }
 
 static void LayoutTitle(HDC dc, const char* text, const RECT& client) {
-    HGDIOBJ previous = SelectObject(dc, gBoldFont);
-    int32_t width = gRightLimit;
-    int n = FitWords(lineBuffer, text, &lineHeight, &width, dc, gBoldFont);
+    HGDIOBJ previous = SelectObject(dc, Frame().boldFont);
+    int32_t width = layoutMetrics.rightLimit;
+    int n = FitWords(lineBuffer, text, &lineHeight, &width, dc, Frame().boldFont);
     RECT band = {0, penY, client.right, penY + lineHeight};
     DrawTextW(dc, lineBuffer, n, &band, DT_CENTER | DT_SINGLELINE | DT_NOPREFIX);
-    if (gScrollOffset == 0) InvertBand(dc, band);
+    if (Frame().scrollOffset == 0) InvertBand(dc, band);
     penY += lineHeight;
     SelectObject(dc, previous);
-    lineHeight = gDefaultLineHeight;
+    lineHeight = layoutMetrics.defaultLineHeight;
     penX = kLeftMargin;
 }
 
 static void LayoutBold(HDC dc, bool on) {
-    gLayoutBold = on;
+    layoutMetrics.bold = on;
     if (lineItemCount > 0) AppendLineItem(dc, on ? kItemBoldOn : kItemBoldOff, 0, 0);
     else lineBold = on;
 }
 
 static void LayoutGap(HDC dc) {
     int gap = tabUnit > 0 ? tabUnit - penX % tabUnit : 0;
-    if (penX + gap >= gRightLimit) return;
+    if (penX + gap >= layoutMetrics.rightLimit) return;
     penX += gap;
     AppendLineItem(dc, kItemGap, 0, int16_t(gap));
 }
 
 static void LayoutPicture(HDC dc, const PageItem& item) {
-    HBITMAP bitmap = LoadBitmapW(gInstance, MAKEINTRESOURCEW(item.argument));
+    HBITMAP bitmap = LoadBitmapW(Frame().instance, MAKEINTRESOURCEW(item.argument));
     BITMAP size = {};
-    int width = gRightLimit;
+    int width = layoutMetrics.rightLimit;
     int height = 0;
     if (bitmap && GetObjectW(bitmap, sizeof size, &size)) {
         width = size.bmWidth;
         height = size.bmHeight;
     }
     if (bitmap) DeleteObject(bitmap);
-    if (width > gRightLimit - penX && penX > kLeftMargin) EndLine(dc, 0);
+    if (width > layoutMetrics.rightLimit - penX && penX > kLeftMargin) EndLine(dc, 0);
     AppendLineItem(dc, kItemPicture, item.argument, int16_t(width));
     penX += width;
     if (height > lineHeight) lineHeight = height;
     if (item.inlineFlag) return;
     FlushLine(dc);
     penY += lineHeight;
-    lineHeight = gDefaultLineHeight;
+    lineHeight = layoutMetrics.defaultLineHeight;
     penX = kLeftMargin;
 }
 
 static void LayoutControl(HDC dc, int32_t kind, int16_t slot) {
     bool entry = kind == kItemEntryBox;
-    int width = entry ? gEditSlots[slot].width : gButtonSlots[slot].width;
-    int height = entry ? gEditSlots[slot].height : gButtonSlots[slot].height;
-    if (gRightLimit - penX < width) EndLine(dc, 0);
+    int width = entry ? Controls().edits[slot].width : Controls().buttons[slot].width;
+    int height = entry ? Controls().edits[slot].height : Controls().buttons[slot].height;
+    if (layoutMetrics.rightLimit - penX < width) EndLine(dc, 0);
     AppendLineItem(dc, kind, slot, int16_t(width));
     if (height > lineHeight) lineHeight = height;
-    penX += width + (entry || !gButtonSlots[slot].bitmap ? 2 : 0);
+    penX += width + (entry || !Controls().buttons[slot].bitmap ? 2 : 0);
 }
 
 static void LayoutItem(HDC dc, const PageItem& item, const RECT& client) {
@@ -321,15 +321,15 @@ static void MeasureDefaultFont(HWND window) {
     TEXTMETRICW metrics = {};
     GetTextMetricsW(dc, &metrics);
     ReleaseDC(window, dc);
-    gDefaultLineHeight = metrics.tmHeight;
-    gAverageCharWidth = metrics.tmAveCharWidth;
-    tabUnit = 2 * gAverageCharWidth;
+    layoutMetrics.defaultLineHeight = metrics.tmHeight;
+    layoutMetrics.averageCharWidth = metrics.tmAveCharWidth;
+    tabUnit = 2 * layoutMetrics.averageCharWidth;
 }
 
 static void RebuildPage(HWND window) {
-    gInputPanelWanted = false;
+    SetInputPanelWanted(false);
     DestroyPageControls();
-    ClearPageFlags();
+    ClearPageState();
     SCROLLINFO info = {};
     info.cbSize = sizeof info;
     info.fMask = SIF_POS | SIF_DISABLENOSCROLL;
@@ -339,24 +339,24 @@ static void RebuildPage(HWND window) {
     ClearPageItems();
     lineItemCount = 0;
     lineTextUsed = 0;
-    gLastContentHeight = 0;
-    BuildPageContent();
+    ForgetContentHeight();
+    if (contentBuilder) contentBuilder();
 }
 
 void PaintPage(HWND window) {
-    gRightLimit = gCreationRect.right - 4;   // picture buttons built below read it too
-    if (gRebuildFlag) RebuildPage(window);
-    gRebuildFlag = false;
-    penY = gScrollOffset;
+    layoutMetrics.rightLimit = Frame().creationRect.right - 4;   // picture buttons built below read it too
+    if (PageNow().rebuildWanted) RebuildPage(window);
+    ClearRebuildRequest();
+    penY = Frame().scrollOffset;
     penX = kLeftMargin;
 
     PAINTSTRUCT paint;
     HDC dc = BeginPaint(window, &paint);
     RECT client;
     GetClientRect(window, &client);
-    for (int i = 0; i < gPageItemCount; ++i) LayoutItem(dc, gPageItems[i], client);
+    for (int i = 0; i < PageItems().count; ++i) LayoutItem(dc, PageItems().items[i], client);
     if (lineItemCount > 0) EndLine(dc, 1);
-    UpdateScrollRange(window, penY - gScrollOffset);
+    UpdateScrollRange(window, penY - Frame().scrollOffset);
     EndPaint(window, &paint);
 
     ServeRepaintRequest(window);

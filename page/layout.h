@@ -11,11 +11,20 @@ constexpr int kLineTextPool = 200;
 constexpr int kLineBufferSize = 500;
 constexpr int kLeftMargin = 4;
 
-// Module state that other files read (page/layout.cpp).
-extern int32_t gDefaultLineHeight;    // tmHeight of the window's default font
-extern int32_t gAverageCharWidth;     // tmAveCharWidth of the same font
-extern int32_t gRightLimit;           // creation rectangle's right edge minus 4
-extern bool gLayoutBold;              // cleared by the page fonts and by Start again
+// Measures of the default font and the page's right edge, owned by page/layout.cpp.
+struct LayoutMetrics {
+    int32_t defaultLineHeight;   // tmHeight of the window's default font
+    int32_t averageCharWidth;    // tmAveCharWidth of the same font
+    int32_t rightLimit;          // creation rectangle's right edge minus 4
+    bool bold;                   // cleared by the page fonts and by Start again
+};
+const LayoutMetrics& Metrics();
+void ResetLayoutBold();
+
+// What a rebuild puts on the page: the shell hands its page-source selection to the
+// layout at start-up, since the page layer cannot know the reader's pages.
+typedef void (*PageContentBuilder)();
+void SetPageContentBuilder(PageContentBuilder builder);
 
 void PaintPage(HWND window);
 // How many characters of `text` fit in `*width`: whole words with their space, or the

@@ -5,26 +5,26 @@
 #include <cstring>
 
 #include "book/book_tables.h"
-#include "shell/error_message.h"
+#include "book/error_message.h"
 
-PageItem gPageItems[kPageItems];
-int16_t gPageItemCount = 0;
-char gPageBuffer[kPageBufferSize];
-int16_t gPageBufferUsed = 0;
-bool gBuildingBold = false;
+static PageItemList itemList = {};
+
+const PageItemList& PageItems() { return itemList; }
 
 // The list-full message is shown once per page, not for every dropped item.
 static bool itemOverflowShown = false;
 
+void ClearBuildingBold() { itemList.buildingBold = false; }
+
 void ClearPageItems() {
-    gPageItemCount = 0;
-    gPageBufferUsed = 0;
+    itemList.count = 0;
+    itemList.bufferUsed = 0;
     itemOverflowShown = false;
 }
 
 // Returns the next free entry, or null when the page already holds kPageItems.
 static PageItem* NextItem() {
-    if (gPageItemCount < kPageItems) return &gPageItems[gPageItemCount++];
+    if (itemList.count < kPageItems) return &itemList.items[itemList.count++];
     if (!itemOverflowShown) {
         itemOverflowShown = true;
         ShowErrorMessage("Page item list Overflow");
@@ -37,24 +37,24 @@ static PageItem* NextItem() {
 // is dropped whole: storing or merging part of it would run past the buffer.
 static void AppendText(int32_t kind, const char* text) {
     int length = int(std::strlen(text));
-    int used = gPageBufferUsed;
+    int used = itemList.bufferUsed;
     if (used + length >= kPageBufferSize) {
         ShowErrorMessage("Page buffer Overflow");
         return;
     }
-    std::memcpy(gPageBuffer + used, text, size_t(length) + 1);
-    gPageBufferUsed = int16_t(used + length);
-    if (gPageItemCount > 0 && gPageItems[gPageItemCount - 1].kind == kind) {
+    std::memcpy(itemList.buffer + used, text, size_t(length) + 1);
+    itemList.bufferUsed = int16_t(used + length);
+    if (itemList.count > 0 && itemList.items[itemList.count - 1].kind == kind) {
         // The previous text ends with its NUL at used - 1; the merged text ends one
         // byte before the new used count.
-        std::memcpy(gPageBuffer + used - 1, text, size_t(length) + 1);
+        std::memcpy(itemList.buffer + used - 1, text, size_t(length) + 1);
         return;
     }
-    gPageBufferUsed = int16_t(gPageBufferUsed + 1);
+    itemList.bufferUsed = int16_t(itemList.bufferUsed + 1);
     PageItem* item = NextItem();
     if (!item) return;
     item->kind = kind;
-    item->text = gPageBuffer + used;
+    item->text = itemList.buffer + used;
 }
 
 static void AppendPlain(int32_t kind) {
@@ -78,18 +78,18 @@ void EmitGap() { AppendPlain(kItemGap); }
 
 void EmitBoldOn() {
     AppendPlain(kItemBoldOn);
-    gBuildingBold = true;
+    itemList.buildingBold = true;
 }
 
 void EmitBoldOff() {
     AppendPlain(kItemBoldOff);
-    gBuildingBold = false;
+    itemList.buildingBold = false;
 }
 
 // Picture numbers come from markup and item lists; one outside the table is ignored.
 void EmitPicture(int16_t picture, uint8_t inlineFlag) {
     if (picture < 0 || picture >= kPictures) return;
-    AppendPicture(int16_t(gBook->pictures[picture].bitmapId), inlineFlag);
+    AppendPicture(int16_t(Book().pictures[picture].bitmapId), inlineFlag);
 }
 
 void EmitPictureResource(int16_t bitmapId) { AppendPicture(bitmapId, 1); }

@@ -30,15 +30,21 @@ struct PageItem {
     const char* text;      // text run and title only, inside the page buffer
 };
 
-// Module state (page/page_items.cpp).
-extern PageItem gPageItems[kPageItems];
-extern int16_t gPageItemCount;
-extern char gPageBuffer[kPageBufferSize];
-extern int16_t gPageBufferUsed;
-extern bool gBuildingBold;
+// The list being built, owned by page/page_items.cpp: read it here, change it through
+// the operations below.
+struct PageItemList {
+    PageItem items[kPageItems];
+    int16_t count;
+    char buffer[kPageBufferSize];     // the texts that the items point into
+    int16_t bufferUsed;
+    bool buildingBold;                // the bold state the markup left, across rebuilds
+};
+const PageItemList& PageItems();
 
 // Empties the list and the buffer (the page rebuild); the building bold state stays.
 void ClearPageItems();
+// The markup's bold state back to normal, as at start-up (each fuzz input starts there).
+void ClearBuildingBold();
 
 void EmitText(const char* text);
 void EmitTitle(const char* text);

@@ -23,7 +23,7 @@ static void Left() { EmitAlignment(0); }
 void BuildPresentsSplash() {
     Centre();
     EmitParagraphBreak();
-    EmitPicture(gBook->header->logoPicture, 0);
+    EmitPicture(Book().header->logoPicture, 0);
     EmitParagraphBreak();
     Centre();
     EmitText("Presents");
@@ -33,10 +33,10 @@ void BuildPresentsSplash() {
 
 void BuildTitleSplash() {
     Centre();
-    EmitPicture(gBook->header->titlePicture, 0);
+    EmitPicture(Book().header->titlePicture, 0);
     EmitLineBreak();
     EmitBoldOn();
-    EmitText(gBook->header->title);
+    EmitText(Book().header->title);
     EmitBoldOff();
     EmitLineBreak();
     Left();
@@ -49,7 +49,7 @@ static void TextLine(const char* label, const char* value) {
 }
 
 void BuildTitlePage() {
-    const BookHeader& header = *gBook->header;
+    const BookHeader& header = *Book().header;
     Centre();
     EmitBoldOn();
     EmitText(header.title);
@@ -113,7 +113,7 @@ static void EmitIdentificationLine() {
 }
 
 void BuildAboutPage() {
-    const BookHeader& header = *gBook->header;
+    const BookHeader& header = *Book().header;
     Centre();
     EmitPicture(header.logoPicture, 0);
     EmitLineBreak();
@@ -135,32 +135,31 @@ void BuildAboutPage() {
     EmitLineBreak();
     EmitLineBreak();
     EmitIdentificationLine();
-    gInStory = false;
+    SetInStory(false);
 }
 
 // The check box is a platform-drawn control that the page's slot table owns, so the
 // layout places it and the next rebuild destroys it like any button.
-static bool AddSoundCheckBox() {
-    int16_t n = TakeButtonSlot();
+static bool AddSoundCheckBox(int16_t* slotOut) {
+    int16_t n = TakeButtonSlot(int16_t(14 * Metrics().averageCharWidth),
+                               int16_t(Metrics().defaultLineHeight + 4));
     if (n < 0) return false;
-    ButtonSlot& slot = gButtonSlots[n];
-    slot.width = int16_t(14 * gAverageCharWidth);
-    slot.height = int16_t(gDefaultLineHeight + 4);
+    const ButtonSlot& slot = Controls().buttons[n];
     HWND box = CreateWindowExW(0, u"button", u"Sound", WS_CHILD | WS_VISIBLE | BS_AUTOCHECKBOX,
-                               gCreationRect.left, gCreationRect.top, slot.width, slot.height,
-                               gMainWindow, reinterpret_cast<HMENU>(intptr_t(kSoundCheckBoxId)),
-                               gInstance, nullptr);
-    gButtonControls[n] = box;
+                               Frame().creationRect.left, Frame().creationRect.top, slot.width, slot.height,
+                               Frame().window, reinterpret_cast<HMENU>(intptr_t(kSoundCheckBoxId)),
+                               Frame().instance, nullptr);
+    SetButtonWindow(n, box);
     if (!box) {
         MessageBoxW(nullptr, u"Could not create button", u"No Memory", MB_OK);
-        PostMessageW(gMainWindow, WM_CLOSE, 0, 0);
+        PostMessageW(Frame().window, WM_CLOSE, 0, 0);
         return false;
     }
     AppendControlItem(kItemButton, n);
     ShowWindow(box, SW_SHOW);
     UpdateWindow(box);
     SendMessageW(box, BM_SETCHECK, SoundSetting() ? BST_CHECKED : BST_UNCHECKED, 0);
-    gSoundCheckBoxSlot = n;
+    *slotOut = n;
     return true;
 }
 
@@ -169,12 +168,13 @@ void BuildSoundSettingsPage() {
     EmitLineBreak();
     EmitLineBreak();
     Centre();
-    if (!AddSoundCheckBox()) return;
+    int16_t checkBoxSlot = -1;
+    if (!AddSoundCheckBox(&checkBoxSlot)) return;
     for (int i = 0; i < 6; ++i) EmitLineBreak();
     AddWordButton("Ok", kSoundOkCommand);
     EmitLineBreak();
     Left();
-    gSoundPage = true;
+    MarkSoundPage(checkBoxSlot);
 }
 
 // The book-format word, with its third letter in bold.
@@ -214,6 +214,6 @@ void BuildHintsPage() {
              "make it more exciting for you!");
     EmitParagraphBreak();
     EmitText("If you get totally stuck, you can always e-mail us at  ");
-    EmitText(gBook->header->supportAddress);
+    EmitText(Book().header->supportAddress);
     EmitParagraphBreak();
 }

@@ -21,7 +21,7 @@ static const char* ChoiceText(const StoryVariable& variable) {
 void BuildInventoryPage() {
     int character = -1;
     for (int i = 0; i < kStoryVariables; ++i) {
-        const StoryVariable& variable = gBook->variables[i];
+        const StoryVariable& variable = Book().variables[i];
         inventoryButtons[i] = -1;
         if (!variable.name || std::strcmp(variable.name, "Character") != 0) continue;
         EmitText("You are : ");
@@ -32,7 +32,7 @@ void BuildInventoryPage() {
     }
     EmitText("You have the following items");
     for (int i = 0; i < kStoryVariables; ++i) {
-        const StoryVariable& variable = gBook->variables[i];
+        const StoryVariable& variable = Book().variables[i];
         if (variable.state[0] != 1 || i == character) continue;
         EmitLineBreak();
         inventoryButtons[i] = AddWordButton(variable.name ? variable.name : "");
@@ -47,7 +47,7 @@ void BuildInventoryPage() {
 void ActivateInventoryButton(int16_t controlId) {
     for (int i = 0; i < kStoryVariables; ++i) {
         if (inventoryButtons[i] != controlId) continue;
-        ShowSidePage(gBook->variables[i].inventoryParagraph);
+        ShowSidePage(Book().variables[i].inventoryParagraph);
         return;
     }
 }

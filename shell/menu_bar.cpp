@@ -5,26 +5,26 @@
 #include "page/geometry.h"
 #include "shell/main_window.h"
 
-HWND gMenuBar = nullptr;
+static HWND menuBar = nullptr;
 
 void CreateMenuBar(HWND window) {
     SHMENUBARINFO info = {};
     info.cbSize = 36;
     info.hwndParent = window;
     info.nToolBarId = kMenuBarId;
-    info.hInstRes = gInstance;
+    info.hInstRes = Frame().instance;
     info.nBmpId = kToolBitmapId;
     info.cBmpImages = kToolImages;
     if (!SHCreateMenuBar(&info))
         MessageBoxW(window, u"SHCreateMenuBar Failed to create a menu bar", u"Error", MB_OK);
-    gMenuBar = info.hwndMB;
+    menuBar = info.hwndMB;
     SipShowIM(SIPF_OFF);
-    gInputPanelWanted = false;
-    gInputPanelShown = false;
+    SetInputPanelWanted(false);
+    SetInputPanelShown(false);
 }
 
 static void SetToolState(int command, BYTE state) {
-    SendMessageW(gMenuBar, TB_SETSTATE, WPARAM(command), LPARAM(state));
+    SendMessageW(menuBar, TB_SETSTATE, WPARAM(command), LPARAM(state));
 }
 
 // Each button that can disappear has a blank twin that takes its place, so the row

@@ -8,8 +8,5 @@ constexpr UINT kMenuBarId = 102;        // menu and menu-bar description resourc
 constexpr int kToolBitmapId = 421;
 constexpr int kToolImages = 6;
 
-// Module state (shell/menu_bar.cpp): null when the bar could not be created.
-extern HWND gMenuBar;
-
 void CreateMenuBar(HWND window);
 void UpdateToolButtons(bool showBackToStory, bool showPrevious, bool showNext);

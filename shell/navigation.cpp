@@ -8,46 +8,55 @@
 #include "page/controls.h"
 #include "page/geometry.h"
 #include "shell/builtin_pages.h"
-#include "shell/main_window.h"
 #include "shell/menu_bar.h"
-#include "shell/window_proc.h"
 
-int16_t gDisplayedParagraph = 2;
-int16_t gStoryPosition = 2;
-bool gInStory = true;
-int32_t gPageMode = kPagePresentsSplash;
-bool gRebuildFlag = true;
-ArrowTarget gNextArrow = {kArrowNone, 0};
-ArrowTarget gPreviousArrow = {kArrowNone, 0};
+static NavigationState navigationState = {2, 2, true, kPagePresentsSplash};
+
+const NavigationState& Navigation() { return navigationState; }
+
+void ClearNavigation() { navigationState = {2, 2, true, kPagePresentsSplash}; }
+
+void StartAt(int16_t paragraph) {
+    navigationState.displayedParagraph = paragraph;
+    navigationState.storyPosition = paragraph;
+    if (paragraph != 2) navigationState.pageMode = kPageNone;
+}
+
+void SetInStory(bool inStory) { navigationState.inStory = inStory; }
+
+void SkipSplashes() {
+    KillTimer(Frame().window, kSplashTimer);
+    navigationState.pageMode = kPageNone;
+}
 
 // Every navigation ends here: a new page, from its top, painted before returning.
 static void RebuildNow() {
-    gScrollOffset = 0;
-    gRebuildFlag = true;
-    InvalidateRect(gMainWindow, nullptr, TRUE);
-    UpdateWindow(gMainWindow);
+    ResetScroll();
+    RequestRebuild();
+    InvalidateRect(Frame().window, nullptr, TRUE);
+    UpdateWindow(Frame().window);
 }
 
 void NavigateTo(int16_t paragraph, int mode) {
-    if (mode == kNavigateStory || (mode == kNavigateKeep && gInStory)) {
-        gStoryPosition = paragraph;
-        gDisplayedParagraph = paragraph;
-        gInStory = true;
+    if (mode == kNavigateStory || (mode == kNavigateKeep && navigationState.inStory)) {
+        navigationState.storyPosition = paragraph;
+        navigationState.displayedParagraph = paragraph;
+        navigationState.inStory = true;
         RebuildNow();
         return;
     }
-    gInStory = false;
+    navigationState.inStory = false;
     ShowSidePage(int16_t(paragraph - 1));
 }
 
 void ShowSidePage(int16_t reference) {
-    gDisplayedParagraph = int16_t(reference + 1);
-    gInStory = false;
+    navigationState.displayedParagraph = int16_t(reference + 1);
+    navigationState.inStory = false;
     RebuildNow();
 }
 
 void ShowSpecialPage(int32_t mode) {
-    gPageMode = mode;
+    navigationState.pageMode = mode;
     RebuildNow();
 }
 
@@ -56,35 +65,30 @@ void ActivateArrow(ArrowTarget target) {
     else if (target.kind == kArrowPage) ShowSpecialPage(target.value);
 }
 
-void SetNextArrow(int16_t reference) { gNextArrow = {kArrowParagraph, reference}; }
-
-void SetPreviousArrow(int16_t reference) { gPreviousArrow = {kArrowParagraph, reference}; }
-
 // ---------------------------------------------------------------------------
 // Page-source selection
 // ---------------------------------------------------------------------------
 
-static void StartSplashTimer() { SetTimer(gMainWindow, kSplashTimer, kSplashInterval, nullptr); }
+static void StartSplashTimer() { SetTimer(Frame().window, kSplashTimer, kSplashInterval, nullptr); }
 
 static void BuildTitlePageWithArrows() {
     BuildTitlePage();
-    gNextArrow = {kArrowParagraph, 1};
-    gPreviousArrow = {kArrowPage, int16_t(kPageTitleSplash)};
+    SetArrows({kArrowParagraph, 1}, {kArrowPage, int16_t(kPageTitleSplash)});
     AddWordButton("INSTRUCTIONS", kInstructionsCommand);
 }
 
 static void BuildPageForMode() {
-    int32_t mode = gPageMode;
-    gPageMode = kPageNone;
+    int32_t mode = navigationState.pageMode;
+    navigationState.pageMode = kPageNone;
     switch (mode) {
     case kPagePresentsSplash:
         BuildPresentsSplash();
-        gPageMode = kPageTitleSplash;
+        navigationState.pageMode = kPageTitleSplash;
         StartSplashTimer();
         break;
     case kPageTitleSplash:
         BuildTitleSplash();
-        gPageMode = kPageTitle;
+        navigationState.pageMode = kPageTitle;
         StartSplashTimer();
         break;
     case kPageTitle: BuildTitlePageWithArrows(); break;
@@ -101,22 +105,21 @@ static bool RowIsEmpty(int16_t paragraph) {
 }
 
 void BuildPageContent() {
-    gNextArrow = {kArrowNone, 0};
-    gPreviousArrow = {kArrowNone, 0};
-    if (RowIsEmpty(gDisplayedParagraph)) {
-        if (gDisplayedParagraph == 6) {
-            gInventoryMode = true;
+    SetArrows({kArrowNone, 0}, {kArrowNone, 0});
+    if (RowIsEmpty(navigationState.displayedParagraph)) {
+        if (navigationState.displayedParagraph == 6) {
+            MarkInventoryPage();
             BuildInventoryPage();
-        } else if (gDisplayedParagraph == 7) {
+        } else if (navigationState.displayedParagraph == 7) {
             BuildHintsPage();
         } else {
-            ScanMarkup(gScan.paragraphText);
+            ScanMarkup(ParagraphText());
         }
-    } else if (gPageMode != kPageNone) {
+    } else if (navigationState.pageMode != kPageNone) {
         BuildPageForMode();
     } else {
-        AssembleParagraph(gDisplayedParagraph, gScan.paragraphText);
-        ScanMarkup(gScan.paragraphText);
+        AssembleParagraph(navigationState.displayedParagraph, ParagraphText());
+        ScanMarkup(ParagraphText());
     }
-    UpdateToolButtons(!gInStory, gPreviousArrow.kind != kArrowNone, gNextArrow.kind != kArrowNone);
+    UpdateToolButtons(!navigationState.inStory, PageNow().previousArrow.kind != kArrowNone, PageNow().nextArrow.kind != kArrowNone);
 }

@@ -5,16 +5,8 @@
 
 #include <cstdint>
 
-// What a tool-bar arrow does: nothing (hidden), go to a paragraph reference, or open
-// a built-in page.
-constexpr int32_t kArrowNone = 0;
-constexpr int32_t kArrowParagraph = 1;
-constexpr int32_t kArrowPage = 2;
-
-struct ArrowTarget {
-    int32_t kind;
-    int16_t value;     // kArrowParagraph: a paragraph reference; kArrowPage: a page mode
-};
+#include "markup/markup_hooks.h"
+#include "page/page_state.h"
 
 // A built-in page due instead of a paragraph at the next rebuild.
 enum PageMode : int32_t {
@@ -27,29 +19,32 @@ enum PageMode : int32_t {
     kPageSoundSettings = 7,
 };
 
-constexpr int kNavigateKeep = 0;      // NavigateTo modes
-constexpr int kNavigateStory = 1;
-constexpr int kNavigateSide = 2;
 
 constexpr unsigned kSplashTimer = 1;
 constexpr unsigned kSplashInterval = 2000;   // milliseconds
 constexpr int16_t kInstructionsCommand = 513;
 
-// Module state (shell/navigation.cpp).
-extern int16_t gDisplayedParagraph;   // a paragraph number, 2 at start
-extern int16_t gStoryPosition;        // a paragraph number, 2 at start
-extern bool gInStory;
-extern int32_t gPageMode;
-extern bool gRebuildFlag;
-extern ArrowTarget gNextArrow;
-extern ArrowTarget gPreviousArrow;
+// Owned by shell/navigation.cpp: read it here, change it through the operations below.
+struct NavigationState {
+    int16_t displayedParagraph;   // a paragraph number, 2 at start
+    int16_t storyPosition;        // a paragraph number, 2 at start
+    bool inStory;
+    int32_t pageMode;
+};
+const NavigationState& Navigation();
+// As at a fresh start: the presents splash due, paragraph 2 in the story.
+void ClearNavigation();
+// Start-up: the saved place opens at once; a fresh start (2) shows the splashes first.
+void StartAt(int16_t paragraph);
+// An author's "test from here": the splash sequence and its timer are dropped, so the
+// next navigation shows its paragraph.
+void SkipSplashes();
+// The menu's side pages leave the story; Start again and the sound page return to it.
+void SetInStory(bool inStory);
 
 void NavigateTo(int16_t paragraph, int mode);
 void ShowSidePage(int16_t reference);
 void ShowSpecialPage(int32_t mode);
 void ActivateArrow(ArrowTarget target);
-// Commands n and p: the arrow leads to paragraph reference + 1.
-void SetNextArrow(int16_t reference);
-void SetPreviousArrow(int16_t reference);
 // The page-source selection, called once by every rebuild.
 void BuildPageContent();

@@ -9,7 +9,7 @@
 
 void PlaySoundCue(int16_t number) {
     if (SoundSetting() == 0 || number < 0 || number >= kSounds) return;
-    PlaySoundW(gBook->soundNames[number], gInstance, SND_RESOURCE | SND_ASYNC);
+    PlaySoundW(Book().soundNames[number], Frame().instance, SND_RESOURCE | SND_ASYNC);
 }
 
 void StopSoundCue() { PlaySoundW(nullptr, nullptr, SND_FILENAME | SND_NODEFAULT | SND_ASYNC); }

@@ -8,10 +8,8 @@
 #include "page/geometry.h"
 #include "shell/main_window.h"
 #include "shell/navigation.h"
+#include "shell/layer_hooks.h"
 #include "shell/window_proc.h"
-
-HWND gMainWindow = nullptr;
-HINSTANCE gInstance = nullptr;
 
 constexpr int kIconId = 420;
 constexpr int kCaptionSize = 256;
@@ -32,8 +30,8 @@ static void RegisterMainClass() {
     WNDCLASSW windowClass = {};
     windowClass.style = CS_HREDRAW | CS_VREDRAW;
     windowClass.lpfnWndProc = MainWindowProc;
-    windowClass.hInstance = gInstance;
-    windowClass.hIcon = LoadIconW(gInstance, MAKEINTRESOURCEW(kIconId));
+    windowClass.hInstance = GetModuleHandleW(nullptr);
+    windowClass.hIcon = LoadIconW(windowClass.hInstance, MAKEINTRESOURCEW(kIconId));
     windowClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
     windowClass.hbrBackground = static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH));
     windowClass.lpszClassName = kWindowClassName;
@@ -41,33 +39,33 @@ static void RegisterMainClass() {
 }
 
 bool StartReader(int showCommand) {
-    gInstance = GetModuleHandleW(nullptr);
-    if (!LoadSaveFile()) {
+    ConnectLayers();
+    int16_t firstParagraph = Navigation().displayedParagraph;
+    if (!LoadSaveFile(&firstParagraph)) {
         BringRunningReaderForward();
         return false;
     }
-    gStoryPosition = gDisplayedParagraph;
-    if (gDisplayedParagraph != 2) gPageMode = kPageNone;
+    StartAt(firstParagraph);
     RegisterMainClass();
 
     SIPINFO sip = {};
     sip.cbSize = 48;
     SHSipInfo(SPI_GETSIPINFO, 0, &sip, 0);
-    gInputPanelFlags = sip.fdwFlags;
     int width = sip.rcVisibleDesktop.right - sip.rcVisibleDesktop.left;
-    gViewHeight = VisibleHeight(sip);
+    SetViewHeight(VisibleHeight(sip), sip.fdwFlags);
 
     WCHAR caption[kCaptionSize];
-    const char* title = gBook->header->title;
+    const char* title = Book().header->title;
     int i = 0;
     for (; title[i] && i < kCaptionSize - 1; ++i) caption[i] = WCHAR(static_cast<unsigned char>(title[i]));
     caption[i] = 0;
 
-    gMainWindow = CreateWindowExW(0, kWindowClassName, caption, WS_VISIBLE | WS_VSCROLL, CW_USEDEFAULT,
-                                  CW_USEDEFAULT, width, gViewHeight, nullptr, nullptr, gInstance, nullptr);
-    RecordCreationRect(gMainWindow);
-    ShowWindow(gMainWindow, showCommand);
-    UpdateWindow(gMainWindow);
+    HWND window = CreateWindowExW(0, kWindowClassName, caption, WS_VISIBLE | WS_VSCROLL, CW_USEDEFAULT,
+                                  CW_USEDEFAULT, width, Frame().viewHeight, nullptr, nullptr,
+                                  GetModuleHandleW(nullptr), nullptr);
+    RecordCreationRect(window);
+    ShowWindow(window, showCommand);
+    UpdateWindow(window);
     return true;
 }
 
@@ -80,4 +78,4 @@ int RunMessageLoop() {
     return int(message.wParam);
 }
 
-void StopReader() { StoreSaveFile(); }
+void StopReader() { StoreSaveFile(Navigation().storyPosition); }

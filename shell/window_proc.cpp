@@ -10,13 +10,9 @@
 #include "page/controls.h"
 #include "page/geometry.h"
 #include "page/layout.h"
+#include "page/page_state.h"
 #include "shell/menu_bar.h"
 #include "shell/navigation.h"
-
-bool gActivationLatch = false;
-bool gInventoryMode = false;
-bool gSoundPage = false;
-int16_t gSoundCheckBoxSlot = -1;
 
 // Command identifiers of the menu, the tool bar and the built-in pages' buttons.
 enum Command : int {
@@ -36,38 +32,32 @@ enum Command : int {
     kCommandSoundOk = 519,
 };
 
-void ClearPageFlags() {
-    gActivationLatch = false;
-    gInventoryMode = false;
-    gSoundPage = false;
-}
-
 static void StartAgain(HWND window) {
     int answer = MessageBoxW(window, u"Do you really want to start again?", u"Beginning of Book",
                              MB_YESNO);
     if (answer != IDYES) return;
-    gInStory = true;
+    SetInStory(true);
     ResetStory();
     NavigateTo(2, kNavigateKeep);
-    gLayoutBold = false;
+    ResetLayoutBold();
 }
 
 static void ApplySoundCheckBox() {
-    HWND box = gSoundCheckBoxSlot >= 0 && gSoundCheckBoxSlot < gButtonCount
-                   ? gButtonControls[gSoundCheckBoxSlot]
+    HWND box = PageNow().soundCheckBoxSlot >= 0 && PageNow().soundCheckBoxSlot < Controls().buttonCount
+                   ? Controls().buttonWindows[PageNow().soundCheckBoxSlot]
                    : nullptr;
     SetSoundSetting(SendMessageW(box, BM_GETCHECK, 0, 0) == BST_CHECKED ? 1 : 0);
-    NavigateTo(gStoryPosition, kNavigateStory);
+    NavigateTo(Navigation().storyPosition, kNavigateStory);
 }
 
 // A side page opened from the menu: the story position stays where it is.
 static void OpenSidePage(int16_t paragraph) {
-    gInStory = false;
+    SetInStory(false);
     NavigateTo(paragraph, kNavigateKeep);
 }
 
 static void OpenSpecialPage(int32_t mode) {
-    gInStory = false;
+    SetInStory(false);
     ShowSpecialPage(mode);
 }
 
@@ -81,17 +71,17 @@ static void RunCommand(HWND window, int command) {
     case kCommandHints: OpenSidePage(7); break;
     case kCommandAbout:
         ShowSpecialPage(kPageAbout);
-        gInStory = false;
+        SetInStory(false);
         break;
     case kCommandCredits: OpenSidePage(5); break;
     case kCommandExit: PostMessageW(window, WM_CLOSE, 0, 0); break;
     case kCommandBackToStory:
-        if (gInStory) break;
-        if (gSoundPage) ApplySoundCheckBox();
-        else NavigateTo(gStoryPosition, kNavigateStory);
+        if (Navigation().inStory) break;
+        if (PageNow().soundPage) ApplySoundCheckBox();
+        else NavigateTo(Navigation().storyPosition, kNavigateStory);
         break;
-    case kCommandNext: ActivateArrow(gNextArrow); break;
-    case kCommandPrevious: ActivateArrow(gPreviousArrow); break;
+    case kCommandNext: ActivateArrow(PageNow().nextArrow); break;
+    case kCommandPrevious: ActivateArrow(PageNow().previousArrow); break;
     case kCommandHelp: OpenSpecialPage(kPageInstructions); break;
     case kCommandSoundOk: ApplySoundCheckBox(); break;
     default: break;   // the blank tool buttons, the Sound check box, the menu button
@@ -102,18 +92,17 @@ static void RunCommand(HWND window, int command) {
 static void ConfirmEntryBox(int identifier) {
     int n = identifier - kFirstEntryBoxId;
     char answer[kLabelSize] = "";
-    if (n < gEditCount) {
-        int most = gEditSlots[n].maximumLength;
+    if (n < Controls().editCount) {
+        int most = Controls().edits[n].maximumLength;
         if (most > kLabelSize - 1) most = kLabelSize - 1;
         if (most < 0) most = 0;
         WCHAR text[kLabelSize] = {};
-        int length = gEditControls[n] ? GetWindowTextW(gEditControls[n], text, most + 1) : 0;
+        int length = Controls().editWindows[n] ? GetWindowTextW(Controls().editWindows[n], text, most + 1) : 0;
         if (length > most) length = most;
         for (int i = 0; i < length; ++i) answer[i] = char(text[i] & 0xFF);
         answer[length] = 0;
     }
-    if (gActivationLatch) return;
-    gActivationLatch = true;
+    if (!TakeActivationLatch()) return;
     ActivateHotword(int16_t(identifier), answer);
 }
 
@@ -124,9 +113,8 @@ static void HandleCommand(HWND window, WPARAM first) {
         RunCommand(window, identifier);
     } else if (identifier < kFirstButtonId) {
         if (code == EN_MAXTEXT) ConfirmEntryBox(identifier);
-    } else if (!gActivationLatch) {
-        gActivationLatch = true;
-        if (gInventoryMode) ActivateInventoryButton(int16_t(identifier));
+    } else if (TakeActivationLatch()) {
+        if (PageNow().inventoryMode) ActivateInventoryButton(int16_t(identifier));
         else ActivateHotword(int16_t(identifier), "");
     }
 }
@@ -175,7 +163,7 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM first, LPARAM 
         break;
     case WM_TIMER:
         KillTimer(window, kSplashTimer);
-        gRebuildFlag = true;
+        RequestRebuild();
         InvalidateRect(window, nullptr, TRUE);
         UpdateWindow(window);
         break;

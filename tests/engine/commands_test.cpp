@@ -4,7 +4,7 @@
 
 #include "markup/arguments.h"
 #include "markup/hotwords.h"
-#include "shell/navigation.h"
+#include "page/page_state.h"
 #include "book/save_file.h"
 #include "platform/headless.h"
 #include "story_fixture.h"
@@ -15,8 +15,7 @@ namespace {
 struct CommandTest : StoryTest {
     // Puts `text` in the command buffer with the cursor after the letter.
     void Arguments(const std::string& text) {
-        std::strcpy(gScan.commandBuffer, text.c_str());
-        gScan.commandLength = 1;
+        LoadCommand(text.c_str());
     }
 };
 
@@ -28,20 +27,20 @@ TEST_F(CommandTest, ReadNumberForms) {
     for (const auto& c : cases) {
         Arguments(c.text);
         EXPECT_EQ(ReadNumber(), c.value) << c.text;
-        EXPECT_EQ(gScan.commandLength, c.cursor) << c.text;
+        EXPECT_EQ(::Scan().cursor, c.cursor) << c.text;
     }
 }
 
 TEST_F(CommandTest, SkipPastStopsAfterTheMarkOrAtTheEnd) {
     Arguments("R abc%5 x");
     SkipPast('%');
-    EXPECT_EQ(gScan.commandLength, 6);
+    EXPECT_EQ(::Scan().cursor, 6);
     EXPECT_EQ(ReadNumber(), 5);
     SkipPast('*');
-    EXPECT_EQ(gScan.commandLength, 9);
+    EXPECT_EQ(::Scan().cursor, 9);
     EXPECT_TRUE(AtCommandEnd());
     SkipPast('*');   // at the end already: stays there
-    EXPECT_EQ(gScan.commandLength, 9);
+    EXPECT_EQ(::Scan().cursor, 9);
 }
 
 // The cues started and stopped since the last call, as the platform heard them.
@@ -70,11 +69,11 @@ TEST_F(CommandTest, SingleNumberCommandsTakeOneSpaceAndStopAtTwo) {
 
     Run("n 41");
     Run("p41");
-    EXPECT_EQ(gNextArrow.kind, kArrowParagraph);
-    EXPECT_EQ(gNextArrow.value, 41);
-    EXPECT_EQ(gPreviousArrow.value, 41);
+    EXPECT_EQ(PageNow().nextArrow.kind, kArrowParagraph);
+    EXPECT_EQ(PageNow().nextArrow.value, 41);
+    EXPECT_EQ(PageNow().previousArrow.value, 41);
     Run("n  41");
-    EXPECT_EQ(gNextArrow.value, 0);
+    EXPECT_EQ(PageNow().nextArrow.value, 0);
 }
 
 TEST_F(CommandTest, StylesBreaksAndSoundStop) {
@@ -96,7 +95,7 @@ TEST_F(CommandTest, SoundSettingOffSilencesCuesButNotTheStop) {
 TEST_F(CommandTest, LettersOutsideTheTableAndEmptyCommandsYieldTrue) {
     for (const char* command : {"", "Z", "7", " ", "F", "G", "I", "K"}) {
         EXPECT_EQ(Run(command), 1) << '"' << command << '"';
-        EXPECT_FALSE(gScan.expectsBlock);
+        EXPECT_FALSE(::Scan().expectsBlock);
     }
     EXPECT_TRUE(Items().empty());
     EXPECT_TRUE(Messages().empty());
@@ -158,31 +157,43 @@ TEST_F(CommandTest, TitleEndWithoutTitleModeEmitsAnEmptyTitle) {
     EXPECT_EQ(Items(), (Lines{"title:"}));
 }
 
-TEST_F(CommandTest, EveryCommandResetsTheNextFreeHotwordRecord) {
-    gScan.hotwordCount = 2;
-    gHotwords[2].controlId = 5003;
-    gHotwords[2].target = 17;
-    gHotwords[2].kind = 'M';
-    Run("F");
-    EXPECT_EQ(gHotwords[2].controlId, 0);
-    EXPECT_EQ(gHotwords[2].target, 0);
-    EXPECT_EQ(gHotwords[2].kind, 'M');   // only those two fields
+// Each hotword command starts from an empty record: neither the scratch of a definition
+// that was begun and never counted (an unlabelled R) nor a record of the last page
+// shows through.
+TEST_F(CommandTest, EveryHotwordCommandStartsFromAnEmptyRecord) {
+    DefineHotwords(2);
+    Run("R %4 3");                       // acts at once, defines nothing
+    Run("d \"Roll\" (30) 7 (50) 8 9");
+    ASSERT_EQ(Hotwords().count, 3);
+    EXPECT_EQ(Hotwords().table[2].variable, 0);   // not the 4 that R wrote there
+
+    DefineHotwords(2);                   // row 2 still holds the chance button
+    Run("M %99 12");                     // no such variable: a record without a control
+    ASSERT_EQ(Hotwords().count, 3);
+    const Hotword& blank = Hotwords().table[2];
+    EXPECT_EQ(blank.kind, 'M');
+    EXPECT_EQ(blank.controlId, 0);
+    EXPECT_EQ(blank.value, 0);
+    EXPECT_EQ(blank.threshold2, 0);
+    EXPECT_EQ(blank.target2, 0);
+    EXPECT_EQ(blank.otherTarget, 0);
+    EXPECT_EQ(blank.target, 12);
 }
 
 TEST_F(CommandTest, OverflowMessageAfterEveryCommandButTheChainCommands) {
-    gScan.hotwordCount = 99;
+    DefineHotwords(99);
     Run("R %4 1 \"last\" 3");
-    EXPECT_EQ(gScan.hotwordCount, 100);
+    EXPECT_EQ(Hotwords().count, 100);
     EXPECT_EQ(Messages(), (Lines{"Hotwords structure array overflow"}));
 
-    Hotword before = gHotwords[99];
+    Hotword before = Hotwords().table[99];
     Run("R %4 2 \"beyond\" 9");   // dropped: the table is full
     Run("O (X %1)");
     Run("E");
     Run("B");
-    EXPECT_EQ(gScan.hotwordCount, 100);
-    EXPECT_EQ(gHotwords[99].value, before.value);
-    EXPECT_EQ(gHotwords[99].target, 3);
+    EXPECT_EQ(Hotwords().count, 100);
+    EXPECT_EQ(Hotwords().table[99].value, before.value);
+    EXPECT_EQ(Hotwords().table[99].target, 3);
     EXPECT_EQ(Messages(), (Lines(3, "Hotwords structure array overflow")));
 }
 

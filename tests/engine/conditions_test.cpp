@@ -12,9 +12,9 @@ struct ConditionTest : StoryTest {
     // Evaluates `condition` as the text of an O command.
     int Evaluate(const std::string& condition) {
         std::string command = "O " + condition;
-        std::strcpy(gScan.commandBuffer, command.c_str());
+        LoadCommand(command.c_str());
         int result = EvaluateCondition();
-        EXPECT_EQ(gScan.commandLength, int(command.size()) + 1) << "cursor past the zero";
+        EXPECT_EQ(::Scan().cursor, int(command.size()) + 1) << "cursor past the zero";
         return result;
     }
     void Own(int variable) { variables[variable].state[0] = 1; }
@@ -119,9 +119,9 @@ TEST_F(ConditionTest, ConditionWithoutOperandIsFalse) {
 
 TEST_F(ConditionTest, CursorStartsAfterTheLetterWithoutASpace) {
     Own(4);
-    std::strcpy(gScan.commandBuffer, "O(X %4)");
+    LoadCommand("O(X %4)");
     EXPECT_EQ(EvaluateCondition(), 1);
-    EXPECT_EQ(gScan.commandLength, 8);
+    EXPECT_EQ(::Scan().cursor, 8);
 }
 
 TEST_F(ConditionTest, OperatorOutsideItsOwnParenthesesStopsTheApplying) {

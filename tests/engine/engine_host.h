@@ -5,7 +5,7 @@
 
 #include "book/book_tables.h"
 #include "page/geometry.h"
-#include "shell/main_window.h"
+#include "shell/layer_hooks.h"
 #include "platform/win32.h"
 
 inline LRESULT CALLBACK EngineHostProc(HWND window, UINT message, WPARAM first, LPARAM second) {
@@ -14,14 +14,14 @@ inline LRESULT CALLBACK EngineHostProc(HWND window, UINT message, WPARAM first, 
 
 inline void StartEngineHost() {
     UseBook(CompiledBook());
-    gInstance = GetModuleHandleW(nullptr);
+    ConnectLayers();
     WNDCLASSW host = {};
     host.lpfnWndProc = EngineHostProc;
-    host.hInstance = gInstance;
+    host.hInstance = GetModuleHandleW(nullptr);
     host.lpszClassName = u"QhEngineHost";
     RegisterClassW(&host);
-    gMainWindow = CreateWindowExW(0, u"QhEngineHost", u"", WS_VISIBLE, 0, 26, 240, 268, nullptr,
-                                  nullptr, gInstance, nullptr);
-    RecordCreationRect(gMainWindow);
+    HWND window = CreateWindowExW(0, u"QhEngineHost", u"", WS_VISIBLE, 0, 26, 240, 268, nullptr,
+                                  nullptr, host.hInstance, nullptr);
+    RecordCreationRect(window);
     CreatePageFonts();
 }

@@ -21,23 +21,23 @@ struct HostileInputTest : StoryTest {
     }
     int Evaluate(const std::string& condition) {
         std::string command = "O " + condition;
-        std::strcpy(gScan.commandBuffer, command.c_str());
+        LoadCommand(command.c_str());
         int result = EvaluateCondition();
-        EXPECT_EQ(gScan.commandLength, int(command.size()) + 1);
+        EXPECT_EQ(::Scan().cursor, int(command.size()) + 1);
         return result;
     }
     std::string Label(int slot) const {
         std::string out;
-        for (const WCHAR* c = gButtonSlots[slot].label; *c; ++c) out += char(*c);
+        for (const WCHAR* c = Controls().buttons[slot].label; *c; ++c) out += char(*c);
         return out;
     }
 };
 
 TEST_F(HostileInputTest, SkipCountsPastTheEndStopAtTheEndOfTheText) {
     Scan("<O (X %0)>65535{never shown}");
-    EXPECT_EQ(gScan.position, int(std::strlen(gScan.paragraphText)));
+    EXPECT_EQ(::Scan().position, int(std::strlen(::Scan().paragraphText)));
     Scan("<O (X %0)>99999999999999999999{x}y<G> ");
-    EXPECT_EQ(gScan.position, int(std::strlen(gScan.paragraphText)));
+    EXPECT_EQ(::Scan().position, int(std::strlen(::Scan().paragraphText)));
     EXPECT_TRUE(Items().empty());
 
     // A count inside the block passes over exactly that many characters.
@@ -75,10 +75,10 @@ TEST_F(HostileInputTest, HotwordsBeyondTheTableAreDroppedWithTheirControls) {
     for (int i = 0; i < 150; ++i) page += "<M \"w" + std::to_string(i) + "\" " + std::to_string(i) + ">";
     ASSERT_LT(page.size(), size_t(kParagraphTextSize));
     Scan(page);
-    EXPECT_EQ(gScan.hotwordCount, kHotwords);
-    EXPECT_EQ(gButtonCount, kButtonSlots);
-    EXPECT_EQ(gHotwords[kHotwords - 1].target, kHotwords - 1);   // not the 150th
-    EXPECT_EQ(gHotwords[kHotwords - 1].controlId, kFirstButtonId + kHotwords - 1);
+    EXPECT_EQ(Hotwords().count, kHotwords);
+    EXPECT_EQ(Controls().buttonCount, kButtonSlots);
+    EXPECT_EQ(Hotwords().table[kHotwords - 1].target, kHotwords - 1);   // not the 150th
+    EXPECT_EQ(Hotwords().table[kHotwords - 1].controlId, kFirstButtonId + kHotwords - 1);
     EXPECT_EQ(Label(kButtonSlots - 1), "w99");
     // From the hundredth on, every command reports the full table; the controls once.
     EXPECT_EQ(Count("Hotwords structure array overflow"), 51);
@@ -88,11 +88,11 @@ TEST_F(HostileInputTest, HotwordsBeyondTheTableAreDroppedWithTheirControls) {
 TEST_F(HostileInputTest, LabelsOfThreeHundredCharactersAreCutAndTheTargetStillRead) {
     const std::string label(300, 'L');
     Scan("<M \"" + label + "\" 7><L \"" + label + "\" (50) 4 5><G> ");
-    ASSERT_EQ(gScan.hotwordCount, 2);
-    EXPECT_EQ(gHotwords[0].target, 7);
+    ASSERT_EQ(Hotwords().count, 2);
+    EXPECT_EQ(Hotwords().table[0].target, 7);
     EXPECT_EQ(Label(0), std::string(kLabelBufferSize - 1, 'L'));
-    EXPECT_EQ(gHotwords[1].target, 4);
-    EXPECT_EQ(gHotwords[1].otherTarget, 5);
+    EXPECT_EQ(Hotwords().table[1].target, 4);
+    EXPECT_EQ(Hotwords().table[1].otherTarget, 5);
     EXPECT_EQ(Label(1), std::string(kLabelBufferSize - 1, 'L'));
     EXPECT_TRUE(Messages().empty());
 }
@@ -100,8 +100,8 @@ TEST_F(HostileInputTest, LabelsOfThreeHundredCharactersAreCutAndTheTargetStillRe
 TEST_F(HostileInputTest, AnswersOfFortyCharactersAreCutToTheirFields) {
     const std::string a(40, 'a'), b(40, 'b'), c(40, 'c');
     Scan("<S (" + a + ") 10 (" + b + ") 11 (" + c + ") 12 13><G> ");
-    ASSERT_EQ(gScan.hotwordCount, 1);
-    const Hotword& hotword = gHotwords[0];
+    ASSERT_EQ(Hotwords().count, 1);
+    const Hotword& hotword = Hotwords().table[0];
     EXPECT_EQ(std::string(hotword.answer1), std::string(kAnswerSize - 1, 'a'));
     EXPECT_EQ(std::string(hotword.answer2), std::string(kAnswerSize - 1, 'b'));
     EXPECT_EQ(std::string(hotword.answer3), std::string(kAnswerSize - 1, 'c'));
@@ -109,8 +109,8 @@ TEST_F(HostileInputTest, AnswersOfFortyCharactersAreCutToTheirFields) {
     EXPECT_EQ(hotword.target2, 11);
     EXPECT_EQ(hotword.target3, 12);
     EXPECT_EQ(hotword.otherTarget, 13);
-    ASSERT_EQ(gEditCount, 1);
-    EXPECT_EQ(gEditSlots[0].maximumLength, kAnswerSize - 1);
+    ASSERT_EQ(Controls().editCount, 1);
+    EXPECT_EQ(Controls().edits[0].maximumLength, kAnswerSize - 1);
 }
 
 TEST_F(HostileInputTest, PictureAndVariableNumbersOutsideTheirTablesMakeNoControl) {
@@ -118,10 +118,10 @@ TEST_F(HostileInputTest, PictureAndVariableNumbersOutsideTheirTablesMakeNoContro
     variables[kMap].pictureItems = kBadItems;
     Hold(kMap, 0, 1);
     Scan("<M $21 3><M %52 4><M %2 5><l %2><v 99999><u *14 \"x\">{hidden}<G> ");
-    EXPECT_EQ(gButtonCount, 0);
+    EXPECT_EQ(Controls().buttonCount, 0);
     EXPECT_TRUE(Items().empty());
-    EXPECT_EQ(gScan.hotwordCount, 3);   // the buttons are missing, the records are not
-    EXPECT_EQ(gHotwords[2].target, 5);
+    EXPECT_EQ(Hotwords().count, 3);   // the buttons are missing, the records are not
+    EXPECT_EQ(Hotwords().table[2].target, 5);
     EXPECT_EQ(Messages(), (Lines{"Picture 21 does not exist", "Story variable 52 does not exist",
                                  "Picture 99 does not exist", "Picture 99 does not exist",
                                  "Picture -31073 does not exist",
@@ -132,7 +132,7 @@ TEST_F(HostileInputTest, AParagraphOfBreaksFillsTheItemListAndSaysSoOnce) {
     std::string page;
     while (page.size() + 3 < size_t(kParagraphTextSize)) page += "<U>";
     Scan(page);
-    EXPECT_EQ(gPageItemCount, kPageItems);
+    EXPECT_EQ(PageItems().count, kPageItems);
     EXPECT_EQ(Messages(), (Lines{"Page item list Overflow"}));
 }
 

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "book/book_tables.h"
+#include "markup/hotwords.h"
 #include "markup/scanner.h"
 #include "page/page_items.h"
 #include "platform/headless.h"
@@ -16,8 +17,8 @@ namespace {
 // The page as one readable line per item, so that expectations read like the page.
 std::vector<std::string> Items() {
     std::vector<std::string> out;
-    for (int i = 0; i < gPageItemCount; ++i) {
-        const PageItem& item = gPageItems[i];
+    for (int i = 0; i < PageItems().count; ++i) {
+        const PageItem& item = PageItems().items[i];
         switch (item.kind) {
         case kItemText: out.push_back("text:" + std::string(item.text)); break;
         case kItemTitle: out.push_back("title:" + std::string(item.text)); break;
@@ -31,12 +32,12 @@ struct ScannerTest : testing::Test {
     void SetUp() override {
         ClearPageItems();
         HeadlessClearMessages();
-        gScan.titleMode = false;
+        ClearScanningState();
     }
     void Scan(const std::string& text) {
         ASSERT_LT(text.size(), size_t(kParagraphTextSize));
-        std::strcpy(gScan.paragraphText, text.c_str());
-        ScanMarkup(gScan.paragraphText);
+        std::strcpy(ParagraphText(), text.c_str());
+        ScanMarkup(ParagraphText());
     }
 };
 
@@ -85,7 +86,7 @@ TEST_F(ScannerTest, TitleModeCollectsAcrossCommandsAndSpaceCommand) {
 
 TEST_F(ScannerTest, TitleModeCarriesOverIntoTheNextScan) {
     Scan("<H>First ");
-    EXPECT_TRUE(gScan.titleMode);
+    EXPECT_TRUE(::Scan().titleMode);
     Scan("second<J> <G> ");
     EXPECT_EQ(Items(), (Lines{"title:second"}));
 }
@@ -95,8 +96,8 @@ TEST_F(ScannerTest, LongRunIsFlushedEarlyAtASpaceOnly) {
     while (run.size() < 160) run += "word ";
     Scan(run + "tail <G> ");
     // The early flush hands over the first part; the merge rule joins it with the rest.
-    ASSERT_EQ(gPageItemCount, 1);
-    EXPECT_EQ(std::string(gPageItems[0].text), run + "tail ");
+    ASSERT_EQ(PageItems().count, 1);
+    EXPECT_EQ(std::string(PageItems().items[0].text), run + "tail ");
 
     ClearPageItems();
     std::string word(200, 'w');
@@ -107,8 +108,8 @@ TEST_F(ScannerTest, LongRunIsFlushedEarlyAtASpaceOnly) {
 TEST_F(ScannerTest, WordBufferLimitCutsTheRunAndReportsOnce) {
     std::string word(400, 'q');
     Scan(word + "<G> ");
-    ASSERT_EQ(gPageItemCount, 1);
-    EXPECT_EQ(std::strlen(gPageItems[0].text), size_t(kWordBufferSize - 1));
+    ASSERT_EQ(PageItems().count, 1);
+    EXPECT_EQ(std::strlen(PageItems().items[0].text), size_t(kWordBufferSize - 1));
     ASSERT_EQ(HeadlessMessageCount(), 1);
     EXPECT_STREQ(HeadlessMessage(0), "300 is Too many letters in word");
 }
@@ -117,17 +118,20 @@ TEST_F(ScannerTest, CommandBufferLimitCutsTheCommandAndReportsOnce) {
     Scan("<H" + std::string(500, 'z') + "> text<J> <G> ");
     ASSERT_EQ(HeadlessMessageCount(), 1);
     EXPECT_STREQ(HeadlessMessage(0), "400 is Too many letters in command");
-    EXPECT_EQ(gScan.commandLength, 1);  // the G
+    EXPECT_EQ(::Scan().commandLength, 1);  // the G
     EXPECT_EQ(Items(), (Lines{"title:text"}));
 }
 
 TEST_F(ScannerTest, StartOfScanResetsRunAndCountsButKeepsBlockValues) {
-    gScan.hotwordCount = 7;
-    gScan.lastConditionResult = 0;
+    for (int i = 0; i < 7; ++i) {
+        BeginHotword('M');
+        CommitHotword();
+    }
+    SetLastConditionResult(0);
     Scan("x");
-    EXPECT_EQ(gScan.hotwordCount, 0);
-    EXPECT_EQ(gScan.lastConditionResult, 1);
-    EXPECT_STREQ(gScan.wordBuffer, "x");
+    EXPECT_EQ(Hotwords().count, 0);
+    EXPECT_EQ(::Scan().lastConditionResult, 1);
+    EXPECT_STREQ(::Scan().wordBuffer, "x");
 }
 
 // Paragraph assembly against a small hand-made book, so that the limits can be set
@@ -143,8 +147,8 @@ struct AssemblyTest : testing::Test {
     void SetUp() override {
         HeadlessClearMessages();
         for (auto& row : rows) row = {-1, 0, 0};
-        saved = gBook;
-        book = *gBook;
+        saved = CompiledBook();
+        book = Book();
         book.paragraphs = rows;
         book.pools = &pool;
         book.poolCount = 1;
@@ -221,21 +225,20 @@ namespace {
 struct BlockTest : ScannerTest {
     uint8_t saved = 0;
     void SetUp() override {
-        ScannerTest::SetUp();
-        gScan.skipCount = 0;   // a count without its brace outlives the scan that read it
-        saved = gBook->variables[3].state[0];
+        ScannerTest::SetUp();   // a count without its brace outlives the scan that read it
+        saved = Book().variables[3].state[0];
     }
-    void TearDown() override { gBook->variables[3].state[0] = saved; }
-    void Own(bool owned) { gBook->variables[3].state[0] = owned ? 1 : 0; }
+    void TearDown() override { Book().variables[3].state[0] = saved; }
+    void Own(bool owned) { Book().variables[3].state[0] = owned ? 1 : 0; }
 };
 
 TEST_F(BlockTest, TheGateParagraph) {
     Own(true);
     Scan("<H>Gate<J> <F>The gate <O (X %3) >{is open. <M \"Open the door\" 41>} <E>{is locked.}<a> <G> ");
-    ASSERT_EQ(gPageItemCount, 4);
+    ASSERT_EQ(PageItems().count, 4);
     EXPECT_EQ(Items()[0], "title:Gate");
     EXPECT_EQ(Items()[1], "text:The gate is open. ");
-    EXPECT_EQ(gPageItems[2].kind, kItemButton);
+    EXPECT_EQ(PageItems().items[2].kind, kItemButton);
     EXPECT_EQ(Items()[3], "text: ");
 
     ClearPageItems();
@@ -260,21 +263,21 @@ TEST_F(BlockTest, ASkipCountPastTheEndStopsAtTheEnd) {
     Own(false);
     Scan("<O (X %3)>999{short");
     EXPECT_TRUE(Items().empty());
-    EXPECT_EQ(gScan.paragraphText[gScan.position], 0);
+    EXPECT_EQ(::Scan().paragraphText[::Scan().position], 0);
 }
 
 TEST_F(BlockTest, TextBetweenABlockCommandAndAMissingBraceIsDropped) {
     Own(true);
     Scan("<O (X %3)> lost 42 words <F>kept <G> ");
     EXPECT_EQ(Items(), (Lines{"text:kept "}));
-    EXPECT_EQ(gScan.skipCount, 42);
+    EXPECT_EQ(::Scan().skipCount, 42);
 }
 
 TEST_F(BlockTest, ALessThanInsideASkippedBlockIsIgnored) {
     Own(false);
     Scan("<O (X %3)>{skip <M \"Hidden\" 4> this} shown <G> ");
     EXPECT_EQ(Items(), (Lines{"text:shown "}));
-    EXPECT_EQ(gScan.hotwordCount, 0);
+    EXPECT_EQ(Hotwords().count, 0);
 }
 
 }  // namespace

@@ -12,10 +12,11 @@
 #include "book/book_tables.h"
 #include "book/story_state.h"
 #include "markup/commands.h"
+#include "markup/hotwords.h"
 #include "markup/scanner.h"
 #include "page/controls.h"
 #include "page/page_items.h"
-#include "shell/navigation.h"
+#include "shell/layer_hooks.h"
 #include "platform/headless.h"
 
 namespace story {
@@ -53,11 +54,12 @@ struct StoryTest : testing::Test {
     PictureEntry pictures[kPictures] = {};
     BookTables book{};
     BookTables* saved = nullptr;
-    int16_t savedParagraph = 0;
+    // The paragraph that restart points record while a test runs.
+    static inline int16_t displayed = 2;
 
     void SetUp() override {
-        saved = gBook;
-        book = *gBook;
+        saved = CompiledBook();
+        book = Book();
         for (auto& v : variables) v = {"", kKindTextChoices, {0, 0}, 0, 0, 0, nullptr, nullptr};
         variables[kLantern] = {"Lantern", kKindTextChoices, {0, 0}, 2, 0, 10, kLanternItems, nullptr};
         variables[kCoins] = {"Coins", kKindNumber, {0, 0}, 1000, -100, 11, nullptr, nullptr};
@@ -77,30 +79,37 @@ struct StoryTest : testing::Test {
         ClearPageItems();
         DestroyPageControls();
         HeadlessClearMessages();
-        gScan.titleMode = false;
-        gScan.hotwordCount = 0;
-        gScan.lastConditionResult = 1;
-        gScan.skipCount = 0;
-        savedParagraph = gDisplayedParagraph;
+        ClearScanningState();
+        ClearHotwords();
+        displayed = 2;
+        SetDisplayedParagraphSource([] { return displayed; });
         SeedRandom(1);
     }
     void TearDown() override {
         UseBook(saved);
-        gDisplayedParagraph = savedParagraph;
+        ConnectLayers();
     }
 
     // Runs one command as the scanner would on reading its ">".
     uint8_t Run(const std::string& command) {
         EXPECT_LT(command.size(), size_t(kCommandBufferSize));
-        std::strcpy(gScan.commandBuffer, command.c_str());
-        gScan.commandLength = int16_t(command.size());
+        LoadCommand(command.c_str());
         return ExecuteCommand();
     }
 
     void Scan(const std::string& text) {
         EXPECT_LT(text.size(), size_t(kParagraphTextSize));
-        std::strcpy(gScan.paragraphText, text.c_str());
-        ScanMarkup(gScan.paragraphText);
+        std::strcpy(ParagraphText(), text.c_str());
+        ScanMarkup(ParagraphText());
+    }
+
+    // The page has already defined `count` hotwords.
+    static void DefineHotwords(int count) {
+        ClearHotwords();
+        for (int i = 0; i < count; ++i) {
+            BeginHotword('M');
+            CommitHotword();
+        }
     }
 
     // Sets a choice variable's state bytes directly.
@@ -118,8 +127,8 @@ struct StoryTest : testing::Test {
     // The page as one readable line per item.
     static std::vector<std::string> Items() {
         std::vector<std::string> out;
-        for (int i = 0; i < gPageItemCount; ++i) {
-            const PageItem& item = gPageItems[i];
+        for (int i = 0; i < PageItems().count; ++i) {
+            const PageItem& item = PageItems().items[i];
             switch (item.kind) {
             case kItemText: out.push_back("text:" + std::string(item.text)); break;
             case kItemTitle: out.push_back("title:" + std::string(item.text)); break;

@@ -15,8 +15,7 @@ struct StoryParagraphTest : testing::Test {
         ResetStory();
         ClearPageItems();
         HeadlessClearMessages();
-        gScan.titleMode = false;
-        gScan.skipCount = 0;
+        ClearScanningState();
     }
     void TearDown() override { ResetStory(); }
 };
@@ -27,8 +26,8 @@ TEST_F(StoryParagraphTest, WorkshopParagraph) {
     // <E> and the <o> after the taken branch are skipped. A crew above 10 shows the
     // crew line. <Q %0> puts the lantern down, which the last condition sees.
     // <r %5 4> steps the two-item Café variable to its last item.
-    AssembleParagraph(21, gScan.paragraphText);
-    ScanMarkup(gScan.paragraphText);
+    AssembleParagraph(21, ParagraphText());
+    ScanMarkup(ParagraphText());
 
     EXPECT_EQ(StoryTest::Items(), (std::vector<std::string>{
                            "title:Workshop", "centre", "text:The lantern is ", "bold-on",

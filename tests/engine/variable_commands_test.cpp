@@ -32,7 +32,7 @@ TEST_F(VariableCommandTest, ElseIfAfterATakenBranchIsNotEvaluated) {
     Scan("<O (%4 = 0)>{a }<o (%99 = 0)>{b }<E>{c }<E>{d }<G> ");
     EXPECT_EQ(Items(), (Lines{"text:a "}));
     EXPECT_TRUE(Messages().empty());
-    EXPECT_EQ(gScan.lastConditionResult, 1);
+    EXPECT_EQ(::Scan().lastConditionResult, 1);
 }
 
 TEST_F(VariableCommandTest, SecondElseRendersUnderTheSameConditionAsTheFirst) {
@@ -49,22 +49,22 @@ TEST_F(VariableCommandTest, ElseIfAndElseBeforeAnyIfAreSkipped) {
 TEST_F(VariableCommandTest, ChainCommandsSetTheExpectsBlockFlagAndKeepTheResult) {
     Hold(kRope, 0, 1);
     EXPECT_EQ(Run("O (%4 = 0)"), 0);
-    EXPECT_TRUE(gScan.expectsBlock);
-    EXPECT_EQ(gScan.lastConditionResult, 0);
+    EXPECT_TRUE(::Scan().expectsBlock);
+    EXPECT_EQ(::Scan().lastConditionResult, 0);
     EXPECT_EQ(Run("E"), 1);
-    EXPECT_TRUE(gScan.expectsBlock);
-    EXPECT_EQ(gScan.lastConditionResult, 0);
+    EXPECT_TRUE(::Scan().expectsBlock);
+    EXPECT_EQ(::Scan().lastConditionResult, 0);
     EXPECT_EQ(Run("o (%4 = 1)"), 1);
-    EXPECT_EQ(gScan.lastConditionResult, 1);
+    EXPECT_EQ(::Scan().lastConditionResult, 1);
     EXPECT_EQ(Run("o (%4 = 1)"), 0);
-    EXPECT_EQ(gScan.lastConditionResult, 1);
+    EXPECT_EQ(::Scan().lastConditionResult, 1);
 }
 
 TEST_F(VariableCommandTest, ChainWithoutBlockDropsTheTextUpToTheNextCommand) {
     Hold(kRope, 0, 2);
     Scan("<O (%4 = 2)> dropped 12 <E> also <G> ");
     EXPECT_TRUE(Items().empty());
-    EXPECT_EQ(gScan.lastConditionResult, 1);
+    EXPECT_EQ(::Scan().lastConditionResult, 1);
 }
 
 TEST_F(VariableCommandTest, OwnedFlagIsSeenByALaterCondition) {
@@ -149,18 +149,18 @@ TEST_F(VariableCommandTest, LabelledFormsDefineAHotwordWithItsControlAndChangeNo
     Scan("<R %4 3 \"Take the rope\" 41><r %4 1 %4 12><N %0 $3 20><Q %0 %0 9><G> ");
     EXPECT_EQ(VariableValue(kRope), 1);
     EXPECT_EQ(OwnedFlag(kLantern), 0);
-    ASSERT_EQ(gScan.hotwordCount, 4);
+    ASSERT_EQ(Hotwords().count, 4);
     const struct { char kind; int variable; int value; int target; } expected[] = {
         {'R', kRope, 3, 41}, {'R', kRope, 2, 12}, {'N', kLantern, -1, 20}, {'Q', kLantern, -1, 9},
     };
     for (int i = 0; i < 4; ++i) {
-        EXPECT_EQ(gHotwords[i].kind, expected[i].kind) << i;
-        EXPECT_EQ(gHotwords[i].variable, expected[i].variable) << i;
+        EXPECT_EQ(Hotwords().table[i].kind, expected[i].kind) << i;
+        EXPECT_EQ(Hotwords().table[i].variable, expected[i].variable) << i;
         if (expected[i].value >= 0) {
-            EXPECT_EQ(gHotwords[i].value, expected[i].value) << i;
+            EXPECT_EQ(Hotwords().table[i].value, expected[i].value) << i;
         }
-        EXPECT_EQ(gHotwords[i].target, expected[i].target) << i;
-        EXPECT_EQ(gHotwords[i].controlId, 5000 + i) << i;
+        EXPECT_EQ(Hotwords().table[i].target, expected[i].target) << i;
+        EXPECT_EQ(Hotwords().table[i].controlId, 5000 + i) << i;
     }
     // Quoted, variable (the rope's count), picture and variable (the lantern's item) labels.
     EXPECT_EQ(Items().size(), 4u);
@@ -170,11 +170,11 @@ TEST_F(VariableCommandTest, RelativeHotwordKeepsTheValueFromWhenItWasDefined) {
     Hold(kRope, 0, 1);
     Scan("<r %4 1 \"Pull\" 30><R %4 3><G> ");
     EXPECT_EQ(VariableValue(kRope), 3);
-    EXPECT_EQ(gHotwords[0].value, 2);
+    EXPECT_EQ(Hotwords().table[0].value, 2);
 }
 
 TEST_F(VariableCommandTest, RestartSnapshotIsTakenBeforeALaterChange) {
-    gDisplayedParagraph = 120;
+    displayed = 120;
     Scan("<R %4 2><N %0><s *3><R %4 4><Q %0><G> ");
     EXPECT_EQ(VariableValue(kRope), 4);
     EXPECT_EQ(restarts[3].used, 1);
@@ -189,7 +189,7 @@ TEST_F(VariableCommandTest, RestartSnapshotIsTakenBeforeALaterChange) {
 }
 
 TEST_F(VariableCommandTest, ResetStoryLeavesSnapshotsInPlace) {
-    gDisplayedParagraph = 40;
+    displayed = 40;
     Hold(kRope, 1, 3);
     SetVariableValue(kCoins, -7);
     Run("s *0");

@@ -4,6 +4,7 @@
 
 #include "book/book_tables.h"
 #include "book/story_state.h"
+#include "markup/hotwords.h"
 #include "markup/scanner.h"
 #include "page/controls.h"
 #include "page/geometry.h"
@@ -22,9 +23,7 @@ inline void ResetFuzzPage() {
     HeadlessClearSounds();
     ResetStory();
     SeedRandom(1);
-    gBuildingBold = false;
-    gScan.titleMode = false;
-    gScan.skipCount = 0;
-    gScan.hotwordCount = 0;
-    gScan.lastConditionResult = 1;
+    ClearBuildingBold();
+    ClearScanningState();
+    ClearHotwords();
 }

@@ -44,8 +44,8 @@ static void WriteWhole(const uint8_t* data, size_t size) {
 }
 
 static void ShowLoadedState() {
-    AssembleParagraph(gDisplayedParagraph, gScan.paragraphText);
-    ScanMarkup(gScan.paragraphText);
+    AssembleParagraph(Navigation().displayedParagraph, ParagraphText());
+    ScanMarkup(ParagraphText());
     for (int k = 0; k < kStoryVariables; ++k) VariableDisplay(k);
     for (int r = 0; r < kRestartPoints; ++r) RestoreRestartPoint(r);
 }
@@ -62,14 +62,14 @@ static void CheckWrittenRecord() {
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     ResetFuzzPage();
-    gSaveRecord = {};
-    gDisplayedParagraph = 2;
+    ClearSaveRecord();
     WriteWhole(data, size);
-    if (!LoadSaveFile()) __builtin_trap();
-    if (gDisplayedParagraph < 1 || gDisplayedParagraph > kParagraphRows) __builtin_trap();
-    gStoryPosition = gDisplayedParagraph;
+    int16_t first = 2;
+    if (!LoadSaveFile(&first)) __builtin_trap();
+    if (first < 1 || first > kParagraphRows) __builtin_trap();
+    StartAt(first);
     ShowLoadedState();
-    StoreSaveFile();
+    StoreSaveFile(first);
     CheckWrittenRecord();
     return 0;
 }

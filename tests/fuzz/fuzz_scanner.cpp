@@ -10,8 +10,8 @@
 
 // A text item must point into the page buffer and end there.
 static bool TextInsidePageBuffer(const char* text) {
-    if (text < gPageBuffer || text >= gPageBuffer + kPageBufferSize) return false;
-    return std::memchr(text, 0, size_t(gPageBuffer + kPageBufferSize - text)) != nullptr;
+    if (text < PageItems().buffer || text >= PageItems().buffer + kPageBufferSize) return false;
+    return std::memchr(text, 0, size_t(PageItems().buffer + kPageBufferSize - text)) != nullptr;
 }
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
@@ -22,17 +22,17 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     ResetFuzzPage();
     size_t length = size < size_t(kParagraphTextSize - 1) ? size : size_t(kParagraphTextSize - 1);
-    std::memcpy(gScan.paragraphText, data, length);
-    gScan.paragraphText[length] = 0;
-    ScanMarkup(gScan.paragraphText);
+    std::memcpy(Scan().paragraphText, data, length);
+    Scan().paragraphText[length] = 0;
+    ScanMarkup(Scan().paragraphText);
     // What the page then holds must stay inside its tables.
-    if (gPageItemCount < 0 || gPageItemCount > kPageItems) __builtin_trap();
-    if (gPageBufferUsed < 0 || gPageBufferUsed > kPageBufferSize) __builtin_trap();
-    if (gScan.hotwordCount < 0 || gScan.hotwordCount > kHotwords) __builtin_trap();
-    if (gButtonCount < 0 || gButtonCount > kButtonSlots) __builtin_trap();
-    if (gEditCount < 0 || gEditCount > kEditSlots) __builtin_trap();
-    for (int i = 0; i < gPageItemCount; ++i) {
-        const PageItem& item = gPageItems[i];
+    if (PageItems().count < 0 || PageItems().count > kPageItems) __builtin_trap();
+    if (PageItems().bufferUsed < 0 || PageItems().bufferUsed > kPageBufferSize) __builtin_trap();
+    if (Hotwords().count < 0 || Hotwords().count > kHotwords) __builtin_trap();
+    if (Controls().buttonCount < 0 || Controls().buttonCount > kButtonSlots) __builtin_trap();
+    if (Controls().editCount < 0 || Controls().editCount > kEditSlots) __builtin_trap();
+    for (int i = 0; i < PageItems().count; ++i) {
+        const PageItem& item = PageItems().items[i];
         bool hasText = item.kind == kItemText || item.kind == kItemTitle;
         if (hasText && !TextInsidePageBuffer(item.text)) __builtin_trap();
     }

@@ -19,26 +19,29 @@ allowed() {
 
 wrong=0
 for layer in platform book page markup shell; do
-  prefixes=$(allowed "$layer")
-  while IFS= read -r file; do
-    while IFS=: read -r line header; do
-      ok=false
-      for prefix in $prefixes; do
-        case "$header" in "$prefix"*) ok=true ;; esac
-      done
-      if ! $ok; then
-        echo "$file:$line: $layer/ may not include \"$header\""
-        wrong=$((wrong + 1))
-      fi
-    done < <(grep -nE '^[[:space:]]*#[[:space:]]*include[[:space:]]*"' "$file" |
-             sed 's/^\([0-9]*\):[^"]*"\([^"]*\)".*/\1:\2/')
-    if [ "$layer" != platform ]; then
-      while IFS= read -r hit; do
-        echo "$file:${hit%%:*}: only platform/ may use SDL2, FreeType, libpng or emscripten"
-        wrong=$((wrong + 1))
-      done < <(grep -nE '^[[:space:]]*#[[:space:]]*include[[:space:]]*<(SDL|ft2build|freetype|png|emscripten)' "$file")
-    fi
-  done < <(find "$root/$layer" -maxdepth 1 -type f \( -name '*.cpp' -o -name '*.h' \) | sort)
+  files=$(find "$root/$layer" -maxdepth 1 -type f \( -name '*.cpp' -o -name '*.h' \) | sort)
+  [ -n "$files" ] || continue
+  # FILE:LINE:"HEADER" for every quoted include, FILE:LINE:<HEADER> for a library's.
+  report=$(grep -HnE '^[[:space:]]*#[[:space:]]*include[[:space:]]*["<]' $files |
+    awk -v layer="$layer" -v prefixes="$(allowed "$layer")" '
+      BEGIN { n = split(prefixes, allow, " ") }
+      {
+        match($0, /include[[:space:]]*["<][^">]*[">]/)
+        spec = substr($0, RSTART, RLENGTH); sub(/^include[[:space:]]*/, "", spec)
+        header = substr(spec, 2, length(spec) - 2)
+        split($0, where, ":"); place = where[1] ":" where[2]
+        if (substr(spec, 1, 1) == "<") {
+          if (layer != "platform" && header ~ /^(SDL|ft2build|freetype|png|emscripten)/)
+            print place ": only platform/ may use SDL2, FreeType, libpng or emscripten (<" header ">)"
+          next
+        }
+        for (i = 1; i <= n; i++) if (index(header, allow[i]) == 1) next
+        print place ": " layer "/ may not include \"" header "\""
+      }')
+  if [ -n "$report" ]; then
+    echo "$report"
+    wrong=$((wrong + $(wc -l <<< "$report")))
+  fi
 done
 
 if [ "$wrong" -ne 0 ]; then

@@ -16,11 +16,11 @@ struct BareBook : testing::Test {
     BookTables* saved = nullptr;
 
     void SetUp() override {
-        saved = gBook;
-        std::memcpy(rows, gBook->paragraphs, sizeof rows);
+        saved = CompiledBook();
+        std::memcpy(rows, Book().paragraphs, sizeof rows);
         rows[6].pool = -1;
         rows[7].pool = -1;
-        bare = *gBook;
+        bare = Book();
         bare.paragraphs = rows;
         UseBook(&bare);
     }
@@ -31,7 +31,7 @@ struct BareBook : testing::Test {
 };
 
 void Command(int identifier) {
-    SendMessageW(gMainWindow, WM_COMMAND, WPARAM(identifier), 0);
+    SendMessageW(Frame().window, WM_COMMAND, WPARAM(identifier), 0);
     HeadlessRun();
 }
 
@@ -45,28 +45,28 @@ TEST_F(BareBook, HintsPageStandsInForParagraphSeven) {
 }
 
 TEST_F(BareBook, InventoryPageStandsInForParagraphSixAndRoutesItsTaps) {
-    uint8_t lantern[2] = {gBook->variables[0].state[0], gBook->variables[0].state[1]};
-    gBook->variables[0].state[0] = 1;
+    uint8_t lantern[2] = {Book().variables[0].state[0], Book().variables[0].state[1]};
+    Book().variables[0].state[0] = 1;
     GoTo(8);
     Command(501);
     auto lines = DumpLines();
     EXPECT_EQ(lines[0], "page paragraph=6 story=8 in-story=0 mode=0");
-    EXPECT_TRUE(gInventoryMode);
+    EXPECT_TRUE(PageNow().inventoryMode);
     EXPECT_TRUE(HasLine(lines, "item button 5001 \"Lantern\""));
-    SendMessageW(gMainWindow, WM_COMMAND, WPARAM(5001), 0);   // the Lantern's page: 11
+    SendMessageW(Frame().window, WM_COMMAND, WPARAM(5001), 0);   // the Lantern's page: 11
     EXPECT_EQ(DumpLines()[0], "page paragraph=11 story=8 in-story=0 mode=0");
-    EXPECT_FALSE(gInventoryMode);
-    gBook->variables[0].state[0] = lantern[0];
-    gBook->variables[0].state[1] = lantern[1];
+    EXPECT_FALSE(PageNow().inventoryMode);
+    Book().variables[0].state[0] = lantern[0];
+    Book().variables[0].state[1] = lantern[1];
 }
 
 TEST_F(BareBook, EveryCharacterGetsItsLineAndOnlyTheLastIsLeftOutOfTheItems) {
-    StoryVariable* rope = &gBook->variables[4];
+    StoryVariable* rope = &Book().variables[4];
     const char* name = rope->name;
     uint8_t owned = rope->state[0];
     rope->name = "Character";
     rope->state[0] = 1;
-    gBook->variables[3].state[0] = 1;   // the first Character, owned: listed as an item
+    Book().variables[3].state[0] = 1;   // the first Character, owned: listed as an item
     GoTo(8);
     Command(501);
     auto lines = DumpLines();
@@ -79,7 +79,7 @@ TEST_F(BareBook, EveryCharacterGetsItsLineAndOnlyTheLastIsLeftOutOfTheItems) {
     EXPECT_TRUE(HasLine(lines, "item button 5002 \"Character\""));
     rope->name = name;
     rope->state[0] = owned;
-    gBook->variables[3].state[0] = 0;
+    Book().variables[3].state[0] = 0;
 }
 
 }  // namespace

@@ -12,11 +12,11 @@
 namespace {
 
 void Command(int identifier) {
-    SendMessageW(gMainWindow, WM_COMMAND, WPARAM(identifier), 0);
+    SendMessageW(Frame().window, WM_COMMAND, WPARAM(identifier), 0);
     HeadlessRun();
 }
 
-HWND SoundBox() { return gButtonControls[gSoundCheckBoxSlot]; }
+HWND SoundBox() { return Controls().buttonWindows[PageNow().soundCheckBoxSlot]; }
 
 void ClickSoundBox() {
     RECT rect;
@@ -50,7 +50,7 @@ TEST(SoundPage, AMenuCommandDiscardsTheBox) {
     ClickSoundBox();
     Command(503);
     EXPECT_EQ(SoundSetting(), 1);
-    EXPECT_FALSE(gSoundPage);
+    EXPECT_FALSE(PageNow().soundPage);
 }
 
 TEST(InstructionsPage, ShowsItsSixPicturesAmongTheText) {
@@ -67,9 +67,9 @@ struct InventoryPage : testing::Test {
     uint8_t saved[kStoryVariables][2];
     void SetUp() override {
         for (int k = 0; k < kStoryVariables; ++k) {
-            saved[k][0] = gBook->variables[k].state[0];
-            saved[k][1] = gBook->variables[k].state[1];
-            gBook->variables[k].state[0] = gBook->variables[k].state[1] = 0;
+            saved[k][0] = Book().variables[k].state[0];
+            saved[k][1] = Book().variables[k].state[1];
+            Book().variables[k].state[0] = Book().variables[k].state[1] = 0;
         }
         GoTo(8);
         DestroyPageControls();
@@ -77,20 +77,20 @@ struct InventoryPage : testing::Test {
     }
     void TearDown() override {
         for (int k = 0; k < kStoryVariables; ++k) {
-            gBook->variables[k].state[0] = saved[k][0];
-            gBook->variables[k].state[1] = saved[k][1];
+            Book().variables[k].state[0] = saved[k][0];
+            Book().variables[k].state[1] = saved[k][1];
         }
         GoTo(8);
     }
 };
 
 TEST_F(InventoryPage, CharacterLineThenOwnedItemsWithTheirStates) {
-    gBook->variables[3].state[1] = 2;   // Character: the keeper
-    gBook->variables[3].state[0] = 1;   // owned, yet never listed as an item
-    gBook->variables[0].state[0] = 1;   // Lantern, lit
-    gBook->variables[0].state[1] = 1;
-    gBook->variables[4].state[0] = 1;   // Rope: no item list
-    gBook->variables[5].state[0] = 2;   // a flag other than 1 is not listed
+    Book().variables[3].state[1] = 2;   // Character: the keeper
+    Book().variables[3].state[0] = 1;   // owned, yet never listed as an item
+    Book().variables[0].state[0] = 1;   // Lantern, lit
+    Book().variables[0].state[1] = 1;
+    Book().variables[4].state[0] = 1;   // Rope: no item list
+    Book().variables[5].state[0] = 2;   // a flag other than 1 is not listed
     BuildInventoryPage();
     auto lines = DumpLines();
     std::vector<std::string> items(lines.begin() + 2, lines.end());
@@ -103,7 +103,7 @@ TEST_F(InventoryPage, CharacterLineThenOwnedItemsWithTheirStates) {
 }
 
 TEST_F(InventoryPage, ATapOpensTheItemsPageAsASidePage) {
-    gBook->variables[0].state[0] = 1;
+    Book().variables[0].state[0] = 1;
     BuildInventoryPage();
     ActivateInventoryButton(5001);   // Lantern: inventory reference 10
     EXPECT_EQ(DumpLines()[0], "page paragraph=11 story=8 in-story=0 mode=0");

@@ -16,24 +16,24 @@ namespace {
 // empty (9): the scan runs over the text buffer as it stands.
 void ShowMarkup(const char* text) {
     GoTo(8);
-    std::strcpy(gScan.paragraphText, text);
-    KillTimer(gMainWindow, kSplashTimer);
+    std::strcpy(ParagraphText(), text);
+    KillTimer(Frame().window, kSplashTimer);
     NavigateTo(9, kNavigateStory);
     HeadlessRun();
 }
 
-int Shown() { return gDisplayedParagraph; }
+int Shown() { return Navigation().displayedParagraph; }
 
 bool Tap(const char* label) {
-    for (int n = 0; n < gButtonCount; ++n) {
-        const ButtonSlot& slot = gButtonSlots[n];
+    for (int n = 0; n < Controls().buttonCount; ++n) {
+        const ButtonSlot& slot = Controls().buttons[n];
         int length = int(std::strlen(label));
         if (slot.labelLength != length) continue;
         bool same = true;
         for (int i = 0; i < length; ++i) same &= slot.label[i] == char16_t(static_cast<unsigned char>(label[i]));
         if (!same) continue;
         RECT rect;
-        GetWindowRect(gButtonControls[n], &rect);
+        GetWindowRect(Controls().buttonWindows[n], &rect);
         HeadlessTap((rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2);
         return true;
     }
@@ -98,7 +98,7 @@ TEST(Hotwords, AnEntryBoxConfirmedWithReturnComparesItsText) {
 
 TEST(Hotwords, TypingPastTheLongestAnswerConfirmsTheBox) {
     GoTo(10);
-    ASSERT_EQ(gEditSlots[0].maximumLength, 11);   // "open sesame" and "harbour"
+    ASSERT_EQ(Controls().edits[0].maximumLength, 11);   // "open sesame" and "harbour"
     HeadlessType(u"harbour    x");                 // the twelfth character confirms
     EXPECT_EQ(Shown(), 20);
 }
@@ -107,10 +107,10 @@ TEST(Hotwords, ADoubleTapActsOnce) {
     SetVariableValue(1, 0);
     GoTo(8);
     int x = 0, y = 0;
-    for (int n = 0; n < gButtonCount; ++n) {
-        if (gButtonSlots[n].labelLength != 17) continue;   // "Hire five sailors"
+    for (int n = 0; n < Controls().buttonCount; ++n) {
+        if (Controls().buttons[n].labelLength != 17) continue;   // "Hire five sailors"
         RECT rect;
-        GetWindowRect(gButtonControls[n], &rect);
+        GetWindowRect(Controls().buttonWindows[n], &rect);
         x = (rect.left + rect.right) / 2;
         y = (rect.top + rect.bottom) / 2;
     }
@@ -123,7 +123,7 @@ TEST(Hotwords, ADoubleTapActsOnce) {
 TEST(Hotwords, ANotificationWhileTheLatchIsSetIsDropped) {
     SetVariableValue(1, 0);
     GoTo(8);
-    SendMessageW(gMainWindow, WM_COMMAND, WPARAM(5099), 0);   // no hotword: the latch stays set
+    SendMessageW(Frame().window, WM_COMMAND, WPARAM(5099), 0);   // no hotword: the latch stays set
     ASSERT_TRUE(Tap("Hire five sailors"));
     EXPECT_EQ(Shown(), 8);
     EXPECT_EQ(VariableValue(1), 0);
@@ -164,14 +164,14 @@ TEST(Hotwords, PercentageDrawsSplitByRunningTotals) {
 TEST(Hotwords, RestartButtonsAppearOnceSavedAndRestoreTheSnapshot) {
     ResetStory();
     GoTo(3);
-    EXPECT_EQ(gButtonCount, 0);
+    EXPECT_EQ(Controls().buttonCount, 0);
     SetVariableValue(1, 7);
     GoTo(8);                          // saves restart 0 with the crew at 7
     SetVariableValue(1, 30);
     GoTo(3);
     auto lines = DumpLines();
     EXPECT_TRUE(HasLine(lines, "item button 5000 \"Harbour\""));
-    EXPECT_EQ(gButtonCount, 1);       // restart 1 was never saved
+    EXPECT_EQ(Controls().buttonCount, 1);       // restart 1 was never saved
     ASSERT_TRUE(Tap("Harbour"));
     EXPECT_EQ(DumpLines()[0], "page paragraph=8 story=8 in-story=1 mode=0");
     EXPECT_EQ(VariableValue(1), 7);

@@ -18,17 +18,17 @@ void PaintPageOf(const std::function<void()>& build) {
     ClearPageItems();
     EmitAlignment(0);
     build();
-    InvalidateRect(gMainWindow, nullptr, TRUE);
-    UpdateWindow(gMainWindow);
+    InvalidateRect(Frame().window, nullptr, TRUE);
+    UpdateWindow(Frame().window);
 }
 
 // A control's rectangle in the main window's client coordinates.
 RECT Place(int16_t identifier) {
-    HWND control = identifier >= kFirstButtonId ? gButtonControls[identifier - kFirstButtonId]
-                                                : gEditControls[identifier - kFirstEntryBoxId];
+    HWND control = identifier >= kFirstButtonId ? Controls().buttonWindows[identifier - kFirstButtonId]
+                                                : Controls().editWindows[identifier - kFirstEntryBoxId];
     RECT rect, main;
     GetWindowRect(control, &rect);
-    GetWindowRect(gMainWindow, &main);
+    GetWindowRect(Frame().window, &main);
     return {rect.left - main.left, rect.top - main.top, rect.right - main.left, rect.bottom - main.top};
 }
 
@@ -36,57 +36,60 @@ bool Dark(int x, int clientY) { return (HeadlessPixel(x, clientY + 26) & 0xFF) <
 
 TEST(Layout, ScrollRangeRoundsToWholeViews) {
     GoTo(8);
-    ASSERT_EQ(gViewHeight, 242);
+    ASSERT_EQ(Frame().viewHeight, 242);
     SCROLLINFO info = {sizeof info, SIF_ALL};
-    UpdateScrollRange(gMainWindow, 500);
-    GetScrollInfo(gMainWindow, SB_VERT, &info);
+    UpdateScrollRange(Frame().window, 500);
+    GetScrollInfo(Frame().window, SB_VERT, &info);
     EXPECT_EQ(info.nMax, 726);
     EXPECT_EQ(int(info.nPage), 242);
     info.fMask = SIF_POS;
     info.nPos = 10000;
-    SetScrollInfo(gMainWindow, SB_VERT, &info, TRUE);
-    GetScrollInfo(gMainWindow, SB_VERT, &info);
+    SetScrollInfo(Frame().window, SB_VERT, &info, TRUE);
+    GetScrollInfo(Frame().window, SB_VERT, &info);
     EXPECT_EQ(info.nPos, 485);   // the last screen is a full view
     info.fMask = SIF_ALL;
 
-    UpdateScrollRange(gMainWindow, 484);
-    GetScrollInfo(gMainWindow, SB_VERT, &info);
+    UpdateScrollRange(Frame().window, 484);
+    GetScrollInfo(Frame().window, SB_VERT, &info);
     EXPECT_EQ(info.nMax, 484);
     EXPECT_EQ(info.nPos, 0);     // a new range starts at the top
 
-    UpdateScrollRange(gMainWindow, 200);
-    GetScrollInfo(gMainWindow, SB_VERT, &info);
+    UpdateScrollRange(Frame().window, 200);
+    GetScrollInfo(Frame().window, SB_VERT, &info);
     EXPECT_EQ(info.nMax, 241);
-    HandleScroll(gMainWindow, SB_LINEDOWN);
-    EXPECT_EQ(gScrollOffset, 0);  // nothing to scroll
+    HandleScroll(Frame().window, SB_LINEDOWN);
+    EXPECT_EQ(Frame().scrollOffset, 0);  // nothing to scroll
     GoTo(8);
 }
 
 TEST(Layout, LineStepsMoveThePageAndItsControls) {
     GoTo(16);   // the long paragraph, with a button at its end
     SCROLLINFO info = {sizeof info, SIF_ALL};
-    HandleScroll(gMainWindow, SB_LINEUP);
-    EXPECT_EQ(gScrollOffset, 0);
-    HandleScroll(gMainWindow, SB_LINEDOWN);
-    EXPECT_EQ(gScrollOffset, -kLineStep);
-    HandleScroll(gMainWindow, SB_PAGEDOWN);
-    GetScrollInfo(gMainWindow, SB_VERT, &info);
+    HandleScroll(Frame().window, SB_LINEUP);
+    EXPECT_EQ(Frame().scrollOffset, 0);
+    HandleScroll(Frame().window, SB_LINEDOWN);
+    EXPECT_EQ(Frame().scrollOffset, -kLineStep);
+    HandleScroll(Frame().window, SB_PAGEDOWN);
+    GetScrollInfo(Frame().window, SB_VERT, &info);
     EXPECT_EQ(info.nPos, kLineStep + 242);
     // A new page starts at its top.
     GoTo(8);
-    EXPECT_EQ(gScrollOffset, 0);
-    GetScrollInfo(gMainWindow, SB_VERT, &info);
+    EXPECT_EQ(Frame().scrollOffset, 0);
+    GetScrollInfo(Frame().window, SB_VERT, &info);
     EXPECT_EQ(info.nPos, 0);
 }
 
 TEST(Layout, TitleBandIsInvertedOnlyAtTheTop) {
     GoTo(8);
     EXPECT_TRUE(Dark(1, 2));            // left of the title, inside the band
-    EXPECT_FALSE(Dark(1, gDefaultLineHeight + 4));
-    gScrollOffset = -4;                 // painted anywhere else: drawn, not inverted
-    InvalidateRect(gMainWindow, nullptr, TRUE);
-    UpdateWindow(gMainWindow);
-    EXPECT_FALSE(Dark(1, 2));
+    EXPECT_FALSE(Dark(1, Metrics().defaultLineHeight + 4));
+    GoTo(16);                           // long enough to scroll, with a title
+    EXPECT_TRUE(Dark(1, 2));
+    ScrollTo(Frame().window, 4);
+    ASSERT_EQ(Frame().scrollOffset, -4);
+    InvalidateRect(Frame().window, nullptr, TRUE);
+    UpdateWindow(Frame().window);
+    EXPECT_FALSE(Dark(1, 2));          // painted anywhere else: drawn, not inverted
     GoTo(8);
 }
 
@@ -108,7 +111,7 @@ TEST(Layout, AWordWiderThanTheLineIsCutAndThePassEnds) {
         button = AddWordButton("after");
     });
     // 120 w's take several lines; "end " and the button follow on the last of them.
-    EXPECT_GT(Place(button).top, 2 * gDefaultLineHeight);
+    EXPECT_GT(Place(button).top, 2 * Metrics().defaultLineHeight);
     EXPECT_GT(Place(button).left, kLeftMargin);
 }
 
@@ -120,7 +123,7 @@ TEST(Layout, AnAlignmentChangeCentresThePendingLine) {
         EmitLineBreak();
     });
     RECT place = Place(button);
-    EXPECT_EQ(place.left, (gRightLimit - (place.right - place.left)) / 2);
+    EXPECT_EQ(place.left, (Metrics().rightLimit - (place.right - place.left)) / 2);
 }
 
 TEST(Layout, ParagraphBreakAfterATallPictureCountsItsLineTwice) {
@@ -141,7 +144,7 @@ TEST(Layout, GapsAdvanceToTabPositionsCountedFromTheLeftEdge) {
         EmitGap();
         second = AddWordButton("b");
     });
-    int tab = 2 * gAverageCharWidth;
+    int tab = 2 * Metrics().averageCharWidth;
     EXPECT_EQ(Place(first).left, tab);
     EXPECT_EQ(Place(second).left % tab, 0);
     EXPECT_GT(Place(second).left, Place(first).right);
@@ -159,8 +162,8 @@ TEST(Layout, ControlsReachingTheBottomAreHiddenAndWrapWhenTooWide) {
     });
     EXPECT_EQ(Place(wrapped).left, kLeftMargin);
     EXPECT_GT(Place(wrapped).top, Place(wide).top);
-    EXPECT_TRUE(IsWindowVisible(gButtonControls[shown - kFirstButtonId]));
-    EXPECT_FALSE(IsWindowVisible(gButtonControls[hidden - kFirstButtonId]));
+    EXPECT_TRUE(IsWindowVisible(Controls().buttonWindows[shown - kFirstButtonId]));
+    EXPECT_FALSE(IsWindowVisible(Controls().buttonWindows[hidden - kFirstButtonId]));
 }
 
 TEST(Layout, EntryBoxWidthFollowsItsLengthUpToTheWindow) {
@@ -170,10 +173,10 @@ TEST(Layout, EntryBoxWidthFollowsItsLengthUpToTheWindow) {
         large = AddEntryBox(40);
     });
     RECT a = Place(small), b = Place(large);
-    EXPECT_EQ(a.right - a.left, 2 * (10 * gAverageCharWidth + 1));
-    EXPECT_EQ(b.right - b.left, gCreationRect.right - gCreationRect.left);
-    EXPECT_EQ(a.bottom - a.top, gDefaultLineHeight * 3 / 2);
-    EXPECT_EQ(GetFocus(), gEditControls[large - kFirstEntryBoxId]);   // the last one laid out
+    EXPECT_EQ(a.right - a.left, 2 * (10 * Metrics().averageCharWidth + 1));
+    EXPECT_EQ(b.right - b.left, Frame().creationRect.right - Frame().creationRect.left);
+    EXPECT_EQ(a.bottom - a.top, Metrics().defaultLineHeight * 3 / 2);
+    EXPECT_EQ(GetFocus(), Controls().editWindows[large - kFirstEntryBoxId]);   // the last one laid out
 }
 
 TEST(Layout, WordButtonsAreTheirLabelPlusTwelveAndFour) {
@@ -181,15 +184,15 @@ TEST(Layout, WordButtonsAreTheirLabelPlusTwelveAndFour) {
         AddWordButton("Quay");
         AddWordButton(std::string(250, 'w').c_str());
     });
-    const ButtonSlot& slot = gButtonSlots[0];
+    const ButtonSlot& slot = Controls().buttons[0];
     SIZE size;
-    HDC dc = GetDC(gMainWindow);
-    SelectObject(dc, gNormalFont);
+    HDC dc = GetDC(Frame().window);
+    SelectObject(dc, Frame().normalFont);
     GetTextExtentExPointW(dc, u"Quay", 4, 0, nullptr, nullptr, &size);
-    ReleaseDC(gMainWindow, dc);
+    ReleaseDC(Frame().window, dc);
     EXPECT_EQ(slot.width, size.cx + 12);
     EXPECT_EQ(slot.height, size.cy + 4);
-    EXPECT_EQ(gButtonSlots[1].labelLength, 199);
+    EXPECT_EQ(Controls().buttons[1].labelLength, 199);
 }
 
 }  // namespace

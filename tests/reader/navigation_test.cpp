@@ -9,7 +9,7 @@ namespace {
 
 // Sends a menu or tool command as the menu bar does.
 void Command(int identifier) {
-    SendMessageW(gMainWindow, WM_COMMAND, WPARAM(identifier), 0);
+    SendMessageW(Frame().window, WM_COMMAND, WPARAM(identifier), 0);
     HeadlessRun();
 }
 
@@ -125,13 +125,13 @@ TEST(Navigation, KeysScrollAndOtherKeysDoNothing) {
     GoTo(16);   // the long paragraph
     SCROLLINFO info = {sizeof info, SIF_ALL};
     HeadlessKey(VK_NEXT);
-    GetScrollInfo(gMainWindow, SB_VERT, &info);
+    GetScrollInfo(Frame().window, SB_VERT, &info);
     EXPECT_GT(info.nPos, 0);
     HeadlessKey(VK_HOME);
-    GetScrollInfo(gMainWindow, SB_VERT, &info);
+    GetScrollInfo(Frame().window, SB_VERT, &info);
     EXPECT_EQ(info.nPos, 0);
     HeadlessKey('A');
-    GetScrollInfo(gMainWindow, SB_VERT, &info);
+    GetScrollInfo(Frame().window, SB_VERT, &info);
     EXPECT_EQ(info.nPos, 0);
 }
 

@@ -14,8 +14,7 @@
 
 // Shows paragraph p in the story, past any splash, and lets everything due run.
 inline void GoTo(int paragraph) {
-    KillTimer(gMainWindow, kSplashTimer);
-    gPageMode = kPageNone;
+    SkipSplashes();
     NavigateTo(int16_t(paragraph), kNavigateStory);
     HeadlessRun();
     HeadlessClearMessages();

@@ -48,13 +48,13 @@ std::u16string Widen(const char* text) {
 
 // The S hotword bound to entry box `identifier`, if the page defines one.
 const Hotword* AnswerHotword(int identifier) {
-    for (int i = 0; i < gScan.hotwordCount && i < kHotwords; ++i)
-        if (gHotwords[i].controlId == identifier && gHotwords[i].kind == 'S') return &gHotwords[i];
+    for (int i = 0; i < Hotwords().count && i < kHotwords; ++i)
+        if (Hotwords().table[i].controlId == identifier && Hotwords().table[i].kind == 'S') return &Hotwords().table[i];
     return nullptr;
 }
 
 void AddEntryBoxActions(std::vector<Action>& actions) {
-    for (int n = 0; n < gEditCount; ++n) {
+    for (int n = 0; n < Controls().editCount; ++n) {
         int identifier = kFirstEntryBoxId + n;
         if (const Hotword* hotword = AnswerHotword(identifier)) {
             for (const char* answer : {hotword->answer1, hotword->answer2, hotword->answer3})
@@ -67,13 +67,13 @@ void AddEntryBoxActions(std::vector<Action>& actions) {
 // Buttons that can act: on a paragraph page those bound to a hotword, on the built-in
 // inventory page all of them, on the title page its command button.
 void AddButtonActions(std::vector<Action>& actions) {
-    for (int n = 0; n < gButtonCount; ++n) {
-        HWND control = gButtonControls[n];
+    for (int n = 0; n < Controls().buttonCount; ++n) {
+        HWND control = Controls().buttonWindows[n];
         if (!control) continue;
         int identifier = int(GetWindowLongW(control, GWL_ID));
-        bool bound = gInventoryMode || identifier < kFirstButtonId;
-        for (int i = 0; !bound && i < gScan.hotwordCount && i < kHotwords; ++i)
-            bound = gHotwords[i].controlId == identifier;
+        bool bound = PageNow().inventoryMode || identifier < kFirstButtonId;
+        for (int i = 0; !bound && i < Hotwords().count && i < kHotwords; ++i)
+            bound = Hotwords().table[i].controlId == identifier;
         if (bound && identifier != 518) actions.push_back({identifier, BN_CLICKED, u""});
     }
 }
@@ -82,31 +82,30 @@ std::vector<Action> WaysOn() {
     std::vector<Action> actions;
     AddButtonActions(actions);
     AddEntryBoxActions(actions);
-    if (gNextArrow.kind != kArrowNone) actions.push_back({511, 0, u""});
-    if (gPreviousArrow.kind != kArrowNone) actions.push_back({512, 0, u""});
+    if (PageNow().nextArrow.kind != kArrowNone) actions.push_back({511, 0, u""});
+    if (PageNow().previousArrow.kind != kArrowNone) actions.push_back({512, 0, u""});
     return actions;
 }
 
 void Perform(const Action& action) {
     if (!action.typed.empty()) {
-        HWND box = gEditControls[action.command - kFirstEntryBoxId];
+        HWND box = Controls().editWindows[action.command - kFirstEntryBoxId];
         SetWindowTextW(box, action.typed.c_str());
     }
-    SendMessageW(gMainWindow, WM_COMMAND, MAKEWPARAM(action.command, action.code), 0);
+    SendMessageW(Frame().window, WM_COMMAND, MAKEWPARAM(action.command, action.code), 0);
     HeadlessRun();
 }
 
 void TakeMessages(Report& report) {
     for (int i = 0; i < HeadlessMessageCount(); ++i)
-        ++report.messages[{HeadlessMessage(i), gDisplayedParagraph}];
+        ++report.messages[{HeadlessMessage(i), Navigation().displayedParagraph}];
     HeadlessClearMessages();
     HeadlessClearSounds();
 }
 
 void StartAgain() {
-    KillTimer(gMainWindow, kSplashTimer);
-    gPageMode = kPageNone;
-    gInStory = true;
+    SkipSplashes();
+    SetInStory(true);
     ResetStory();
     NavigateTo(2, kNavigateStory);
     HeadlessRun();
@@ -116,13 +115,13 @@ void Read(std::mt19937& random, int steps, Report& report) {
     StartAgain();
     for (int step = 0; step < steps; ++step) {
         TakeMessages(report);
-        if (gPageMode == kPageNone) ++report.reached[gDisplayedParagraph];
+        if (Navigation().pageMode == kPageNone) ++report.reached[Navigation().displayedParagraph];
         std::vector<Action> actions = WaysOn();
-        if (actions.empty() && gInStory) {
-            report.deadEnds.insert(gDisplayedParagraph);
+        if (actions.empty() && Navigation().inStory) {
+            report.deadEnds.insert(Navigation().displayedParagraph);
             return;
         }
-        if (!gInStory && (actions.empty() || random() % 3 == 0)) actions.push_back({510, 0, u""});
+        if (!Navigation().inStory && (actions.empty() || random() % 3 == 0)) actions.push_back({510, 0, u""});
         if (random() % 25 == 0) actions.push_back({kMenuDetours[random() % 5], 0, u""});
         Perform(actions[random() % actions.size()]);
         ++report.actions;
@@ -202,7 +201,7 @@ int ExploreReader(const ExploreOptions& options) {
     HeadlessStart();
     if (!StartReader(SW_SHOW)) return 1;
     int code = Explore(options);
-    PostMessageW(gMainWindow, WM_CLOSE, 0, 0);
+    PostMessageW(Frame().window, WM_CLOSE, 0, 0);
     RunMessageLoop();
     StopReader();
     return code;

@@ -22,14 +22,14 @@ std::string Format(const char* format, int a, int b = 0, int c = 0, int d = 0) {
 }
 
 std::string ButtonLine(int n) {
-    HWND control = gButtonControls[n];
+    HWND control = Controls().buttonWindows[n];
     int id = control ? int(GetWindowLongW(control, GWL_ID)) : kFirstButtonId + n;
-    if (gSoundPage && n == gSoundCheckBoxSlot) {
+    if (PageNow().soundPage && n == PageNow().soundCheckBoxSlot) {
         int checked = SendMessageW(control, BM_GETCHECK, 0, 0) == BST_CHECKED;
         return Format("item checkbox %d \"Sound\" checked=%d", id, checked);
     }
-    const ButtonSlot& slot = gButtonSlots[n];
-    if (slot.bitmap || gButtonPictureIds[n]) return Format("item button %d picture=%d", id, gButtonPictureIds[n]);
+    const ButtonSlot& slot = Controls().buttons[n];
+    if (slot.bitmap || Controls().buttonPictureIds[n]) return Format("item button %d picture=%d", id, Controls().buttonPictureIds[n]);
     return Format("item button %d ", id) + QuotedUtf16(slot.label, slot.labelLength);
 }
 
@@ -49,7 +49,7 @@ std::string ItemLine(const PageItem& item) {
         return Format(item.inlineFlag ? "item picture %d inline" : "item picture %d block", item.argument);
     case kItemEntryBox:
         return Format("item entry %d max=%d", kFirstEntryBoxId + item.argument,
-                      gEditSlots[item.argument].maximumLength);
+                      Controls().edits[item.argument].maximumLength);
     case kItemButton: return ButtonLine(item.argument);
     default: return Format("item kind %d", item.kind);
     }
@@ -58,11 +58,11 @@ std::string ItemLine(const PageItem& item) {
 }  // namespace
 
 std::string PageDump() {
-    std::string out = Format("page paragraph=%d story=%d in-story=%d mode=%d\n", gDisplayedParagraph,
-                             gStoryPosition, gInStory, gPageMode);
-    out += Format("tools back=%d previous=%d next=%d\n", !gInStory, gPreviousArrow.kind != kArrowNone,
-                  gNextArrow.kind != kArrowNone);
-    for (int i = 0; i < gPageItemCount; ++i) out += ItemLine(gPageItems[i]) + "\n";
+    std::string out = Format("page paragraph=%d story=%d in-story=%d mode=%d\n", Navigation().displayedParagraph,
+                             Navigation().storyPosition, Navigation().inStory, Navigation().pageMode);
+    out += Format("tools back=%d previous=%d next=%d\n", !Navigation().inStory, PageNow().previousArrow.kind != kArrowNone,
+                  PageNow().nextArrow.kind != kArrowNone);
+    for (int i = 0; i < PageItems().count; ++i) out += ItemLine(PageItems().items[i]) + "\n";
     for (int i = 0; i < HeadlessMessageCount(); ++i) {
         std::string text = HeadlessMessage(i);
         std::string quoted = "\"";
@@ -81,11 +81,11 @@ std::string PageDump() {
 std::string StoryStateDump() {
     std::string out;
     for (int k = 0; k < kStoryVariables; ++k) {
-        const uint8_t* state = gBook->variables[k].state;
+        const uint8_t* state = Book().variables[k].state;
         if (state[0] || state[1]) out += Format("var %d %d %d\n", k, state[0], state[1]);
     }
     for (int r = 0; r < kRestartPoints; ++r) {
-        const RestartPoint& point = gBook->restartPoints[r];
+        const RestartPoint& point = Book().restartPoints[r];
         if (point.used) out += Format("restart %d paragraph=%d\n", r, point.paragraph + 1);
     }
     return out + Format("sound %d\n", SoundSetting());

@@ -50,17 +50,17 @@ bool CentreOnScreen(HWND control, int* x, int* y) {
     *x = (rect.left + rect.right) / 2;
     *y = (rect.top + rect.bottom) / 2;
     RECT view;
-    GetWindowRect(gMainWindow, &view);
+    GetWindowRect(Frame().window, &view);
     return *x >= view.left && *x < view.right && *y >= view.top && *y < view.bottom;
 }
 
 bool LabelIs(int n, const std::u16string& label) {
     WCHAR text[kLabelSize];
-    const ButtonSlot& slot = gButtonSlots[n];
+    const ButtonSlot& slot = Controls().buttons[n];
     if (slot.bitmap) return false;
     if (slot.labelLength > 0 || label.empty())
         return std::u16string(slot.label, size_t(slot.labelLength)) == label;
-    int length = GetWindowTextW(gButtonControls[n], text, kLabelSize);
+    int length = GetWindowTextW(Controls().buttonWindows[n], text, kLabelSize);
     return std::u16string(text, size_t(length)) == label;
 }
 
@@ -68,10 +68,10 @@ bool TapLabel(const std::string& label, std::string* error) {
     std::u16string wide;
     Utf8ToUtf16(label, &wide);
     bool hidden = false;
-    for (int n = 0; n < gButtonCount; ++n) {
+    for (int n = 0; n < Controls().buttonCount; ++n) {
         if (!LabelIs(n, wide)) continue;
         int x, y;
-        if (CentreOnScreen(gButtonControls[n], &x, &y)) {
+        if (CentreOnScreen(Controls().buttonWindows[n], &x, &y)) {
             HeadlessTap(x, y);
             return true;
         }
@@ -84,19 +84,19 @@ bool TapLabel(const std::string& label, std::string* error) {
 bool PressControl(int identifier, std::string* error) {
     if (identifier < kFirstButtonId) {
         int n = identifier - kFirstEntryBoxId;
-        if (n >= gEditCount || !gEditControls[n]) {
+        if (n >= Controls().editCount || !Controls().editWindows[n]) {
             *error = "the page has no entry box " + std::to_string(identifier);
             return false;
         }
-        SendMessageW(gMainWindow, WM_COMMAND, MAKEWPARAM(identifier, EN_MAXTEXT), 0);
+        SendMessageW(Frame().window, WM_COMMAND, MAKEWPARAM(identifier, EN_MAXTEXT), 0);
     } else {
         int n = identifier - kFirstButtonId;
-        if (n >= gButtonCount || !gButtonControls[n]) {
+        if (n >= Controls().buttonCount || !Controls().buttonWindows[n]) {
             *error = "the page has no button " + std::to_string(identifier);
             return false;
         }
-        SendMessageW(gMainWindow, WM_COMMAND, MAKEWPARAM(identifier, BN_CLICKED),
-                     LPARAM(gButtonControls[n]));
+        SendMessageW(Frame().window, WM_COMMAND, MAKEWPARAM(identifier, BN_CLICKED),
+                     LPARAM(Controls().buttonWindows[n]));
     }
     HeadlessRun();
     return true;
@@ -105,7 +105,7 @@ bool PressControl(int identifier, std::string* error) {
 bool TypeText(const std::string& text, std::string* error) {
     HWND focus = GetFocus();
     bool isEntryBox = false;
-    for (int n = 0; n < gEditCount; ++n) isEntryBox |= focus && gEditControls[n] == focus;
+    for (int n = 0; n < Controls().editCount; ++n) isEntryBox |= focus && Controls().editWindows[n] == focus;
     if (!isEntryBox) {
         *error = "no entry box has the focus";
         return false;
@@ -138,8 +138,7 @@ bool ChooseMenu(const std::string& item, std::string* error) {
 }
 
 void GoTo(int paragraph) {
-    KillTimer(gMainWindow, kSplashTimer);
-    gPageMode = kPageNone;
+    SkipSplashes();
     NavigateTo(int16_t(paragraph), kNavigateStory);
     HeadlessRun();
 }

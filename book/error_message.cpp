@@ -1,6 +1,6 @@
 // ShowErrorMessage: formats into a fixed buffer and shows a modal box with no owner,
 // no caption of its own and an OK button.
-#include "shell/error_message.h"
+#include "book/error_message.h"
 
 #include <cstdarg>
 #include <cstdio>

@@ -1,0 +1,18 @@
+// The markup's calls up to the reader, through the functions the shell connected.
+#include "markup/markup_hooks.h"
+
+static MarkupHooks markupHooks = {};
+
+void ConnectMarkup(const MarkupHooks& hooks) { markupHooks = hooks; }
+
+void MarkupNavigateTo(int16_t paragraph, int mode) {
+    if (markupHooks.navigateTo) markupHooks.navigateTo(paragraph, mode);
+}
+
+void MarkupPlaySound(int16_t sound) {
+    if (markupHooks.playSound) markupHooks.playSound(sound);
+}
+
+void MarkupStopSound() {
+    if (markupHooks.stopSound) markupHooks.stopSound();
+}

@@ -1,0 +1,21 @@
+// What the markup asks of the reader above it: a hotword's navigation and the sound
+// cues of commands A and C. The shell connects them at start-up; until then they do
+// nothing, so the interpreter also runs on its own (tests, fuzzers).
+#pragma once
+
+#include <cstdint>
+
+constexpr int kNavigateKeep = 0;      // a hotword's navigation modes
+constexpr int kNavigateStory = 1;
+constexpr int kNavigateSide = 2;
+
+struct MarkupHooks {
+    void (*navigateTo)(int16_t paragraph, int mode);   // paragraph number, kNavigate...
+    void (*playSound)(int16_t sound);                  // a sound number in range
+    void (*stopSound)();
+};
+void ConnectMarkup(const MarkupHooks& hooks);
+
+void MarkupNavigateTo(int16_t paragraph, int mode);
+void MarkupPlaySound(int16_t sound);
+void MarkupStopSound();
