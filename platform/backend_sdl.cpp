@@ -4,7 +4,9 @@
 #include <SDL.h>
 
 #include <cstdio>
+#include <cstring>
 
+#include "platform/text_codec.h"
 #include "platform/window_system.h"
 
 // ============================================================================
@@ -89,17 +91,10 @@ static void FollowCaption() {
     int i = 0;
     while (i < kWindowTextLength - 1 && main->text[i] == shownTitle[i] && main->text[i]) ++i;
     if (main->text[i] == shownTitle[i]) return;
-    char utf8[kWindowTextLength * 3];
-    int n = 0;
-    for (i = 0; main->text[i] && n < int(sizeof utf8) - 4; ++i) {
-        unsigned c = main->text[i];
-        shownTitle[i] = main->text[i];
-        if (c < 0x80) utf8[n++] = char(c);
-        else if (c < 0x800) utf8[n++] = char(0xC0 | (c >> 6)), utf8[n++] = char(0x80 | (c & 0x3F));
-        else utf8[n++] = char(0xE0 | (c >> 12)), utf8[n++] = char(0x80 | ((c >> 6) & 0x3F)), utf8[n++] = char(0x80 | (c & 0x3F));
-    }
+    for (i = 0; i < kWindowTextLength - 1 && main->text[i]; ++i) shownTitle[i] = main->text[i];
     shownTitle[i] = 0;
-    utf8[n] = 0;
+    char utf8[kWindowTextLength * 3];   // three bytes a unit at most, a pair takes four
+    Utf16ToUtf8(shownTitle, utf8, sizeof utf8);
     SDL_SetWindowTitle(window, utf8);
 }
 
@@ -165,14 +160,16 @@ static uint32_t VirtualKey(SDL_Keycode key) {
     }
 }
 
-// Text input arrives as UTF-8; each character becomes one event.
+// Text input arrives as UTF-8; each character becomes one event. Characters beyond the
+// 16-bit plane cannot be typed into the reader's boxes, and bytes that are no UTF-8 are
+// no characters at all: both are passed over.
 static void QueueText(const char* utf8) {
-    for (const unsigned char* p = reinterpret_cast<const unsigned char*>(utf8); *p && pendingCount < kPendingText;) {
-        unsigned c = *p++;
-        if (c >= 0xF0) { p += 3; continue; }   // beyond 16 bits: not typeable here
-        if (c >= 0xE0 && p[0] && p[1]) c = ((c & 0x0F) << 12) | ((p[0] & 0x3F) << 6) | (p[1] & 0x3F), p += 2;
-        else if (c >= 0xC0 && p[0]) c = ((c & 0x1F) << 6) | (p[0] & 0x3F), p += 1;
-        pendingText[pendingCount++] = char16_t(c);
+    size_t length = std::strlen(utf8);
+    for (size_t at = 0; at < length && pendingCount < kPendingText;) {
+        char32_t c = 0;
+        int bytes = DecodeUtf8Char(utf8 + at, length - at, &c);
+        at += bytes ? size_t(bytes) : 1;
+        if (bytes && c <= 0xFFFF) pendingText[pendingCount++] = char16_t(c);
     }
 }
 

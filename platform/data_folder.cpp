@@ -7,6 +7,8 @@
 #include <cstring>
 #include <sys/stat.h>
 
+#include "platform/text_codec.h"
+
 // Creates every missing folder of path (a UTF-8 path ending in '/').
 static bool MakeFolders(char* path) {
     for (char* p = path + 1; *p; ++p) {
@@ -22,18 +24,14 @@ static bool MakeFolders(char* path) {
 // The file calls take UTF-16 paths and turn them back into UTF-8; characters beyond
 // the 16-bit plane do not occur in the folders this is used for and are refused.
 static bool Utf8ToUtf16(const char* in, WCHAR* out, int size) {
+    size_t length = std::strlen(in);
     int n = 0;
-    for (const unsigned char* p = reinterpret_cast<const unsigned char*>(in); *p;) {
-        unsigned c = *p++;
-        int extra = c < 0x80 ? 0 : (c & 0xE0) == 0xC0 ? 1 : (c & 0xF0) == 0xE0 ? 2 : -1;
-        if (extra < 0) return false;
-        if (extra) c &= 0x3Fu >> extra;
-        for (int k = 0; k < extra; ++k) {
-            if ((*p & 0xC0) != 0x80) return false;
-            c = (c << 6) | (*p++ & 0x3F);
-        }
-        if (n + 1 >= size) return false;
+    for (size_t at = 0; at < length;) {
+        char32_t c;
+        int bytes = DecodeUtf8Char(in + at, length - at, &c);
+        if (bytes == 0 || c > 0xFFFF || n + 1 >= size) return false;
         out[n++] = WCHAR(c);
+        at += size_t(bytes);
     }
     out[n] = 0;
     return true;

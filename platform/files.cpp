@@ -15,6 +15,8 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "platform/text_codec.h"
+
 // ---------------------------------------------------------------------------
 // Last error
 // ---------------------------------------------------------------------------
@@ -52,35 +54,14 @@ static HANDLE FailHandle(DWORD error) {
 // Names
 // ---------------------------------------------------------------------------
 
-// Appends one code point as UTF-8; false when it does not fit.
-static bool PutUtf8(char* out, int* n, char32_t c) {
-    static const uint8_t kLead[] = {0, 0, 0xC0, 0xE0, 0xF0};
-    int count = c < 0x80 ? 1 : c < 0x800 ? 2 : c < 0x10000 ? 3 : 4;
-    if (*n + count >= kPathBytes) return false;
-    for (int i = count - 1; i > 0; --i, c >>= 6) out[*n + i] = char(0x80 | (c & 0x3F));
-    out[*n] = char(count == 1 ? c : kLead[count] | c);
-    *n += count;
-    return true;
-}
-
 // The UTF-16 name as a UTF-8 path with '/' separators; false when it is empty, holds an
-// unpaired surrogate or does not fit.
-static bool Utf8Name(LPCWSTR name, char* out, int* n) {
-    for (; *name; ++name) {
-        char32_t c = *name;
-        if (c >= 0xD800 && c <= 0xDBFF && name[1] >= 0xDC00 && name[1] <= 0xDFFF)
-            c = 0x10000 + ((c - 0xD800) << 10) + (*++name - 0xDC00);
-        else if (c >= 0xD800 && c <= 0xDFFF)
-            return false;
-        if (!PutUtf8(out, n, c == u'\\' ? char32_t('/') : c)) return false;
-    }
-    out[*n] = 0;
-    return *n > 0;
-}
-
+// unpaired surrogate or does not fit. No byte of a longer UTF-8 sequence is a backslash,
+// so the separators can be turned round after encoding.
 static bool MapPath(LPCWSTR name, char* path) {
-    int n = 0;
-    return name && Utf8Name(name, path, &n);
+    if (!name || !Utf16ToUtf8(name, path, kPathBytes)) return false;
+    for (char* p = path; *p; ++p)
+        if (*p == '\\') *p = '/';
+    return path[0] != 0;
 }
 
 // ".NAME.lock" in the folder of path.

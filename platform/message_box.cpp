@@ -2,6 +2,7 @@
 // returns when one of its buttons is pressed. Every box is recorded (as UTF-8) for the
 // page dump; on the headless backend the recorded answer setting replies at once.
 #include "platform/headless.h"
+#include "platform/text_codec.h"
 #include "platform/window_system.h"
 
 // ============================================================================
@@ -34,26 +35,6 @@ int HeadlessMessageCount() { return recordedCount; }
 const char* HeadlessMessage(int index) { return index >= 0 && index < recordedCount ? recorded[index] : ""; }
 void HeadlessClearMessages() { recordedCount = 0; }
 void HeadlessSetAnswer(HeadlessAnswer a) { answer = a; }
-
-static void RecordUtf8(char* out, LPCWSTR text) {
-    int n = 0;
-    for (; text && *text; ++text) {
-        unsigned c = *text;
-        int need = c < 0x80 ? 1 : c < 0x800 ? 2 : 3;
-        if (n + need >= kRecordedMessageLength) break;
-        if (need == 1) {
-            out[n++] = char(c);
-        } else if (need == 2) {
-            out[n++] = char(0xC0 | (c >> 6));
-            out[n++] = char(0x80 | (c & 0x3F));
-        } else {
-            out[n++] = char(0xE0 | (c >> 12));
-            out[n++] = char(0x80 | ((c >> 6) & 0x3F));
-            out[n++] = char(0x80 | (c & 0x3F));
-        }
-    }
-    out[n] = 0;
-}
 
 static int ScriptedAnswer(UINT type) {
     bool yesNo = (type & MB_TYPEMASK) == MB_YESNO;
@@ -152,7 +133,8 @@ static int RunModal(LPCWSTR text, LPCWSTR caption, UINT type) {
 
 int MessageBoxW(HWND, LPCWSTR text, LPCWSTR caption, UINT type) {
     RegisterShellClasses();
-    if (recordedCount < kRecordedMessages) RecordUtf8(recorded[recordedCount++], text);
+    if (recordedCount < kRecordedMessages)
+        Utf16ToUtf8(text ? text : u"", recorded[recordedCount++], kRecordedMessageLength);
     if (ActiveBackend() == &kHeadlessBackend && answer != HeadlessAnswer::Interactive) return ScriptedAnswer(type);
     return RunModal(text, caption, type);
 }

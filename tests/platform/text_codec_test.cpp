@@ -76,7 +76,10 @@ TEST(TextCodec, EncodingRefusesNonCharactersAndNeverPassesTheSize) {
 }
 
 TEST(TextCodec, Utf16RefusesUnpairedSurrogates) {
-    const std::u16string unpaired[] = {u"\xDC00", std::u16string(1, u'\xD800'), u"\xD83C\xD83C", u"\xD83C" u"a"};
+    const std::u16string unpaired[] = {
+        u"\xDC00", u"\xDC00\xDC00",                    // a low surrogate first
+        std::u16string(1, u'\xD800'), u"\xD83C\xD83C", u"\xD83C" u"a",   // a high one alone
+    };
     for (const std::u16string& text : unpaired) {
         char32_t code = 0xABCD;
         EXPECT_EQ(DecodeUtf16Char(text.c_str(), 2, &code), 0);   // a NUL ends the one-unit text

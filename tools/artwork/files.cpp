@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "platform/text_codec.h"
 #include "tools/artwork/tokens.h"
 
 namespace {
@@ -178,24 +179,13 @@ bool BuildArtworkResource(const std::string& path, std::vector<uint8_t>* bytes,
 }
 
 bool DecodeUtf8(const std::string& in, std::u16string* out) {
-    for (size_t i = 0; i < in.size();) {
-        unsigned char c = in[i];
-        int extra = c < 0x80 ? 0 : (c >> 5) == 6 ? 1 : (c >> 4) == 14 ? 2 : (c >> 3) == 30 ? 3 : -1;
-        if (extra < 0 || i + extra >= in.size()) return false;
-        char32_t code = extra == 0 ? c : c & (0x3F >> extra);
-        for (int k = 1; k <= extra; ++k) {
-            unsigned char next = in[i + k];
-            if ((next & 0xC0) != 0x80) return false;
-            code = (code << 6) | (next & 0x3F);
-        }
-        i += extra + 1;
-        if (code >= 0x10000) {
-            code -= 0x10000;
-            out->push_back(char16_t(0xD800 + (code >> 10)));
-            out->push_back(char16_t(0xDC00 + (code & 0x3FF)));
-        } else {
-            out->push_back(char16_t(code));
-        }
+    for (size_t at = 0; at < in.size();) {
+        char32_t code;
+        char16_t units[2];
+        int bytes = DecodeUtf8Char(in.data() + at, in.size() - at, &code);
+        if (bytes == 0) return false;
+        out->append(units, size_t(EncodeUtf16Char(code, units, 2)));
+        at += size_t(bytes);
     }
     return true;
 }

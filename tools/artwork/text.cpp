@@ -6,6 +6,7 @@
 #include <cmath>
 #include <map>
 
+#include "platform/text_codec.h"
 #include "tools/artwork/tokens.h"
 
 #ifndef QH_ARTWORK_FONT_DIR
@@ -42,12 +43,10 @@ FT_Face OpenFace(const std::string& font, std::string* error) {
 }
 
 // Next code point of UTF-8 text; malformed bytes stand for themselves (Latin-1).
-uint32_t NextCodePoint(const std::string& s, size_t* i) {
-    unsigned char c = s[(*i)++];
-    int extra = c < 0x80 ? 0 : (c >> 5) == 6 ? 1 : (c >> 4) == 14 ? 2 : (c >> 3) == 30 ? 3 : -1;
-    if (extra <= 0 || *i + extra > s.size()) return c;
-    uint32_t code = c & (0x3F >> extra);
-    for (int k = 0; k < extra; ++k) code = (code << 6) | (s[(*i)++] & 0x3F);
+static uint32_t NextCodePoint(const std::string& s, size_t* i) {
+    char32_t code = static_cast<unsigned char>(s[*i]);
+    int bytes = DecodeUtf8Char(s.data() + *i, s.size() - *i, &code);
+    *i += bytes ? size_t(bytes) : 1;
     return code;
 }
 

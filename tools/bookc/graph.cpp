@@ -2,6 +2,7 @@
 // node stands for the menu, which opens the fixed pages 2 to 7 from anywhere.
 #include "tools/bookc/graph.h"
 
+#include "platform/text_codec.h"
 #include "tools/bookc/markup_walk.h"
 
 constexpr int kFirstFixedPage = 2;
@@ -58,12 +59,8 @@ static std::string DotText(const std::string& latin1) {
     std::string out;
     for (unsigned char c : latin1) {
         if (c == '"' || c == '\\') out += '\\';
-        if (c < 0x80) {
-            out += static_cast<char>(c);
-        } else {
-            out += static_cast<char>(0xC0 | (c >> 6));
-            out += static_cast<char>(0x80 | (c & 0x3F));
-        }
+        char bytes[kUtf8MaxBytes];
+        out.append(bytes, size_t(EncodeUtf8Char(c, bytes, sizeof bytes)));
     }
     return out;
 }

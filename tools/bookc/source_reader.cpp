@@ -8,36 +8,20 @@
 #include <fstream>
 #include <sstream>
 
+#include "platform/text_codec.h"
 #include "tools/bookc/artwork.h"
 
 // ---------------------------------------------------------------------------
 // UTF-8 to Latin-1
 // ---------------------------------------------------------------------------
 
-// Decodes the character at text[at]; returns its length in bytes, 0 when the bytes
-// are not UTF-8.
-static int DecodeUtf8(const std::string& text, size_t at, uint32_t& code) {
-    unsigned char lead = static_cast<unsigned char>(text[at]);
-    int length = lead < 0x80 ? 1 : (lead >> 5) == 6 ? 2 : (lead >> 4) == 14 ? 3
-               : (lead >> 3) == 30 ? 4 : 0;
-    if (length == 0 || at + length > text.size()) return 0;
-    code = length == 1 ? lead : lead & (0x7F >> length);
-    for (int i = 1; i < length; i++) {
-        unsigned char next = static_cast<unsigned char>(text[at + i]);
-        if ((next >> 6) != 2) return 0;
-        code = (code << 6) | (next & 0x3F);
-    }
-    static const uint32_t kShortest[5] = {0, 0, 0x80, 0x800, 0x10000};
-    return code < kShortest[length] ? 0 : length;
-}
-
 bool Utf8LineToLatin1(const std::string& utf8, int line, Diagnostics& diag,
                       std::string& latin1) {
     latin1.clear();
     int column = 1;
     for (size_t at = 0; at < utf8.size(); column++) {
-        uint32_t code = 0;
-        int length = DecodeUtf8(utf8, at, code);
+        char32_t code = 0;
+        int length = DecodeUtf8Char(utf8.data() + at, utf8.size() - at, &code);
         if (length == 0) {
             ReportError(diag, {line, column}, "this is not UTF-8 text (byte 0x%02X)",
                         static_cast<unsigned char>(utf8[at]));

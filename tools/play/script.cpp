@@ -5,6 +5,8 @@
 #include <cctype>
 #include <cstdlib>
 
+#include "platform/text_codec.h"
+
 namespace {
 
 struct Cursor {
@@ -157,47 +159,40 @@ bool ParsePlayLine(const std::string& line, PlayCommand* command, std::string* e
     return true;
 }
 
+// Strict, since the text is typed into the reader as it stands: an overlong form would
+// smuggle in a NUL or a quote, and the reader's boxes hold only the 16-bit plane.
 bool Utf8ToUtf16(const std::string& in, std::u16string* out) {
     out->clear();
-    for (size_t i = 0; i < in.size();) {
-        unsigned c = static_cast<unsigned char>(in[i++]);
-        int extra = c < 0x80 ? 0 : (c & 0xE0) == 0xC0 ? 1 : (c & 0xF0) == 0xE0 ? 2 : -1;
-        if (extra < 0) return false;
-        if (extra) c &= 0x3Fu >> extra;
-        for (int k = 0; k < extra; ++k) {
-            if (i >= in.size() || (in[i] & 0xC0) != 0x80) return false;
-            c = (c << 6) | (in[i++] & 0x3F);
-        }
-        // An overlong form would smuggle in a NUL or a quote; surrogates are no characters.
-        static const unsigned kSmallest[] = {0, 0x80, 0x800};
-        if (c < kSmallest[extra] || (c >= 0xD800 && c <= 0xDFFF)) return false;
+    for (size_t at = 0; at < in.size();) {
+        char32_t c;
+        int bytes = DecodeUtf8Char(in.data() + at, in.size() - at, &c);
+        if (bytes == 0 || c > 0xFFFF) return false;
         *out += char16_t(c);
+        at += size_t(bytes);
     }
     return true;
 }
 
-static void AppendUtf8(std::string& out, unsigned c) {
+static void AppendQuoted(std::string& out, char32_t c) {
     if (c == '"' || c == '\\') out += '\\';
-    if (c < 0x80) {
-        out += char(c);
-    } else if (c < 0x800) {
-        out += char(0xC0 | (c >> 6));
-        out += char(0x80 | (c & 0x3F));
-    } else {
-        out += char(0xE0 | (c >> 12));
-        out += char(0x80 | ((c >> 6) & 0x3F));
-        out += char(0x80 | (c & 0x3F));
-    }
+    char bytes[kUtf8MaxBytes];
+    out.append(bytes, size_t(EncodeUtf8Char(c, bytes, sizeof bytes)));
 }
 
 std::string QuotedLatin1(const char* text) {
     std::string out = "\"";
-    for (; text && *text; ++text) AppendUtf8(out, static_cast<unsigned char>(*text));
+    for (; text && *text; ++text) AppendQuoted(out, static_cast<unsigned char>(*text));
     return out + "\"";
 }
 
+// A lone surrogate (the reader never makes one) shows as U+FFFD rather than vanishing.
 std::string QuotedUtf16(const char16_t* text, int length) {
     std::string out = "\"";
-    for (int i = 0; i < length && text[i]; ++i) AppendUtf8(out, text[i]);
+    for (int i = 0; i < length && text[i];) {
+        char32_t c = kReplacementCharacter;   // left as it is when the unit is unpaired
+        int units = DecodeUtf16Char(text + i, size_t(length - i), &c);
+        AppendQuoted(out, c);
+        i += units ? units : 1;
+    }
     return out + "\"";
 }
