@@ -5,6 +5,7 @@
 #include <cstdarg>
 #include <cstdio>
 
+#include "platform/text_codec.h"
 #include "platform/win32.h"
 
 void ShowErrorMessage(const char* format, ...) {
@@ -16,8 +17,6 @@ void ShowErrorMessage(const char* format, ...) {
 
     // The book's text is Latin-1: each byte is its own character code.
     WCHAR wide[kErrorMessageLength + 1];
-    int i = 0;
-    for (; text[i]; ++i) wide[i] = WCHAR(static_cast<unsigned char>(text[i]));
-    wide[i] = 0;
+    WidenLatin1(text, wide, kErrorMessageLength + 1);
     MessageBoxW(nullptr, wide, nullptr, MB_OK);
 }

@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "book/story_state.h"
 #include "platform/win32.h"
 
 static_assert(std::endian::native == std::endian::little, "the record is little-endian");
@@ -44,10 +45,12 @@ static bool FileExists(const WCHAR* name) {
 static void UnpackRecord(int16_t* firstParagraph) {
     int16_t position = saveRecord.storyPosition;
     *firstParagraph = position < 1 || position > kParagraphRows ? 2 : position;
+    StoryStateImage image;
     for (int k = 0; k < kStoryVariables; ++k)
-        std::memcpy(Book().variables[k].state, saveRecord.variables[k].state, 2);
-    std::memcpy(Book().snapshots, saveRecord.snapshots, sizeof saveRecord.snapshots);
-    for (int r = 0; r < kRestartPoints; ++r) Book().restartPoints[r].used = saveRecord.usedFlags[r];
+        std::memcpy(image.variableStates[k], saveRecord.variables[k].state, 2);
+    std::memcpy(image.snapshots, saveRecord.snapshots, sizeof image.snapshots);
+    std::memcpy(image.usedFlags, saveRecord.usedFlags, sizeof image.usedFlags);
+    RestoreStoryState(image);
 }
 
 bool LoadSaveFile(int16_t* firstParagraph) {
@@ -76,10 +79,12 @@ bool LoadSaveFile(int16_t* firstParagraph) {
 static void PackRecord(int16_t storyPosition) {
     saveRecord.storyPosition = storyPosition;
     saveRecord.version = kSaveVersion;
+    StoryStateImage image;
+    CaptureStoryState(&image);
     for (int k = 0; k < kStoryVariables; ++k)
-        std::memcpy(saveRecord.variables[k].state, Book().variables[k].state, 2);
-    std::memcpy(saveRecord.snapshots, Book().snapshots, sizeof saveRecord.snapshots);
-    for (int r = 0; r < kRestartPoints; ++r) saveRecord.usedFlags[r] = Book().restartPoints[r].used;
+        std::memcpy(saveRecord.variables[k].state, image.variableStates[k], 2);
+    std::memcpy(saveRecord.snapshots, image.snapshots, sizeof saveRecord.snapshots);
+    std::memcpy(saveRecord.usedFlags, image.usedFlags, sizeof saveRecord.usedFlags);
 }
 
 void StoreSaveFile(int16_t storyPosition) {

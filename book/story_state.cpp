@@ -5,6 +5,7 @@
 #include "book/story_state.h"
 
 #include <cstdio>
+#include <cstring>
 
 #include "book/book_tables.h"
 #include "platform/win32.h"
@@ -86,6 +87,20 @@ void ResetStory() {
     for (int r = 0; r < kRestartPoints; ++r) Book().restartPoints[r].used = 0;
 }
 
+void CaptureStoryState(StoryStateImage* image) {
+    for (int k = 0; k < kStoryVariables; ++k)
+        std::memcpy(image->variableStates[k], Book().variables[k].state, 2);
+    std::memcpy(image->snapshots, Book().snapshots, sizeof image->snapshots);
+    for (int r = 0; r < kRestartPoints; ++r) image->usedFlags[r] = Book().restartPoints[r].used;
+}
+
+void RestoreStoryState(const StoryStateImage& image) {
+    for (int k = 0; k < kStoryVariables; ++k)
+        std::memcpy(Book().variables[k].state, image.variableStates[k], 2);
+    std::memcpy(Book().snapshots, image.snapshots, sizeof image.snapshots);
+    for (int r = 0; r < kRestartPoints; ++r) Book().restartPoints[r].used = image.usedFlags[r];
+}
+
 static DisplayedParagraphSource displayedParagraph = nullptr;
 
 void SetDisplayedParagraphSource(DisplayedParagraphSource source) { displayedParagraph = source; }
@@ -93,7 +108,8 @@ void SetDisplayedParagraphSource(DisplayedParagraphSource source) { displayedPar
 void SaveRestartPoint(int restart) {
     if (!IsRestartPoint(restart)) return;
     Book().restartPoints[restart].used = 1;
-    Book().restartPoints[restart].paragraph = int16_t((displayedParagraph ? displayedParagraph() : 0) - 1);
+    int16_t shown = displayedParagraph ? displayedParagraph() : 0;
+    Book().restartPoints[restart].paragraph = int16_t(shown - 1);
     uint8_t* snapshot = Book().snapshots[restart];
     for (int k = 0; k < kStoryVariables; ++k) {
         snapshot[2 * k] = Book().variables[k].state[0];

@@ -5,6 +5,8 @@
 
 #include <cstdint>
 
+#include "book/book_tables.h"
+
 bool IsStoryVariable(int variable);
 bool IsRestartPoint(int restart);
 
@@ -29,6 +31,16 @@ struct VariableShown {
     int16_t picture;      // ShownAs::Picture: a picture number, not yet checked
 };
 VariableShown VariableDisplay(int variable);
+
+// What the save file keeps of the story: the state bytes of every variable, the
+// snapshots and the restart points' used flags.
+struct StoryStateImage {
+    uint8_t variableStates[kStoryVariables][2];
+    Snapshot snapshots[kRestartPoints];
+    uint8_t usedFlags[kRestartPoints];
+};
+void CaptureStoryState(StoryStateImage* image);
+void RestoreStoryState(const StoryStateImage& image);
 
 // Both state bytes of every variable and every used flag become 0; snapshots,
 // restart paragraphs and labels stay as they are.

@@ -8,6 +8,7 @@
 #include "page/geometry.h"
 #include "page/layout.h"
 #include "page/page_items.h"
+#include "platform/text_codec.h"
 #include "book/error_message.h"
 
 static PageControls controlTable = {};
@@ -63,7 +64,8 @@ void DestroyPageControls() {
 static HWND CreateControl(LPCWSTR className, LPCWSTR text, DWORD style, int x, int y, int width,
                           int height, int identifier) {
     return CreateWindowExW(0, className, text, style, x, y, width, height, Frame().window,
-                           reinterpret_cast<HMENU>(intptr_t(identifier)), Frame().instance, nullptr);
+                           reinterpret_cast<HMENU>(intptr_t(identifier)), Frame().instance,
+                           nullptr);
 }
 
 // ---------------------------------------------------------------------------
@@ -84,9 +86,7 @@ static void ReportButtonFailure() {
     WCHAR caption[32];
     char narrow[32];
     std::snprintf(narrow, sizeof narrow, " Error %x", unsigned(GetLastError()));
-    int i = 0;
-    for (; narrow[i]; ++i) caption[i] = WCHAR(static_cast<unsigned char>(narrow[i]));
-    caption[i] = 0;
+    WidenLatin1(narrow, caption, 32);
     MessageBoxW(nullptr, u"Could not create button", caption, MB_OK);
     PostMessageW(Frame().window, WM_CLOSE, 0, 0);
 }
@@ -95,10 +95,7 @@ int16_t AddWordButton(const char* label, int16_t identifier) {
     int16_t n = TakeButtonSlot(0, 0);
     if (n < 0) return 0;
     ButtonSlot& slot = controlTable.buttons[n];
-    int length = 0;
-    for (; length < kLabelSize - 1 && label[length]; ++length)
-        slot.label[length] = WCHAR(static_cast<unsigned char>(label[length]));
-    slot.label[length] = 0;
+    int length = WidenLatin1(label, slot.label, kLabelSize);
     bool command = identifier < kFirstButtonId;
     HFONT font = PageItems().buildingBold || command ? Frame().boldFont : Frame().normalFont;
     SIZE size = MeasureLabel(slot.label, length, font);
@@ -146,8 +143,9 @@ int16_t AddPictureButton(int16_t picture) {
     slot.bold = PageItems().buildingBold;
     slot.creationX = Frame().creationRect.left;
     slot.creationY = int16_t(Frame().creationRect.top);
-    controlTable.buttonWindows[n] = CreateControl(u"button", u"", kPictureButtonStyle, slot.creationX,
-                                       slot.creationY, slot.width, slot.height, identifier);
+    controlTable.buttonWindows[n] = CreateControl(u"button", u"", kPictureButtonStyle,
+                                                  slot.creationX, slot.creationY, slot.width,
+                                                  slot.height, identifier);
     AppendControlItem(kItemButton, n);
     return identifier;
 }
@@ -198,7 +196,8 @@ int16_t AddEntryBox(int16_t maximumLength) {
         UpdateWindow(box);
         SendMessageW(box, EM_LIMITTEXT, WPARAM(maximumLength), 0);
         slot.previousProcedure =
-            reinterpret_cast<WNDPROC>(SetWindowLongW(box, GWL_WNDPROC, LONG(reinterpret_cast<intptr_t>(EntryBoxProc))));
+            reinterpret_cast<WNDPROC>(SetWindowLongW(box, GWL_WNDPROC,
+                                                     LONG(reinterpret_cast<intptr_t>(EntryBoxProc))));
     } else {
         MessageBoxW(nullptr, u"Null Edit Box", u"Bad Edit Box", MB_OK);
     }
@@ -226,7 +225,8 @@ LRESULT EntryBoxProc(HWND box, UINT message, WPARAM first, LPARAM second) {
         }
     }
     int n = identifier - kFirstEntryBoxId;
-    WNDPROC previous = n >= 0 && n < controlTable.editCount ? controlTable.edits[n].previousProcedure : nullptr;
+    WNDPROC previous =
+        n >= 0 && n < controlTable.editCount ? controlTable.edits[n].previousProcedure : nullptr;
     if (!previous) return DefWindowProcW(box, message, first, second);
     return CallWindowProcW(previous, box, message, first, second);
 }

@@ -5,13 +5,12 @@
 
 #include <cstdint>
 
+#include "page/identifiers.h"
 #include "platform/win32.h"
 
 constexpr int kButtonSlots = 100;
 constexpr int kEditSlots = 100;
 constexpr int kLabelSize = 200;          // 199 characters and a NUL
-constexpr int kFirstButtonId = 5000;
-constexpr int kFirstEntryBoxId = 4000;
 
 struct ButtonSlot {
     int16_t width;

@@ -4,7 +4,8 @@
 
 #include "page/layout.h"
 
-static PageFrame pageFrame = {nullptr, nullptr, {}, nullptr, nullptr, 0, 400, 0, 0, 0, false, false};
+static PageFrame pageFrame = {nullptr, nullptr, {}, nullptr, nullptr, 0, 400,
+                              0,       0,       0,  false,   false};
 
 const PageFrame& Frame() { return pageFrame; }
 
@@ -109,7 +110,8 @@ static int32_t RoundedMaximum(int32_t content, int32_t view) {
 }
 
 void UpdateScrollRange(HWND window, int32_t contentHeight) {
-    if (contentHeight == pageFrame.lastContentHeight && pageFrame.viewHeight == lastViewHeight) return;
+    if (contentHeight == pageFrame.lastContentHeight && pageFrame.viewHeight == lastViewHeight)
+        return;
     pageFrame.lastContentHeight = contentHeight;
     lastViewHeight = pageFrame.viewHeight;
     if (pageFrame.scrollOffset != 0) repaintRequest = true;
@@ -158,7 +160,8 @@ void ScrollTo(HWND window, int position) {
     info.fMask = SIF_POS;
     GetScrollInfo(window, SB_VERT, &info);   // the platform clamps to the range
     if (info.nPos == old) return;
-    ScrollWindowEx(window, 0, old - info.nPos, &pageFrame.creationRect, &pageFrame.creationRect, nullptr, nullptr,
+    ScrollWindowEx(window, 0, old - info.nPos, &pageFrame.creationRect, &pageFrame.creationRect,
+                   nullptr, nullptr,
                    SW_SCROLLCHILDREN | SW_INVALIDATE | SW_ERASE);
     pageFrame.scrollOffset += old - info.nPos;
     UpdateWindow(window);

@@ -344,7 +344,8 @@ static void RebuildPage(HWND window) {
 }
 
 void PaintPage(HWND window) {
-    layoutMetrics.rightLimit = Frame().creationRect.right - 4;   // picture buttons built below read it too
+    // Picture buttons built below read it too.
+    layoutMetrics.rightLimit = Frame().creationRect.right - 4;
     if (PageNow().rebuildWanted) RebuildPage(window);
     ClearRebuildRequest();
     penY = Frame().scrollOffset;

@@ -14,8 +14,6 @@
 #include "shell/navigation.h"
 #include "shell/window_proc.h"
 
-constexpr int16_t kSoundCheckBoxId = 518;
-constexpr int16_t kSoundOkCommand = 519;
 
 static void Centre() { EmitAlignment(1); }
 static void Left() { EmitAlignment(0); }
@@ -146,8 +144,9 @@ static bool AddSoundCheckBox(int16_t* slotOut) {
     if (n < 0) return false;
     const ButtonSlot& slot = Controls().buttons[n];
     HWND box = CreateWindowExW(0, u"button", u"Sound", WS_CHILD | WS_VISIBLE | BS_AUTOCHECKBOX,
-                               Frame().creationRect.left, Frame().creationRect.top, slot.width, slot.height,
-                               Frame().window, reinterpret_cast<HMENU>(intptr_t(kSoundCheckBoxId)),
+                               Frame().creationRect.left, Frame().creationRect.top, slot.width,
+                               slot.height,
+                               Frame().window, reinterpret_cast<HMENU>(intptr_t(kCommandSoundCheckBox)),
                                Frame().instance, nullptr);
     SetButtonWindow(n, box);
     if (!box) {
@@ -171,7 +170,7 @@ void BuildSoundSettingsPage() {
     int16_t checkBoxSlot = -1;
     if (!AddSoundCheckBox(&checkBoxSlot)) return;
     for (int i = 0; i < 6; ++i) EmitLineBreak();
-    AddWordButton("Ok", kSoundOkCommand);
+    AddWordButton("Ok", kCommandSoundOk);
     EmitLineBreak();
     Left();
     MarkSoundPage(checkBoxSlot);

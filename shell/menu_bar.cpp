@@ -3,6 +3,7 @@
 #include "shell/menu_bar.h"
 
 #include "page/geometry.h"
+#include "page/identifiers.h"
 #include "shell/main_window.h"
 
 static HWND menuBar = nullptr;
@@ -35,7 +36,7 @@ static void ShowOneOf(int button, int blank, bool showButton) {
 }
 
 void UpdateToolButtons(bool showBackToStory, bool showPrevious, bool showNext) {
-    ShowOneOf(510, 514, showBackToStory);
-    SetToolState(511, showNext ? TBSTATE_ENABLED : TBSTATE_HIDDEN);
-    ShowOneOf(512, 515, showPrevious);
+    ShowOneOf(kCommandBackToStory, kCommandBackToStoryBlank, showBackToStory);
+    SetToolState(kCommandNext, showNext ? TBSTATE_ENABLED : TBSTATE_HIDDEN);
+    ShowOneOf(kCommandPrevious, kCommandPreviousBlank, showPrevious);
 }

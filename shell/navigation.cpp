@@ -74,7 +74,7 @@ static void StartSplashTimer() { SetTimer(Frame().window, kSplashTimer, kSplashI
 static void BuildTitlePageWithArrows() {
     BuildTitlePage();
     SetArrows({kArrowParagraph, 1}, {kArrowPage, int16_t(kPageTitleSplash)});
-    AddWordButton("INSTRUCTIONS", kInstructionsCommand);
+    AddWordButton("INSTRUCTIONS", kCommandHelp);
 }
 
 static void BuildPageForMode() {
@@ -121,5 +121,7 @@ void BuildPageContent() {
         AssembleParagraph(navigationState.displayedParagraph, ParagraphText());
         ScanMarkup(ParagraphText());
     }
-    UpdateToolButtons(!navigationState.inStory, PageNow().previousArrow.kind != kArrowNone, PageNow().nextArrow.kind != kArrowNone);
+    const PageState& page = PageNow();
+    UpdateToolButtons(!navigationState.inStory, page.previousArrow.kind != kArrowNone,
+                      page.nextArrow.kind != kArrowNone);
 }

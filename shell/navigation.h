@@ -22,7 +22,6 @@ enum PageMode : int32_t {
 
 constexpr unsigned kSplashTimer = 1;
 constexpr unsigned kSplashInterval = 2000;   // milliseconds
-constexpr int16_t kInstructionsCommand = 513;
 
 // Owned by shell/navigation.cpp: read it here, change it through the operations below.
 struct NavigationState {

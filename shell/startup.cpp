@@ -6,6 +6,7 @@
 #include "book/book_tables.h"
 #include "book/save_file.h"
 #include "page/geometry.h"
+#include "platform/text_codec.h"
 #include "shell/main_window.h"
 #include "shell/navigation.h"
 #include "shell/layer_hooks.h"
@@ -56,13 +57,11 @@ bool StartReader(int showCommand) {
 
     WCHAR caption[kCaptionSize];
     const char* title = Book().header->title;
-    int i = 0;
-    for (; title[i] && i < kCaptionSize - 1; ++i) caption[i] = WCHAR(static_cast<unsigned char>(title[i]));
-    caption[i] = 0;
+    WidenLatin1(title, caption, kCaptionSize);
 
-    HWND window = CreateWindowExW(0, kWindowClassName, caption, WS_VISIBLE | WS_VSCROLL, CW_USEDEFAULT,
-                                  CW_USEDEFAULT, width, Frame().viewHeight, nullptr, nullptr,
-                                  GetModuleHandleW(nullptr), nullptr);
+    HWND window = CreateWindowExW(0, kWindowClassName, caption, WS_VISIBLE | WS_VSCROLL,
+                                  CW_USEDEFAULT, CW_USEDEFAULT, width, Frame().viewHeight, nullptr,
+                                  nullptr, GetModuleHandleW(nullptr), nullptr);
     RecordCreationRect(window);
     ShowWindow(window, showCommand);
     UpdateWindow(window);

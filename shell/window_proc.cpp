@@ -9,28 +9,12 @@
 #include "markup/activation.h"
 #include "page/controls.h"
 #include "page/geometry.h"
+#include "page/identifiers.h"
 #include "page/layout.h"
 #include "page/page_state.h"
+#include "platform/text_codec.h"
 #include "shell/menu_bar.h"
 #include "shell/navigation.h"
-
-// Command identifiers of the menu, the tool bar and the built-in pages' buttons.
-enum Command : int {
-    kCommandStartAgain = 500,
-    kCommandInformation = 501,
-    kCommandRestart = 502,
-    kCommandObjective = 503,
-    kCommandSounds = 504,
-    kCommandHints = 506,
-    kCommandAbout = 507,
-    kCommandCredits = 508,
-    kCommandExit = 509,
-    kCommandBackToStory = 510,
-    kCommandNext = 511,
-    kCommandPrevious = 512,
-    kCommandHelp = 513,
-    kCommandSoundOk = 519,
-};
 
 static void StartAgain(HWND window) {
     int answer = MessageBoxW(window, u"Do you really want to start again?", u"Beginning of Book",
@@ -43,9 +27,8 @@ static void StartAgain(HWND window) {
 }
 
 static void ApplySoundCheckBox() {
-    HWND box = PageNow().soundCheckBoxSlot >= 0 && PageNow().soundCheckBoxSlot < Controls().buttonCount
-                   ? Controls().buttonWindows[PageNow().soundCheckBoxSlot]
-                   : nullptr;
+    int16_t slot = PageNow().soundCheckBoxSlot;
+    HWND box = slot >= 0 && slot < Controls().buttonCount ? Controls().buttonWindows[slot] : nullptr;
     SetSoundSetting(SendMessageW(box, BM_GETCHECK, 0, 0) == BST_CHECKED ? 1 : 0);
     NavigateTo(Navigation().storyPosition, kNavigateStory);
 }
@@ -97,10 +80,10 @@ static void ConfirmEntryBox(int identifier) {
         if (most > kLabelSize - 1) most = kLabelSize - 1;
         if (most < 0) most = 0;
         WCHAR text[kLabelSize] = {};
-        int length = Controls().editWindows[n] ? GetWindowTextW(Controls().editWindows[n], text, most + 1) : 0;
+        HWND box = Controls().editWindows[n];
+        int length = box ? GetWindowTextW(box, text, most + 1) : 0;
         if (length > most) length = most;
-        for (int i = 0; i < length; ++i) answer[i] = char(text[i] & 0xFF);
-        answer[length] = 0;
+        NarrowLatin1(text, length, answer, kLabelSize);
     }
     if (!TakeActivationLatch()) return;
     ActivateHotword(int16_t(identifier), answer);

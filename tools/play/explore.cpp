@@ -38,7 +38,8 @@ struct Report {
     std::set<int> deadEnds;
 };
 
-constexpr int kMenuDetours[] = {501, 502, 503, 506, 508};
+constexpr int kMenuDetours[] = {kCommandInformation, kCommandRestart, kCommandObjective,
+                                 kCommandHints, kCommandCredits};
 
 std::u16string Widen(const char* text) {
     std::u16string out;
@@ -48,8 +49,10 @@ std::u16string Widen(const char* text) {
 
 // The S hotword bound to entry box `identifier`, if the page defines one.
 const Hotword* AnswerHotword(int identifier) {
-    for (int i = 0; i < Hotwords().count && i < kHotwords; ++i)
-        if (Hotwords().table[i].controlId == identifier && Hotwords().table[i].kind == 'S') return &Hotwords().table[i];
+    for (int i = 0; i < Hotwords().count && i < kHotwords; ++i) {
+        const Hotword& hotword = Hotwords().table[i];
+        if (hotword.controlId == identifier && hotword.kind == 'S') return &hotword;
+    }
     return nullptr;
 }
 
@@ -74,7 +77,8 @@ void AddButtonActions(std::vector<Action>& actions) {
         bool bound = PageNow().inventoryMode || identifier < kFirstButtonId;
         for (int i = 0; !bound && i < Hotwords().count && i < kHotwords; ++i)
             bound = Hotwords().table[i].controlId == identifier;
-        if (bound && identifier != 518) actions.push_back({identifier, BN_CLICKED, u""});
+        if (bound && identifier != kCommandSoundCheckBox)
+            actions.push_back({identifier, BN_CLICKED, u""});
     }
 }
 
@@ -82,8 +86,8 @@ std::vector<Action> WaysOn() {
     std::vector<Action> actions;
     AddButtonActions(actions);
     AddEntryBoxActions(actions);
-    if (PageNow().nextArrow.kind != kArrowNone) actions.push_back({511, 0, u""});
-    if (PageNow().previousArrow.kind != kArrowNone) actions.push_back({512, 0, u""});
+    if (PageNow().nextArrow.kind != kArrowNone) actions.push_back({kCommandNext, 0, u""});
+    if (PageNow().previousArrow.kind != kArrowNone) actions.push_back({kCommandPrevious, 0, u""});
     return actions;
 }
 
@@ -121,7 +125,8 @@ void Read(std::mt19937& random, int steps, Report& report) {
             report.deadEnds.insert(Navigation().displayedParagraph);
             return;
         }
-        if (!Navigation().inStory && (actions.empty() || random() % 3 == 0)) actions.push_back({510, 0, u""});
+        if (!Navigation().inStory && (actions.empty() || random() % 3 == 0))
+            actions.push_back({kCommandBackToStory, 0, u""});
         if (random() % 25 == 0) actions.push_back({kMenuDetours[random() % 5], 0, u""});
         Perform(actions[random() % actions.size()]);
         ++report.actions;

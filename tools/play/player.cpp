@@ -32,8 +32,9 @@ struct Named {
 const Named kKeys[] = {{"Return", VK_RETURN}, {"Tab", VK_TAB},      {"Up", VK_UP},
                        {"Down", VK_DOWN},     {"PageUp", VK_PRIOR}, {"PageDown", VK_NEXT},
                        {"Home", VK_HOME},     {"End", VK_END}};
-const Named kTools[] = {{"help", 513},     {"restart", 502},  {"information", 501},
-                        {"back", 510},     {"previous", 512}, {"next", 511}};
+const Named kTools[] = {{"help", kCommandHelp},         {"restart", kCommandRestart},
+                        {"information", kCommandInformation}, {"back", kCommandBackToStory},
+                        {"previous", kCommandPrevious},   {"next", kCommandNext}};
 
 template <size_t N>
 int Lookup(const Named (&table)[N], const std::string& name) {
