@@ -18,10 +18,6 @@ static bool (*idleHandler)() = nullptr;
 static char sounds[kRecordedSounds][kRecordedSoundLength];
 static int soundCount = 0;
 
-bool ToolButtonScreenRect(int command, RECT* out);
-bool MenuButtonScreenRect(RECT* out);
-bool MenuItemScreenRect(const char16_t* text, RECT* out);
-
 // ============================================================================
 // The backend's functions
 // ============================================================================

@@ -4,11 +4,6 @@
 // the control's procedure returns without touching its record again.
 #include "platform/window_system.h"
 
-void RegisterMenuBarClasses();
-void RegisterInputPanelClass();
-void RegisterMessageBoxClass();
-void RegisterTopBarClass();
-
 void RegisterShellClasses() {
     static bool done = false;
     if (done) return;

@@ -25,9 +25,6 @@ static bool captureOnScrollBar = false;
 static HWND modalWindow = nullptr;
 static const Backend* backend = &kHeadlessBackend;
 
-void PollActivation();                  // system.cpp: a second process asking us to the front
-bool DismissPopupAt(int x, int y);      // menubar.cpp: a tap outside the open menu closes it
-
 const Backend* ActiveBackend() { return backend; }
 
 bool UseBackend(const Backend* chosen, int scale) {

@@ -27,8 +27,6 @@ static int listener = -1;
 static char listenerPath[sizeof(sockaddr_un::sun_path)];
 static WindowRecord remoteWindow;
 
-BOOL SetForegroundWindowLocally(HWND hwnd);
-
 // ============================================================================
 // Clock, version, icons
 // ============================================================================

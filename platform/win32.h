@@ -1,12 +1,39 @@
 // The handheld's system interface as the reader calls it: types, constants and
 // declarations spelled as the platform spells them. The subsystems include this
 // header and nothing else for system services.
+//
+// Index of this file (each entry a [SECTION] banner below):
+//
+//   Types and records
+//     Types and handles
+//     Records
+//   Constants and macros, by the part of the system they belong to
+//     Macros of the platform
+//     Window messages
+//     Window styles, classes, creation and placement
+//     Controls
+//     Scroll bars
+//     Drawing
+//     Message boxes, shell, input panel, tool bar
+//     Keys
+//     Resources, system
+//   Calls, by the file that implements them
+//     Windows (window.cpp)
+//     Messages and timers (messages.cpp)
+//     Painting and scrolling windows (paint.cpp)
+//     Scroll bars (scrollbar.cpp)
+//     Drawing and text (gdi.cpp, text.cpp)
+//     Message box, shell, input panel (message_box.cpp, menubar.cpp, input_panel.cpp)
+//     System, finding the running reader (system.cpp)
+//     Files (files.cpp; names and durable replacement in files.h)
+//     Sound (sound.cpp)
+
 #pragma once
 
 #include <cstdint>
 
 // ============================================================================
-// Types
+// [SECTION] Types and handles
 // ============================================================================
 
 typedef char16_t WCHAR;
@@ -51,6 +78,10 @@ typedef LRESULT (*WNDPROC)(HWND, UINT, WPARAM, LPARAM);
 
 #define CALLBACK
 #define WINAPI
+
+// ============================================================================
+// [SECTION] Records
+// ============================================================================
 
 struct POINT { int32_t x, y; };
 struct SIZE { int32_t cx, cy; };
@@ -206,7 +237,7 @@ struct OSVERSIONINFOW {
 };
 
 // ============================================================================
-// Macros of the platform
+// [SECTION] Macros of the platform
 // ============================================================================
 
 constexpr WORD LOWORD(uintptr_t v) { return WORD(v & 0xFFFF); }
@@ -219,7 +250,7 @@ constexpr COLORREF RGB(unsigned r, unsigned g, unsigned b) { return COLORREF(r |
 #define IS_INTRESOURCE(p) ((((uintptr_t)(p)) >> 16) == 0)
 
 // ============================================================================
-// Window messages
+// [SECTION] Window messages
 // ============================================================================
 
 constexpr UINT WM_NULL = 0x0000;
@@ -257,7 +288,7 @@ constexpr UINT WM_LBUTTONUP = 0x0202;
 constexpr UINT WM_USER = 0x0400;
 
 // ============================================================================
-// Window styles, classes, creation and placement
+// [SECTION] Window styles, classes, creation and placement
 // ============================================================================
 
 constexpr DWORD WS_OVERLAPPED = 0x00000000;
@@ -304,7 +335,7 @@ constexpr int GWL_EXSTYLE = -20;
 constexpr int GWL_USERDATA = -21;
 
 // ============================================================================
-// Controls
+// [SECTION] Controls
 // ============================================================================
 
 constexpr DWORD BS_PUSHBUTTON = 0x0;
@@ -345,7 +376,7 @@ constexpr UINT ODS_DISABLED = 0x0004;
 constexpr UINT ODS_FOCUS = 0x0010;
 
 // ============================================================================
-// Scroll bars
+// [SECTION] Scroll bars
 // ============================================================================
 
 constexpr int SB_HORZ = 0;
@@ -376,7 +407,7 @@ constexpr UINT SW_ERASE = 0x0004;
 constexpr int SIMPLEREGION = 2;
 
 // ============================================================================
-// Drawing
+// [SECTION] Drawing
 // ============================================================================
 
 constexpr int WHITE_BRUSH = 0;
@@ -416,7 +447,7 @@ constexpr int TRANSPARENT = 1;
 constexpr int OPAQUE = 2;
 
 // ============================================================================
-// Message boxes, shell, input panel, tool bar
+// [SECTION] Message boxes, shell, input panel, tool bar
 // ============================================================================
 
 constexpr UINT MB_OK = 0x0;
@@ -443,7 +474,7 @@ constexpr BYTE TBSTYLE_DROPDOWN = 0x08;
 constexpr BYTE TBSTYLE_AUTOSIZE = 0x10;
 
 // ============================================================================
-// Keys
+// [SECTION] Keys
 // ============================================================================
 
 constexpr UINT VK_BACK = 0x08;
@@ -463,7 +494,7 @@ constexpr UINT VK_DOWN = 0x28;
 constexpr UINT VK_DELETE = 0x2E;
 
 // ============================================================================
-// Resources, system
+// [SECTION] Resources, system
 // ============================================================================
 
 #define IDC_ARROW MAKEINTRESOURCEW(32512)
@@ -476,7 +507,7 @@ constexpr UINT VK_DELETE = 0x2E;
 constexpr DWORD VER_PLATFORM_WIN32_CE = 3;
 
 // ============================================================================
-// Windows and messages (window.cpp)
+// [SECTION] Windows (window.cpp)
 // ============================================================================
 
 WORD RegisterClassW(const WNDCLASSW* wc);
@@ -495,8 +526,6 @@ HWND GetDlgItem(HWND parent, int id);
 BOOL EnableWindow(HWND hwnd, BOOL enable);
 HWND SetFocus(HWND hwnd);
 HWND GetFocus();
-HWND FindWindowW(LPCWSTR className, LPCWSTR windowName);
-BOOL SetForegroundWindow(HWND hwnd);
 HWND GetForegroundWindow();
 BOOL SetWindowTextW(HWND hwnd, LPCWSTR text);
 int GetWindowTextW(HWND hwnd, LPWSTR buffer, int maxCount);
@@ -505,6 +534,10 @@ LONG SetWindowLongW(HWND hwnd, int index, LONG value);
 LONG GetWindowLongW(HWND hwnd, int index);
 LRESULT CallWindowProcW(WNDPROC proc, HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
 LRESULT DefWindowProcW(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
+
+// ============================================================================
+// [SECTION] Messages and timers (messages.cpp)
+// ============================================================================
 
 BOOL GetMessageW(MSG* msg, HWND hwnd, UINT filterMin, UINT filterMax);
 BOOL TranslateMessage(const MSG* msg);
@@ -515,6 +548,10 @@ void PostQuitMessage(int exitCode);
 UINT SetTimer(HWND hwnd, UINT id, UINT elapse, void* timerProc);
 BOOL KillTimer(HWND hwnd, UINT id);
 
+// ============================================================================
+// [SECTION] Painting and scrolling windows (paint.cpp)
+// ============================================================================
+
 BOOL InvalidateRect(HWND hwnd, const RECT* rect, BOOL erase);
 BOOL ValidateRect(HWND hwnd, const RECT* rect);
 BOOL UpdateWindow(HWND hwnd);
@@ -523,11 +560,15 @@ BOOL EndPaint(HWND hwnd, const PAINTSTRUCT* ps);
 int ScrollWindowEx(HWND hwnd, int dx, int dy, const RECT* scroll, const RECT* clip, HRGN update,
                    RECT* updateRect, UINT flags);
 
+// ============================================================================
+// [SECTION] Scroll bars (scrollbar.cpp)
+// ============================================================================
+
 int SetScrollInfo(HWND hwnd, int bar, const SCROLLINFO* info, BOOL redraw);
 BOOL GetScrollInfo(HWND hwnd, int bar, SCROLLINFO* info);
 
 // ============================================================================
-// Drawing (gdi.cpp, text.cpp)
+// [SECTION] Drawing and text (gdi.cpp, text.cpp)
 // ============================================================================
 
 HDC GetDC(HWND hwnd);
@@ -554,7 +595,7 @@ BOOL GetTextExtentPoint32W(HDC hdc, LPCWSTR text, int count, SIZE* size);
 int DrawTextW(HDC hdc, LPCWSTR text, int count, RECT* rect, UINT format);
 
 // ============================================================================
-// Message box, shell, input panel (message_box.cpp, menubar.cpp, input_panel.cpp)
+// [SECTION] Message box, shell, input panel (message_box.cpp, menubar.cpp, input_panel.cpp)
 // ============================================================================
 
 int MessageBoxW(HWND owner, LPCWSTR text, LPCWSTR caption, UINT type);
@@ -563,7 +604,7 @@ BOOL SHSipInfo(UINT action, UINT param, void* info, UINT winIni);
 BOOL SipShowIM(DWORD flags);
 
 // ============================================================================
-// System (system.cpp)
+// [SECTION] System, finding the running reader (system.cpp)
 // ============================================================================
 
 DWORD GetTickCount();
@@ -571,9 +612,11 @@ BOOL GetVersionExW(OSVERSIONINFOW* info);
 HICON LoadIconW(HINSTANCE instance, LPCWSTR name);
 HCURSOR LoadCursorW(HINSTANCE instance, LPCWSTR name);
 HINSTANCE GetModuleHandleW(LPCWSTR name);
+HWND FindWindowW(LPCWSTR className, LPCWSTR windowName);
+BOOL SetForegroundWindow(HWND hwnd);
 
 // ============================================================================
-// Files (files.cpp; names and durable replacement in files.h)
+// [SECTION] Files (files.cpp; names and durable replacement in files.h)
 // ============================================================================
 
 typedef void* HANDLE;
@@ -646,7 +689,7 @@ DWORD GetLastError();
 void SetLastError(DWORD error);
 
 // ============================================================================
-// Sound (sound.cpp)
+// [SECTION] Sound (sound.cpp)
 // ============================================================================
 
 constexpr DWORD SND_ASYNC = 0x0001;

@@ -21,11 +21,6 @@ static HWND mainWindow = nullptr;
 static HWND focusWindow = nullptr;
 static HWND foregroundWindow = nullptr;
 
-// Message queue and input state live in messages.cpp; these let it forget a window.
-void ForgetDestroyedWindows();
-void ForgetWindowInput(HWND hwnd);
-void ListenForActivation(const WCHAR* className);
-
 // ============================================================================
 // Small helpers
 // ============================================================================

@@ -99,6 +99,11 @@ HWND WindowAt(int x, int y);                   // the topmost shown, enabled win
 void SetModalWindow(HWND hwnd);                // only this window and its children get input
 HWND MainWindow();                             // the first top-level window the program made
 void RegisterSystemClass(const char16_t* name, WNDPROC proc, HBRUSH background);
+BOOL SetForegroundWindowLocally(HWND hwnd);    // its top-level window to the front of our own
+// The queue and the input state (messages.cpp) must forget a window that goes, so that
+// nothing meant for it reaches the next window in its slot.
+void ForgetDestroyedWindows();
+void ForgetWindowInput(HWND hwnd);
 
 // ============================================================================
 // Rectangles (gdi.cpp)
@@ -162,7 +167,8 @@ void FontMetrics(int instance, TEXTMETRICW* metrics);
 void DrawGlyphRun(int instance, const WCHAR* text, int count, int x, int y, RECT clip, uint32_t color);
 
 // ============================================================================
-// Controls, scroll bars, shell (controls.cpp, scrollbar.cpp, menubar.cpp, input_panel.cpp)
+// Controls, scroll bars, shell (controls.cpp, scrollbar.cpp, menubar.cpp, input_panel.cpp,
+// message_box.cpp)
 // ============================================================================
 
 LRESULT CALLBACK ButtonProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
@@ -170,6 +176,22 @@ LRESULT CALLBACK EditProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
 void DrawScrollBar(HWND hwnd);
 bool ScrollBarPointer(HWND hwnd, UINT msg, int x, int y);   // true when the stylus is on the bar
 void RegisterShellClasses();
+void RegisterMenuBarClasses();
+void RegisterInputPanelClass();
+void RegisterTopBarClass();
+void RegisterMessageBoxClass();
+bool DismissPopupAt(int x, int y);                          // a tap outside the open menu closes it
+// Where scripted input finds a tool button, the Menu button and a menu item on the screen.
+bool ToolButtonScreenRect(int command, RECT* out);
+bool MenuButtonScreenRect(RECT* out);
+bool MenuItemScreenRect(const char16_t* text, RECT* out);
 void UpdateTopBar();
 int InputPanelTop();                                        // screen y of the panel's top, shown or not
 bool InputPanelShown();
+
+// ============================================================================
+// Finding the running reader (system.cpp)
+// ============================================================================
+
+void ListenForActivation(const WCHAR* className);   // only a program with a real window listens
+void PollActivation();                              // a second process asking us to the front

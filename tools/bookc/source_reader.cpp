@@ -1,6 +1,17 @@
 // The line parser of the book source format. One declaration a line; a paragraph's
 // body runs on to the next declaration. Every failure is reported at its line and
 // column and parsing goes on with the next line, so one fault gives one message.
+//
+// Index of this file (each entry a [SECTION] banner below):
+//   UTF-8 to Latin-1
+//   Reading the parts of one line
+//   Declaration heads: "key:" or "key N:" at the start of a line
+//   Parser state and the header fields
+//   Pictures and sounds
+//   Variables
+//   Restart points and paragraph bodies
+//   Numbered declarations: the row a number names, then its kind
+//   Lines and whole sources
 #include "tools/bookc/source_reader.h"
 
 #include <cstdint>
@@ -12,7 +23,7 @@
 #include "tools/bookc/artwork.h"
 
 // ---------------------------------------------------------------------------
-// UTF-8 to Latin-1
+// [SECTION] UTF-8 to Latin-1
 // ---------------------------------------------------------------------------
 
 bool Utf8LineToLatin1(const std::string& utf8, int line, Diagnostics& diag,
@@ -40,7 +51,7 @@ bool Utf8LineToLatin1(const std::string& utf8, int line, Diagnostics& diag,
 }
 
 // ---------------------------------------------------------------------------
-// Reading the parts of one line
+// [SECTION] Reading the parts of one line
 // ---------------------------------------------------------------------------
 
 struct LineCursor {
@@ -151,7 +162,7 @@ static bool ReadNumberValue(LineCursor& c, Diagnostics& diag, const char* what, 
 }
 
 // ---------------------------------------------------------------------------
-// Declaration heads: "key:" or "key N:" at the start of a line
+// [SECTION] Declaration heads: "key:" or "key N:" at the start of a line
 // ---------------------------------------------------------------------------
 
 enum class HeadForm { None, Field, Numbered };
@@ -205,7 +216,7 @@ static bool IsKnown(const DeclarationHead& head) {
 }
 
 // ---------------------------------------------------------------------------
-// Parser state and the header fields
+// [SECTION] Parser state and the header fields
 // ---------------------------------------------------------------------------
 
 struct Parser {
@@ -254,7 +265,7 @@ static void ParseField(Parser& p, const DeclarationHead& head, LineCursor& c) {
 }
 
 // ---------------------------------------------------------------------------
-// Numbered declarations: picture, sound, variable, restart, paragraph
+// [SECTION] Pictures and sounds
 // ---------------------------------------------------------------------------
 
 // The file named at the cursor (quoted or the rest of the line), made absolute.
@@ -307,6 +318,10 @@ static void ParseSound(Parser& p, SoundSource& sound, LineCursor& c) {
     }
     ReadArtworkPath(p, c, "sound", sound.path);
 }
+
+// ---------------------------------------------------------------------------
+// [SECTION] Variables
+// ---------------------------------------------------------------------------
 
 // Reads "key=" at the cursor; returns false (reported) when there is no '='.
 static bool ReadOptionKey(Parser& p, LineCursor& c, std::string& key, SourcePos& pos) {
@@ -435,6 +450,10 @@ static void ParseVariable(Parser& p, VariableSource& v, LineCursor& c) {
     SettleLimit(p, v, options);
 }
 
+// ---------------------------------------------------------------------------
+// [SECTION] Restart points and paragraph bodies
+// ---------------------------------------------------------------------------
+
 static void ParseRestart(Parser& p, RestartSource& r, LineCursor& c) {
     SourcePos labelPos, paragraphPos;
     for (SkipBlanks(c); !AtEnd(c); SkipBlanks(c)) {
@@ -473,6 +492,10 @@ static void AddBodyWords(ParagraphSource& paragraph, const std::string& line, in
         paragraph.words.push_back({line.substr(start, i - start), {lineNumber, static_cast<int>(start) + 1}});
     }
 }
+
+// ---------------------------------------------------------------------------
+// [SECTION] Numbered declarations: the row a number names, then its kind
+// ---------------------------------------------------------------------------
 
 // Row number, range and repetition shared by all numbered declarations: the rows
 // of `table` from `low` to its last. Returns the row, or -1 (reported).
@@ -528,7 +551,7 @@ static void ParseNumbered(Parser& p, const DeclarationHead& head, LineCursor& c)
 }
 
 // ---------------------------------------------------------------------------
-// Lines
+// [SECTION] Lines and whole sources
 // ---------------------------------------------------------------------------
 
 static bool IsBlankLine(const std::string& line) {
