@@ -48,6 +48,6 @@ int WidenLatin1(const char* text, char16_t* out, int size);
 int WidenLatin1(const char* text, int length, char16_t* out, int size);
 
 // Narrows length characters of text (stopping early at a NUL) into out[0 .. size),
-// terminated as WidenLatin1 terminates; a character above U+00FF keeps its low byte, as the reader has
-// always reduced typed answers. Returns the bytes written.
+// terminated as WidenLatin1 terminates. A character above U+00FF keeps its low byte, as
+// the reader has always reduced typed answers. Returns the bytes written.
 int NarrowLatin1(const char16_t* text, int length, char* out, int size);

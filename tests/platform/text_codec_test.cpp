@@ -16,9 +16,10 @@ TEST(TextCodec, CodePointsAtEveryLengthBoundaryRoundTrip) {
     };
     for (const Case& c : cases) {
         int length = c.code == 0 ? 1 : int(std::strlen(c.utf8));
+        SCOPED_TRACE(testing::Message() << "U+" << std::hex << unsigned(c.code));
         char bytes[kUtf8MaxBytes] = {};
-        ASSERT_EQ(EncodeUtf8Char(c.code, bytes, sizeof bytes), length) << std::hex << unsigned(c.code);
-        EXPECT_EQ(std::string(bytes, size_t(length)), std::string(c.utf8, size_t(length))) << std::hex << unsigned(c.code);
+        ASSERT_EQ(EncodeUtf8Char(c.code, bytes, sizeof bytes), length);
+        EXPECT_EQ(std::string(bytes, size_t(length)), std::string(c.utf8, size_t(length)));
         char32_t back = 0xABCD;
         EXPECT_EQ(DecodeUtf8Char(bytes, size_t(length), &back), length);
         EXPECT_EQ(back, c.code);
