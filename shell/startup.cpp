@@ -9,6 +9,7 @@
 #include "platform/text_codec.h"
 #include "shell/main_window.h"
 #include "shell/navigation.h"
+#include "markup/scanner.h"
 #include "shell/layer_hooks.h"
 #include "shell/window_proc.h"
 
@@ -41,6 +42,8 @@ static void RegisterMainClass() {
 
 bool StartReader(int showCommand) {
     ConnectLayers();
+    ClearNavigation();
+    ClearScanningState();
     int16_t firstParagraph = Navigation().displayedParagraph;
     if (!LoadSaveFile(&firstParagraph)) {
         BringRunningReaderForward();
