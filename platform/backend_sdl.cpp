@@ -156,6 +156,7 @@ static uint32_t VirtualKey(SDL_Keycode key) {
     case SDLK_DOWN: return VK_DOWN;
     case SDLK_DELETE: return VK_DELETE;
     case SDLK_SPACE: return VK_SPACE;
+    case SDLK_F5: return VK_F5;
     default: return 0;
     }
 }

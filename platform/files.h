@@ -27,3 +27,9 @@ constexpr int kPathBytes = 1024;     // a mapped UTF-8 path, with its zero
 // the data, and the lock taken by CreateFileW is still held: there is no moment in which
 // another process could open the file without sharing.
 BOOL ReplaceFileContents(HANDLE file, const void* data, DWORD size);
+
+// A replacement killed between creating its temporary file and renaming it leaves
+// ".NAME.XXXXXX" beside the file. Removes every such file of a file opened for writing
+// without sharing: only the holder of the lock can know that none is still being written.
+// Returns how many were removed, or -1 (GetLastError tells why).
+int RemoveInterruptedReplacements(HANDLE file);

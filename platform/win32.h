@@ -492,6 +492,7 @@ constexpr UINT VK_UP = 0x26;
 constexpr UINT VK_RIGHT = 0x27;
 constexpr UINT VK_DOWN = 0x28;
 constexpr UINT VK_DELETE = 0x2E;
+constexpr UINT VK_F5 = 0x74;
 
 // ============================================================================
 // [SECTION] Resources, system

@@ -3,7 +3,9 @@
 #include "shell/navigation.h"
 
 #include "book/book_tables.h"
+#include "book/save_file.h"
 #include "shell/inventory_page.h"
+#include "shell/live_preview.h"
 #include "markup/scanner.h"
 #include "page/controls.h"
 #include "page/geometry.h"
@@ -43,6 +45,9 @@ void NavigateTo(int16_t paragraph, int mode) {
         navigationState.displayedParagraph = paragraph;
         navigationState.inStory = true;
         RebuildNow();
+        // The page turn is complete once its page is built (its commands have changed
+        // the story) and its place is on disk.
+        WriteSaveFile(navigationState.storyPosition);
         return;
     }
     navigationState.inStory = false;
@@ -105,6 +110,7 @@ static bool RowIsEmpty(int16_t paragraph) {
 }
 
 void BuildPageContent() {
+    NotePageEntry();
     SetArrows({kArrowNone, 0}, {kArrowNone, 0});
     if (RowIsEmpty(navigationState.displayedParagraph)) {
         if (navigationState.displayedParagraph == 6) {

@@ -4,6 +4,7 @@
 #include "shell/window_proc.h"
 
 #include "shell/inventory_page.h"
+#include "shell/live_preview.h"
 #include "book/save_file.h"
 #include "book/story_state.h"
 #include "markup/activation.h"
@@ -139,12 +140,20 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM first, LPARAM 
         DrawOwnerButton(reinterpret_cast<const DRAWITEMSTRUCT*>(second));
         break;
     case WM_KEYDOWN:
+        if (first == VK_F5 && FollowingBookSource()) {
+            ReloadBookSource();
+            return 0;
+        }
         if (HandleKey(window, first)) return 0;
         break;
     case WM_COMMAND:
         HandleCommand(window, first);
         break;
     case WM_TIMER:
+        if (first == kPreviewTimer) {
+            PollBookSource();
+            return 0;
+        }
         KillTimer(window, kSplashTimer);
         RequestRebuild();
         InvalidateRect(window, nullptr, TRUE);

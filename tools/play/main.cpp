@@ -10,11 +10,10 @@
 #include <unistd.h>
 
 #include "book/book_tables.h"
-#include "platform/resources.h"
-#include "tools/artwork/artwork.h"
 #include "tools/bookc/in_memory.h"
 #include "tools/play/explore.h"
 #include "tools/play/player.h"
+#include "tools/preview/book_artwork.h"
 
 static const char kUsage[] =
     "usage: qh-play [--book FILE] [--state DIR] SCRIPT|-\n"
@@ -66,47 +65,6 @@ static bool ParseOptions(int argc, char** argv, Options* options) {
     return options->explore || !options->script.empty();
 }
 
-// A picture drawn as a .pic (tools/artwork) is rendered into a BMP first. The layer reads
-// a registered file whole at once, so the rendering is removed right after.
-static bool RegisterPicture(uint16_t id, const char* file, char* error, int errorSize) {
-    if (!IsArtworkSource(file)) return RegisterResourceFile(ResourceType::Bitmap, id, nullptr, file, error, errorSize);
-    std::vector<uint8_t> bmp;
-    std::vector<std::string> inputs;
-    ArtworkErrors errors;
-    std::string problem;
-    char rendered[] = "/tmp/qh-play-picture-XXXXXX";
-    int fd = mkstemp(rendered);
-    if (fd >= 0) close(fd);
-    bool ok = fd >= 0 && BuildArtworkResource(file, &bmp, &inputs, &errors) && WriteWholeFile(rendered, bmp, &problem) &&
-              RegisterResourceFile(ResourceType::Bitmap, id, nullptr, rendered, error, errorSize);
-    if (fd >= 0) unlink(rendered);
-    if (!errors.messages.empty() || !problem.empty())
-        std::snprintf(error, errorSize, "%s", (JoinErrors(errors) + problem).c_str());
-    return ok;
-}
-
-// The pictures and sounds of a book read from source come from its artwork files.
-static bool RegisterArtwork(const BookTables& tables) {
-    char error[256];
-    for (int p = 0; p < kPictures; ++p) {
-        const char* file = tables.artwork.pictureFiles ? tables.artwork.pictureFiles[p] : nullptr;
-        if (!file || !*file) continue;
-        if (!RegisterPicture(tables.pictures[p].bitmapId, file, error, sizeof error)) {
-            std::fprintf(stderr, "qh-play: %s\n", error);
-            return false;
-        }
-    }
-    for (int s = 0; s < kSounds; ++s) {
-        const char* file = tables.artwork.soundFiles ? tables.artwork.soundFiles[s] : nullptr;
-        if (!file || !*file) continue;
-        if (!RegisterResourceFile(ResourceType::Wave, 0, tables.soundNames[s], file, error, sizeof error)) {
-            std::fprintf(stderr, "qh-play: %s\n", error);
-            return false;
-        }
-    }
-    return true;
-}
-
 // Without --state the save file lives in a fresh folder that is removed at the end.
 static std::string MakeStateFolder(const std::string& given, bool* temporary) {
     *temporary = given.empty();
@@ -127,7 +85,10 @@ int main(int argc, char** argv) {
         Diagnostics diag;
         diag.file = options.book;
         book = CompileBookInMemory(options.book, diag);
-        if (!book || !RegisterArtwork(book->tables)) return 1;
+        char problem[256] = "";
+        if (book && !RegisterBookArtwork(book->tables, problem, sizeof problem))
+            std::fprintf(stderr, "qh-play: %s\n", problem);
+        if (!book || problem[0]) return 1;
         UseBook(&book->tables);
     } else {
         UseBook(CompiledBook());
