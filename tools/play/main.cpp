@@ -18,7 +18,7 @@
 
 static const char kUsage[] =
     "usage: qh-play [--book FILE] [--state DIR] SCRIPT|-\n"
-    "       qh-play [--book FILE] explore [--runs N] [--seed S] [--steps N] [--json]\n";
+    "       qh-play [--book FILE] explore [--runs N] [--seed S] [--steps N] [--json] [--coverage]\n";
 
 struct Options {
     std::string book, state, script;
@@ -52,6 +52,8 @@ static bool ParseOptions(int argc, char** argv, Options* options) {
             (arg == "--book" ? options->book : options->state) = argv[++i];
         } else if (options->explore && arg == "--json") {
             options->exploring.json = true;
+        } else if (options->explore && arg == "--coverage") {
+            options->exploring.coverage = true;
         } else if (options->explore && ParseExploreOption(arg, value, &options->exploring)) {
             ++i;
         } else if (!options->explore && options->script.empty() && arg == "explore") {
