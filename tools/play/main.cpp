@@ -17,11 +17,45 @@
 
 static const char kUsage[] =
     "usage: qh-play [--book FILE] [--state DIR] SCRIPT|-\n"
-    "       qh-play [--book FILE] explore [--runs N] [--seed S] [--steps N] [--json]\n";
+    "       qh-play [--book FILE] explore [--runs N] [--seed S] [--steps N] [--json] [--coverage]\n";
+
+// --help: the usage, then the script language, one command a line.
+static const char kScriptLanguage[] =
+    "\n"
+    "Runs the reader without a window, on the built-in book or on --book FILE read from\n"
+    "its source, with the save file in --state DIR (default: a fresh temporary folder).\n"
+    "SCRIPT holds one command a line ('-': standard input, each line run as it arrives);\n"
+    "'#' starts a comment line. A line that cannot be carried out stops the run with\n"
+    "FILE:LINE: error: ... and exit code 1. Texts are in double quotes, \\\" and \\\\ escaped.\n"
+    "\n"
+    "  tap X Y            stylus tap at screen pixel (X, Y), 0-239, 0-319\n"
+    "  tap \"LABEL\"        tap the visible word button with this label\n"
+    "  control N          press the page's control N: entry box 4000 + n, button 5000 + n,\n"
+    "                     the sound page's check box 518 and its Ok 519, ...\n"
+    "  type \"TEXT\"        type into the focused entry box, a key press a character\n"
+    "  key NAME           Return Tab Up Down PageUp PageDown Home End\n"
+    "  menu \"ITEM\"        choose the menu item with this text (without '&')\n"
+    "  tool NAME          help restart information back previous next\n"
+    "  answer yes|no|ok   how the next message boxes are answered (default ok / yes)\n"
+    "  wait MS            advance the clock; timers fire\n"
+    "  seed N             seed the random source, for repeatable draws\n"
+    "  goto N             open paragraph N in the story (the splash pages are skipped)\n"
+    "  dump               print the page: items, controls, messages and sounds since\n"
+    "                     the last dump\n"
+    "  state              print the story state: var N B0 B1, restart R paragraph=P, sound N\n"
+    "  screenshot FILE    write the screen as PNG\n"
+    "  exit               choose Exit; the reader shuts down and saves\n"
+    "\n"
+    "explore plays --runs random readings (default 100) of at most --steps actions from a\n"
+    "fresh start and reports paragraphs never reached, message boxes (exit code 1) and\n"
+    "pages without a way on; --coverage adds every condition block's taken and skipped\n"
+    "counts, the blocks never taken and the variables that never changed; --json prints\n"
+    "the report as JSON.\n";
 
 struct Options {
     std::string book, state, script;
     bool explore = false;
+    bool help = false;
     ExploreOptions exploring;
 };
 
@@ -47,10 +81,14 @@ static bool ParseOptions(int argc, char** argv, Options* options) {
     for (int i = 1; i < argc; ++i) {
         std::string arg = argv[i];
         const char* value = i + 1 < argc ? argv[i + 1] : nullptr;
-        if ((arg == "--book" || arg == "--state") && value) {
+        if (arg == "--help" || arg == "-h") {
+            options->help = true;
+        } else if ((arg == "--book" || arg == "--state") && value) {
             (arg == "--book" ? options->book : options->state) = argv[++i];
         } else if (options->explore && arg == "--json") {
             options->exploring.json = true;
+        } else if (options->explore && arg == "--coverage") {
+            options->exploring.coverage = true;
         } else if (options->explore && ParseExploreOption(arg, value, &options->exploring)) {
             ++i;
         } else if (!options->explore && options->script.empty() && arg == "explore") {
@@ -62,7 +100,7 @@ static bool ParseOptions(int argc, char** argv, Options* options) {
             return false;
         }
     }
-    return options->explore || !options->script.empty();
+    return options->help || options->explore || !options->script.empty();
 }
 
 // Without --state the save file lives in a fresh folder that is removed at the end.
@@ -79,6 +117,11 @@ int main(int argc, char** argv) {
     if (!ParseOptions(argc, argv, &options)) {
         std::fputs(kUsage, stderr);
         return 2;
+    }
+    if (options.help) {
+        std::fputs(kUsage, stdout);
+        std::fputs(kScriptLanguage, stdout);
+        return 0;
     }
     std::unique_ptr<InMemoryBook> book;
     if (!options.book.empty()) {

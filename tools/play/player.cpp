@@ -82,23 +82,30 @@ bool TapLabel(const std::string& label, std::string* error) {
     return false;
 }
 
+// Entry box 4000 + n is confirmed as Return in it would; any button of the page (word
+// and picture buttons 5000 + n, and the built-in pages' own, such as the sound page's
+// check box 518 and its Ok 519) is clicked, so a check box changes as under the stylus.
 bool PressControl(int identifier, std::string* error) {
-    if (identifier < kFirstButtonId) {
+    if (identifier >= kFirstEntryBoxId && identifier < kFirstButtonId) {
         int n = identifier - kFirstEntryBoxId;
         if (n >= Controls().editCount || !Controls().editWindows[n]) {
             *error = "the page has no entry box " + std::to_string(identifier);
             return false;
         }
         SendMessageW(Frame().window, WM_COMMAND, MAKEWPARAM(identifier, EN_MAXTEXT), 0);
-    } else {
-        int n = identifier - kFirstButtonId;
-        if (n >= Controls().buttonCount || !Controls().buttonWindows[n]) {
-            *error = "the page has no button " + std::to_string(identifier);
-            return false;
-        }
-        SendMessageW(Frame().window, WM_COMMAND, MAKEWPARAM(identifier, BN_CLICKED),
-                     LPARAM(Controls().buttonWindows[n]));
+        HeadlessRun();
+        return true;
     }
+    HWND button = nullptr;
+    for (int n = 0; n < Controls().buttonCount && !button; ++n) {
+        HWND window = Controls().buttonWindows[n];
+        if (window && GetWindowLongW(window, GWL_ID) == identifier) button = window;
+    }
+    if (!button) {
+        *error = "the page has no control " + std::to_string(identifier);
+        return false;
+    }
+    SendMessageW(button, BM_CLICK, 0, 0);
     HeadlessRun();
     return true;
 }

@@ -89,8 +89,8 @@ bool ParseArguments(Cursor& cursor, PlayCommand* c, std::string* error) {
         *error = "tap takes X Y (0-239, 0-319) or a quoted label";
         return false;
     case PlayVerb::Control:
-        if (ReadInteger(cursor, &c->x, 4000, 5099)) return true;
-        *error = "control takes an identifier from 4000 to 5099";
+        if (ReadInteger(cursor, &c->x, 1, 65535)) return true;
+        *error = "control takes a control identifier from 1 to 65535";
         return false;
     case PlayVerb::Type:
     case PlayVerb::Menu:
