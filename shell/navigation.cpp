@@ -12,11 +12,13 @@
 #include "shell/builtin_pages.h"
 #include "shell/menu_bar.h"
 
-static NavigationState navigationState = {2, 2, true, kPagePresentsSplash};
+// A fresh start: the presents splash is due, paragraph 2 is the place.
+static constexpr NavigationState kFreshStart = {2, 2, true, kPagePresentsSplash, true};
+static NavigationState navigationState = kFreshStart;
 
 const NavigationState& Navigation() { return navigationState; }
 
-void ClearNavigation() { navigationState = {2, 2, true, kPagePresentsSplash}; }
+void ClearNavigation() { navigationState = kFreshStart; }
 
 void StartAt(int16_t paragraph) {
     navigationState.displayedParagraph = paragraph;
@@ -25,6 +27,7 @@ void StartAt(int16_t paragraph) {
 }
 
 void SetInStory(bool inStory) { navigationState.inStory = inStory; }
+void SetAutosave(bool on) { navigationState.autosave = on; }
 
 void SkipSplashes() {
     KillTimer(Frame().window, kSplashTimer);
@@ -47,7 +50,7 @@ void NavigateTo(int16_t paragraph, int mode) {
         RebuildNow();
         // The page turn is complete once its page is built (its commands have changed
         // the story) and its place is on disk.
-        WriteSaveFile(navigationState.storyPosition);
+        if (navigationState.autosave) WriteSaveFile(navigationState.storyPosition);
         return;
     }
     navigationState.inStory = false;

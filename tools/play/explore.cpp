@@ -214,6 +214,7 @@ int Explore(const ExploreOptions& options) {
 int ExploreReader(const ExploreOptions& options) {
     HeadlessStart();
     if (!StartReader(SW_SHOW)) return 1;
+    SetAutosave(false);
     int code = Explore(options);
     PostMessageW(Frame().window, WM_CLOSE, 0, 0);
     RunMessageLoop();
