@@ -21,6 +21,9 @@ enum class ResourceType : uint8_t {
     String,   // "string": UTF-16 text
     Icon,     // "icon": the program icon
     Font,     // "font": a TrueType face
+    BitmapAt2,   // a bitmap drawn from vectors, rendered again at device scale 2, 3, 4:
+    BitmapAt3,   // packed by tools/respack beside the bitmap of the same id, never
+    BitmapAt4,   // named in a manifest
 };
 
 // The two faces every program carries, whatever its manifest says.

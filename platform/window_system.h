@@ -114,8 +114,17 @@ bool Contains(const RECT& r, int x, int y);
 // Framebuffer and device contexts (gdi.cpp)
 // ============================================================================
 
-extern uint32_t gFramebuffer[kScreenWidth * kScreenHeight];
+// The framebuffer holds the screen at the device scale: each logical pixel of the
+// 240 x 320 screen is gDeviceScale x gDeviceScale device pixels, rows of
+// kScreenWidth * gDeviceScale. Every caller of the layer works in logical pixels; only the
+// primitives below, the glyph and bitmap copies and the backends see device pixels.
+constexpr int kMaxDeviceScale = 4;
+extern uint32_t gFramebuffer[kScreenWidth * kMaxDeviceScale * kScreenHeight * kMaxDeviceScale];
 extern bool gFramebufferChanged;
+extern int gDeviceScale;
+inline int DeviceStride() { return kScreenWidth * gDeviceScale; }
+// Changes the scale (clamped to 1 .. kMaxDeviceScale) and repaints every window at it.
+void SetDeviceScale(int scale);
 
 enum class ObjectKind : uint8_t { Free, Font, Bitmap, Brush, Stock };
 
@@ -125,8 +134,9 @@ struct GdiObject {
     COLORREF color;              // brushes; 0xFFFFFFFF for the null brush
     LOGFONTW font;               // fonts
     int fontInstance;            // fonts: index into the face cache (text.cpp)
-    int width, height;           // bitmaps
+    int width, height;           // bitmaps, in logical pixels
     const uint32_t* pixels;      // bitmaps: 0x00RRGGBB rows, owned by the image cache
+    uint16_t resourceId;         // bitmaps: where a copy at the device scale comes from
 };
 
 struct DeviceContext {
@@ -145,7 +155,7 @@ HDC OpenWindowDC(HWND hwnd, RECT clipScreen);
 void FillScreenRect(RECT r, uint32_t color);    // clipped to the screen
 void InvertScreenRect(RECT r);
 void FrameScreenRect(RECT r, uint32_t color);
-void BlitPixels(HDC hdc, int x, int y, const uint32_t* pixels, int width, int height, int stride);
+void FillScreenPixel(int x, int y, uint32_t color);   // one logical pixel, unclipped but for the screen
 uint32_t ColorToPixel(COLORREF color);
 
 // ============================================================================
@@ -160,6 +170,8 @@ void FontMetrics(int instance, TEXTMETRICW* metrics);
 // Draws text with its top-left cell corner at screen (x, y), inside clip; black glyphs
 // are blended with the pixels below in the given colour.
 void DrawGlyphRun(int instance, const WCHAR* text, int count, int x, int y, RECT clip, uint32_t color);
+// Forgets the glyphs rendered for the previous device scale.
+void ForgetScaledGlyphs();
 
 // ============================================================================
 // Controls, scroll bars, shell (controls.cpp, scrollbar.cpp, menubar.cpp, input_panel.cpp)

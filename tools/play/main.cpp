@@ -17,7 +17,7 @@
 #include "tools/play/player.h"
 
 static const char kUsage[] =
-    "usage: qh-play [--book FILE] [--state DIR] SCRIPT|-\n"
+    "usage: qh-play [--book FILE] [--state DIR] [--scale N] SCRIPT|-\n"
     "       qh-play [--book FILE] explore [--runs N] [--seed S] [--steps N] [--json]\n";
 
 struct Options {
@@ -48,8 +48,12 @@ static bool ParseOptions(int argc, char** argv, Options* options) {
     for (int i = 1; i < argc; ++i) {
         std::string arg = argv[i];
         const char* value = i + 1 < argc ? argv[i + 1] : nullptr;
+        long number = 0;
         if ((arg == "--book" || arg == "--state") && value) {
             (arg == "--book" ? options->book : options->state) = argv[++i];
+        } else if (arg == "--scale" && value) {
+            if (!NumberOption("--scale", argv[++i], 1, 4, &number)) return false;
+            SetPlayScale(int(number));
         } else if (options->explore && arg == "--json") {
             options->exploring.json = true;
         } else if (options->explore && ParseExploreOption(arg, value, &options->exploring)) {
