@@ -22,6 +22,7 @@ static const char kUsage[] =
 
 struct Options {
     std::string book, state, script;
+    int scale = 1;
     bool explore = false;
     ExploreOptions exploring;
 };
@@ -53,7 +54,8 @@ static bool ParseOptions(int argc, char** argv, Options* options) {
             (arg == "--book" ? options->book : options->state) = argv[++i];
         } else if (arg == "--scale" && value) {
             if (!NumberOption("--scale", argv[++i], 1, 4, &number)) return false;
-            SetPlayScale(int(number));
+            options->scale = int(number);
+            SetPlayScale(options->scale);
         } else if (options->explore && arg == "--json") {
             options->exploring.json = true;
         } else if (options->explore && ParseExploreOption(arg, value, &options->exploring)) {
@@ -70,10 +72,28 @@ static bool ParseOptions(int argc, char** argv, Options* options) {
     return options->explore || !options->script.empty();
 }
 
+// The rendering of a .pic at a device scale above 1, as the packed program carries it.
+static bool RegisterRendering(uint16_t id, const char* file, int scale, char* error, int errorSize) {
+    Pixels pixels;
+    ArtworkErrors errors;
+    std::string problem;
+    char rendered[] = "/tmp/qh-play-picture-XXXXXX";
+    int fd = mkstemp(rendered);
+    if (fd >= 0) close(fd);
+    ResourceType type = scale == 2 ? ResourceType::BitmapAt2 : scale == 3 ? ResourceType::BitmapAt3 : ResourceType::BitmapAt4;
+    bool ok = fd >= 0 && RenderPictureFile(file, scale, &pixels, &errors) && WritePng(pixels, rendered, &problem) &&
+              RegisterResourceFile(type, id, nullptr, rendered, error, errorSize);
+    if (fd >= 0) unlink(rendered);
+    if (!errors.messages.empty() || !problem.empty())
+        std::snprintf(error, errorSize, "%s", (JoinErrors(errors) + problem).c_str());
+    return ok;
+}
+
 // A picture drawn as a .pic (tools/artwork) is rendered into a BMP first. The layer reads
 // a registered file whole at once, so the rendering is removed right after.
-static bool RegisterPicture(uint16_t id, const char* file, char* error, int errorSize) {
+static bool RegisterPicture(uint16_t id, const char* file, int scale, char* error, int errorSize) {
     if (!IsArtworkSource(file)) return RegisterResourceFile(ResourceType::Bitmap, id, nullptr, file, error, errorSize);
+    if (scale > 1 && std::strstr(file, ".pic") && !RegisterRendering(id, file, scale, error, errorSize)) return false;
     std::vector<uint8_t> bmp;
     std::vector<std::string> inputs;
     ArtworkErrors errors;
@@ -90,12 +110,12 @@ static bool RegisterPicture(uint16_t id, const char* file, char* error, int erro
 }
 
 // The pictures and sounds of a book read from source come from its artwork files.
-static bool RegisterArtwork(const BookTables& tables) {
+static bool RegisterArtwork(const BookTables& tables, int scale) {
     char error[256];
     for (int p = 0; p < kPictures; ++p) {
         const char* file = tables.artwork.pictureFiles ? tables.artwork.pictureFiles[p] : nullptr;
         if (!file || !*file) continue;
-        if (!RegisterPicture(tables.pictures[p].bitmapId, file, error, sizeof error)) {
+        if (!RegisterPicture(tables.pictures[p].bitmapId, file, scale, error, sizeof error)) {
             std::fprintf(stderr, "qh-play: %s\n", error);
             return false;
         }
@@ -131,7 +151,7 @@ int main(int argc, char** argv) {
         Diagnostics diag;
         diag.file = options.book;
         book = CompileBookInMemory(options.book, diag);
-        if (!book || !RegisterArtwork(book->tables)) return 1;
+        if (!book || !RegisterArtwork(book->tables, options.scale)) return 1;
         UseBook(&book->tables);
     } else {
         UseBook(CompiledBook());
