@@ -67,8 +67,6 @@ void FillScreenRect(RECT r, uint32_t color) {
     gFramebufferChanged = true;
 }
 
-void FillScreenPixel(int x, int y, uint32_t color) { FillScreenRect(RECT{x, y, x + 1, y + 1}, color); }
-
 void InvertScreenRect(RECT r) {
     r = ClipToScreen(r);
     int s = gDeviceScale, stride = DeviceStride();

@@ -155,7 +155,16 @@ HDC OpenWindowDC(HWND hwnd, RECT clipScreen);
 void FillScreenRect(RECT r, uint32_t color);    // clipped to the screen
 void InvertScreenRect(RECT r);
 void FrameScreenRect(RECT r, uint32_t color);
-void FillScreenPixel(int x, int y, uint32_t color);   // one logical pixel, unclipped but for the screen
+// One logical pixel (S x S device pixels), clipped only to the screen: the tool-bar
+// strip is drawn pixel by pixel at every page turn, so this stays a plain store at S = 1.
+inline void FillScreenPixel(int x, int y, uint32_t color) {
+    if (unsigned(x) >= unsigned(kScreenWidth) || unsigned(y) >= unsigned(kScreenHeight)) return;
+    int s = gDeviceScale, stride = DeviceStride();
+    uint32_t* p = &gFramebuffer[y * s * stride + x * s];
+    for (int dy = 0; dy < s; ++dy, p += stride)
+        for (int dx = 0; dx < s; ++dx) p[dx] = color;
+    gFramebufferChanged = true;
+}
 uint32_t ColorToPixel(COLORREF color);
 
 // ============================================================================
