@@ -62,6 +62,12 @@ static RECT ClipToScreen(RECT r) { return Intersect(r, RECT{0, 0, kScreenWidth, 
 void FillScreenRect(RECT r, uint32_t color) {
     r = ClipToScreen(r);
     if (r.right <= r.left) return;
+    if (gDeviceScale == 1) {   // the handheld's own size: rows of a known width
+        for (int y = r.top; y < r.bottom; ++y)
+            std::fill_n(&gFramebuffer[y * kScreenWidth + r.left], r.right - r.left, color);
+        gFramebufferChanged = true;
+        return;
+    }
     int s = gDeviceScale, stride = DeviceStride(), width = (r.right - r.left) * s;
     for (int y = r.top * s; y < r.bottom * s; ++y) std::fill_n(&gFramebuffer[y * stride + r.left * s], width, color);
     gFramebufferChanged = true;

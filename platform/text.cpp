@@ -251,7 +251,7 @@ static void PrepareOnWhite(uint32_t color) {
 static void DrawBitmap(const uint8_t* bits, int width, int rows, int pitch, int x, int y, RECT clip, uint32_t color) {
     RECT r = Intersect(RECT{x, y, x + width, y + rows}, clip);
     int count = r.right - r.left;
-    int stride = DeviceStride();
+    const int stride = gDeviceScale == 1 ? kScreenWidth : DeviceStride();
     PrepareOnWhite(color);
     for (int py = r.top; py < r.bottom && count > 0; ++py) {
         const uint8_t* coverage = bits + (py - y) * pitch + (r.left - x);

@@ -159,11 +159,15 @@ void FrameScreenRect(RECT r, uint32_t color);
 // strip is drawn pixel by pixel at every page turn, so this stays a plain store at S = 1.
 inline void FillScreenPixel(int x, int y, uint32_t color) {
     if (unsigned(x) >= unsigned(kScreenWidth) || unsigned(y) >= unsigned(kScreenHeight)) return;
+    gFramebufferChanged = true;
+    if (gDeviceScale == 1) {
+        gFramebuffer[y * kScreenWidth + x] = color;
+        return;
+    }
     int s = gDeviceScale, stride = DeviceStride();
     uint32_t* p = &gFramebuffer[y * s * stride + x * s];
     for (int dy = 0; dy < s; ++dy, p += stride)
         for (int dx = 0; dx < s; ++dx) p[dx] = color;
-    gFramebufferChanged = true;
 }
 uint32_t ColorToPixel(COLORREF color);
 
