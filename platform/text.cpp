@@ -282,7 +282,8 @@ static void DrawScaledRun(FontInstance& f, const WCHAR* text, int count, int x, 
         const CachedGlyph* g = ScaledGlyph(f, s, text[i]);
         if (g && g->offset >= 0)
             DrawBitmap(&scaledPool[g->offset], g->width, g->rows, g->width, x * s + g->left, baseline - g->top, device, color);
-        else if (g && f.scaledFace && FT_Load_Char(f.scaledFace, text[i], FT_LOAD_RENDER | FT_LOAD_TARGET_NORMAL) == 0) {
+        else if (ScaledFace(f, s) && FT_Load_Char(f.scaledFace, text[i], FT_LOAD_RENDER | FT_LOAD_TARGET_NORMAL) == 0) {
+            // Beyond Latin-1 (the input panel's arrows) or with the pool full: drawn uncached.
             FT_GlyphSlot slot = f.scaledFace->glyph;
             DrawBitmap(slot->bitmap.buffer, int(slot->bitmap.width), int(slot->bitmap.rows), slot->bitmap.pitch,
                        x * s + slot->bitmap_left, baseline - slot->bitmap_top, device, color);

@@ -285,3 +285,19 @@ TEST(KeyboardPlay, EscapeClosesTheMenuThenGoesBack) {
 }
 
 }  // namespace
+
+namespace {
+
+// Characters beyond Latin-1 have no cached glyph: at scale 3 they are still drawn (the
+// input panel's Backspace key shows an arrow).
+TEST(Scale, GlyphsBeyondLatin1AreDrawnToo) {
+    HeadlessSetScale(3);
+    GoTo(10);                                  // an answer box: the input panel comes up
+    int dark = 0;
+    for (int y = 3 * 226; y < 3 * 246; ++y)
+        for (int x = 3 * 200; x < 3 * 240; ++x) dark += (HeadlessDevicePixel(x, y) & 0xFF) < 0x60;
+    HeadlessSetScale(1);
+    EXPECT_GT(dark, 30);
+}
+
+}  // namespace
