@@ -26,8 +26,9 @@ static PreviewOptions previewOptions;
 static void PrintHelp() {
     std::printf("%s\n"
                 "Reads the interactive story book compiled into this program.\n\n"
-                "  --scale N   show the 240 x 320 screen N times larger (1 to 8);\n"
-                "              by default the largest that fits the desktop, at most 3\n"
+                "  --scale N   show the 240 x 320 screen N times larger (1 to 4);\n"
+                "              by default the largest that fits the desktop. The window can be\n"
+                "              resized: the scale follows its size\n"
                 "  --book FILE show the book source FILE and follow it: every save of\n"
                 "              the source or its artwork is shown at once (F5: reload)\n"
                 "  --goto N    with --book: open paragraph N in the story\n"
@@ -35,6 +36,14 @@ static void PrintHelp() {
                 "              temporary folder, never the reader's own save)\n"
                 "  --help      show this text\n"
                 "  --version   show the version\n\n"
+                "Keys:\n"
+                "  Page Up, Page Down, Home, End, Up, Down   scroll the page (so does the wheel)\n"
+                "  Tab, Shift+Tab   move the focus ring between the page's buttons and answer box\n"
+                "  Return, Space    press the button with the focus ring\n"
+                "  Return, Tab      in an answer box: give the answer (Shift+Tab leaves the box)\n"
+                "  Escape           close the open menu, else go back to the story\n"
+                "  F11              full screen on and off\n"
+                "  F5               with --book: read the book source again now\n\n"
                 "The reader's place is kept in $XDG_DATA_HOME/quietharbour/QTL2quietharbour.dat\n"
                 "(by default ~/.local/share/quietharbour/).\n",
                 kUsage);
@@ -54,11 +63,11 @@ static int ParseArguments(int argc, char** argv, int* scale) {
         if (std::strcmp(argv[i], "--scale") == 0 && i + 1 < argc) {
             char* end = nullptr;
             long value = std::strtol(argv[++i], &end, 10);
-            if (*end == 0 && value >= 1 && value <= 8) {
+            if (*end == 0 && value >= 1 && value <= 4) {
                 *scale = int(value);
                 continue;
             }
-            std::fprintf(stderr, "quietharbour: --scale takes a whole number from 1 to 8\n%s", kUsage);
+            std::fprintf(stderr, "quietharbour: --scale takes a whole number from 1 to 4\n%s", kUsage);
             return 2;
         }
         if ((std::strcmp(argv[i], "--book") == 0 || std::strcmp(argv[i], "--state") == 0) && i + 1 < argc) {
@@ -127,6 +136,11 @@ int main(int argc, char** argv) {
     bool temporaryState = previewOptions.book && !previewOptions.state;
 
     if (!UseBackend(&kSdlBackend, scale)) {
+        if (NoDisplayForWindow()) {
+            std::fprintf(stderr, "quietharbour: there is no display to open a window on (neither DISPLAY nor "
+                                 "WAYLAND_DISPLAY is set).\nqh-play runs the reader without one.\n");
+            return 2;
+        }
         std::fprintf(stderr, "quietharbour: cannot open a window on this desktop\n");
         return 1;
     }

@@ -16,7 +16,7 @@
 #include "tools/preview/book_artwork.h"
 
 static const char kUsage[] =
-    "usage: qh-play [--book FILE] [--state DIR] SCRIPT|-\n"
+    "usage: qh-play [--book FILE] [--state DIR] [--scale N] SCRIPT|-\n"
     "       qh-play [--book FILE] explore [--runs N] [--seed S] [--steps N] [--json] [--coverage]\n";
 
 // --help: the usage, then the script language, one command a line.
@@ -33,7 +33,9 @@ static const char kScriptLanguage[] =
     "  control N          press the page's control N: entry box 4000 + n, button 5000 + n,\n"
     "                     the sound page's check box 518 and its Ok 519, ...\n"
     "  type \"TEXT\"        type into the focused entry box, a key press a character\n"
-    "  key NAME           Return Tab Up Down PageUp PageDown Home End\n"
+    "  key NAME           Return Tab Up Down PageUp PageDown Home End, and the keys of\n"
+    "                     keyboard play: Shift+Tab Space Escape\n"
+    "  wheel N            turn the mouse wheel N notches (negative: up)\n"
     "  menu \"ITEM\"        choose the menu item with this text (without '&')\n"
     "  tool NAME          help restart information back previous next\n"
     "  answer yes|no|ok   how the next message boxes are answered (default ok / yes)\n"
@@ -43,7 +45,7 @@ static const char kScriptLanguage[] =
     "  dump               print the page: items, controls, messages and sounds since\n"
     "                     the last dump\n"
     "  state              print the story state: var N B0 B1, restart R paragraph=P, sound N\n"
-    "  screenshot FILE    write the screen as PNG\n"
+    "  screenshot FILE    write the screen as PNG, at the device scale of --scale N\n"
     "  exit               choose Exit; the reader shuts down and saves\n"
     "\n"
     "explore plays --runs random readings (default 100) of at most --steps actions from a\n"
@@ -54,6 +56,7 @@ static const char kScriptLanguage[] =
 
 struct Options {
     std::string book, state, script;
+    int scale = 1;
     bool explore = false;
     bool help = false;
     ExploreOptions exploring;
@@ -81,10 +84,15 @@ static bool ParseOptions(int argc, char** argv, Options* options) {
     for (int i = 1; i < argc; ++i) {
         std::string arg = argv[i];
         const char* value = i + 1 < argc ? argv[i + 1] : nullptr;
+        long number = 0;
         if (arg == "--help" || arg == "-h") {
             options->help = true;
         } else if ((arg == "--book" || arg == "--state") && value) {
             (arg == "--book" ? options->book : options->state) = argv[++i];
+        } else if (arg == "--scale" && value) {
+            if (!NumberOption("--scale", argv[++i], 1, 4, &number)) return false;
+            options->scale = int(number);
+            SetPlayScale(options->scale);
         } else if (options->explore && arg == "--json") {
             options->exploring.json = true;
         } else if (options->explore && arg == "--coverage") {
@@ -129,7 +137,7 @@ int main(int argc, char** argv) {
         diag.file = options.book;
         book = CompileBookInMemory(options.book, diag);
         char problem[256] = "";
-        if (book && !RegisterBookArtwork(book->tables, problem, sizeof problem))
+        if (book && !RegisterBookArtwork(book->tables, options.scale, problem, sizeof problem))
             std::fprintf(stderr, "qh-play: %s\n", problem);
         if (!book || problem[0]) return 1;
         UseBook(&book->tables);

@@ -31,7 +31,8 @@ struct Named {
 
 const Named kKeys[] = {{"Return", VK_RETURN}, {"Tab", VK_TAB},      {"Up", VK_UP},
                        {"Down", VK_DOWN},     {"PageUp", VK_PRIOR}, {"PageDown", VK_NEXT},
-                       {"Home", VK_HOME},     {"End", VK_END}};
+                       {"Home", VK_HOME},     {"End", VK_END},      {"Space", VK_SPACE},
+                       {"Escape", VK_ESCAPE}};
 const Named kTools[] = {{"help", kCommandHelp},         {"restart", kCommandRestart},
                         {"information", kCommandInformation}, {"back", kCommandBackToStory},
                         {"previous", kCommandPrevious},   {"next", kCommandNext}};
@@ -166,7 +167,11 @@ bool RunPlayCommand(const PlayCommand& c, std::string* error) {
     case PlayVerb::TapLabel: return TapLabel(c.text, error);
     case PlayVerb::Control: return PressControl(c.x, error);
     case PlayVerb::Type: return TypeText(c.text, error);
-    case PlayVerb::Key: HeadlessKey(uint32_t(Lookup(kKeys, c.text))); return true;
+    case PlayVerb::Key:
+        if (c.text == "Shift+Tab") HeadlessKeyWithShift(VK_TAB);
+        else HeadlessKey(uint32_t(Lookup(kKeys, c.text)));
+        return true;
+    case PlayVerb::Wheel: HeadlessWheel(c.x); return true;
     case PlayVerb::Menu: return ChooseMenu(c.text, error);
     case PlayVerb::Tool: return PressTool(c.text, error);
     case PlayVerb::Answer: SetAnswer(c.text); return true;
@@ -209,9 +214,14 @@ static bool RunNextLine() {
     return true;
 }
 
+static int playScale = 1;
+
+void SetPlayScale(int scale) { playScale = scale; }
+
 int PlayScript(std::FILE* file, const std::string& name) {
     script = ScriptState{file, name};
     HeadlessStart();
+    HeadlessSetScale(playScale);
     HeadlessSetIdleHandler(RunNextLine);
     if (!StartReader(SW_SHOW)) return 1;
     int code = RunMessageLoop();

@@ -5,6 +5,8 @@
 #include "book/book_tables.h"
 
 // Registers every picture and sound file of tables, replacing what an earlier load of
-// the same numbers registered. On failure writes a one-line message into error and
-// returns false; what was registered before the failing file stays registered.
-bool RegisterBookArtwork(const BookTables& tables, char* error, int errorSize);
+// the same numbers registered; a .pic picture is also rendered from its vectors at the
+// device scale (0: at every scale above 1, for a window whose scale follows its size).
+// On failure writes a one-line message into error and returns false; what was
+// registered before the failing file stays registered.
+bool RegisterBookArtwork(const BookTables& tables, int scale, char* error, int errorSize);

@@ -43,7 +43,7 @@ static BookTables* CompileSource(const char* path, char* errors, int size) {
         return nullptr;
     }
     char problem[256] = "";
-    if (!RegisterBookArtwork(book->tables, problem, sizeof problem)) {
+    if (!RegisterBookArtwork(book->tables, 0, problem, sizeof problem)) {
         std::fprintf(stderr, "quietharbour: %s\n", problem);
         std::snprintf(errors, size_t(size), "%s\n", problem);
         return nullptr;
