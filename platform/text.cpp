@@ -214,9 +214,16 @@ static const CachedGlyph* ScaledGlyph(FontInstance& f, int scale, WCHAR c) {
     return &g;
 }
 
-static int Advance(FontInstance& f, WCHAR c) {
+static int UncachedAdvance(FontInstance& f, WCHAR c) {
     if (const CachedGlyph* g = Glyph(f, c)) return g->advance;
     return RenderGlyph(f, c) ? int((f.face->glyph->advance.x + 32) >> 6) : 0;
+}
+
+// Every measurement of a line runs through here once a character: the cached case
+// stays inline, the first sight of a character goes to FreeType.
+static inline int Advance(FontInstance& f, WCHAR c) {
+    if (c < kCachedChars && f.glyphs[c].loaded) return f.glyphs[c].advance;
+    return UncachedAdvance(f, c);
 }
 
 int TextWidth(int instance, const WCHAR* text, int count) {
