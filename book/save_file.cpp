@@ -98,6 +98,13 @@ void StoreSaveFile(int16_t storyPosition) {
     saveFile = INVALID_HANDLE_VALUE;
 }
 
+void WriteSaveFileNow(int16_t storyPosition) {
+    if (saveFile == INVALID_HANDLE_VALUE) return;
+    PackRecord(storyPosition);
+    if (!savePlace.replace || !savePlace.replace(saveFile, &saveRecord, kSaveRecordSize))
+        std::fprintf(stderr, "quietharbour: could not write the save file; the previous save is kept\n");
+}
+
 uint8_t SoundSetting() { return saveRecord.soundSetting; }
 
 void SetSoundSetting(uint8_t on) { saveRecord.soundSetting = on; }

@@ -53,6 +53,9 @@ bool LoadSaveFile(int16_t* firstParagraph);
 // Packs the record with the story position and writes it, so that a failing write
 // never destroys the previous save; reports a failure on standard error. Closes the file.
 void StoreSaveFile(int16_t storyPosition);
+// The same write with the file kept open: for a reader that may be ended without
+// warning, such as a browser tab that is hidden and then closed.
+void WriteSaveFileNow(int16_t storyPosition);
 
 uint8_t SoundSetting();
 void SetSoundSetting(uint8_t on);

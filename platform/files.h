@@ -27,3 +27,13 @@ constexpr int kPathBytes = 1024;     // a mapped UTF-8 path, with its zero
 // the data, and the lock taken by CreateFileW is still held: there is no moment in which
 // another process could open the file without sharing.
 BOOL ReplaceFileContents(HANDLE file, const void* data, DWORD size);
+
+// What a machine without locks between programs (the browser, where a second tab runs
+// in a separate process of its own) adds to the file calls: a say over every exclusive
+// open, and word of every file whose content was replaced or that was closed after
+// writing. Either function may be null.
+struct FileObserver {
+    bool (*mayOpenExclusively)(const char* path);   // false: another program holds it
+    void (*written)(const char* path);
+};
+void SetFileObserver(const FileObserver& observer);
