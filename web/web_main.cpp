@@ -17,6 +17,7 @@
 #include "page/geometry.h"
 #include "page/identifiers.h"
 #include "page/page_items.h"
+#include "page/page_state.h"
 #include "platform/backend_web.h"
 #include "platform/headless.h"
 #include "platform/text_codec.h"
@@ -71,8 +72,11 @@ EM_JS(void, JsState, (const char* state), { Module.qh.setState(UTF8ToString(stat
 // Start and stop
 // ============================================================================
 
-// Every reader starts from the book as compiled, as a new program on the desktop does.
+// Every reader starts from the book as compiled and a page still to be built, as a new
+// program on the desktop does.
 static void ForgetEarlierReading() {
+    ClearPageState();
+    RequestRebuild();
     RestoreStoryState(compiledState);
     ClearSaveRecord();
     HeadlessClearMessages();
@@ -146,7 +150,12 @@ static void ButtonHtml(std::string& out, int n) {
     HWND control = Controls().buttonWindows[n];
     int id = control ? int(GetWindowLongW(control, GWL_ID)) : kFirstButtonId + n;
     const ButtonSlot& slot = Controls().buttons[n];
-    out += "<button data-id=\"" + std::to_string(id) + "\">";
+    // Where the button stands on the screen now (-1 when it is scrolled away), for tools
+    // that want to tap it as a finger would.
+    RECT r = {-1, -1, -1, -1};
+    if (control && IsWindowVisible(control)) GetWindowRect(control, &r);
+    out += "<button data-id=\"" + std::to_string(id) + "\" data-x=\"" + std::to_string((r.left + r.right) / 2) +
+           "\" data-y=\"" + std::to_string((r.top + r.bottom) / 2) + "\">";
     if (slot.bitmap || Controls().buttonPictureIds[n]) {
         out += "Picture " + std::to_string(Controls().buttonPictureIds[n]);
     } else if (slot.labelLength > 0 || !control) {
