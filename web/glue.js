@@ -300,7 +300,7 @@ var qh = Module.qh = (function () {
     addRunDependency('instance-lock');
     var granted = function (held) {
       self.lockHeld = held;
-      if (!held) status.textContent = 'The book is open in another tab: read it there.';
+      if (!held) self.setState('refused');   // the reader will say so in its own words too
       loadRecord();
       removeRunDependency('instance-lock');
     };
