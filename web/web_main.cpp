@@ -287,6 +287,25 @@ extern "C" {
 // The page is being hidden, and may be closed without another word: keep the place.
 EMSCRIPTEN_KEEPALIVE void qh_web_page_hidden() { WriteSaveFileNow(Navigation().storyPosition); }
 
+// For the benchmark (bench/web_bench.js): a page turn as a hotword makes it, painted and
+// on the canvas before it returns, so the page can time it. Paragraphs as the book
+// numbers them; the longest is the one with the most words.
+EMSCRIPTEN_KEEPALIVE void qh_web_turn_to(int paragraph) {
+    if (!ReaderWindowExists() || paragraph < 1 || paragraph > kParagraphRows) return;
+    NavigateTo(int16_t(paragraph), kNavigateStory);
+    HeadlessRun();   // what is due now, painted and presented: the window system's RunUntilIdle
+}
+
+EMSCRIPTEN_KEEPALIVE int qh_web_longest_paragraph() {
+    int longest = 2, most = -1;
+    for (int p = 2; p <= kParagraphRows; ++p) {
+        const ParagraphEntry& row = ParagraphRow(p);
+        int words = row.pool < 0 ? -1 : row.endWord - row.firstWord;
+        if (words > most) longest = p, most = words;
+    }
+    return longest;
+}
+
 }  // extern "C"
 
 // ============================================================================

@@ -1,0 +1,89 @@
+// The web edition's figures in headless Chromium: the time to the first page on screen
+// from a local server, the page turn to the book's longest paragraph (median of 100,
+// timed inside the page, painting and putting the frame on the canvas included), and
+// the folder's size, plain and gzipped.
+//
+// usage: node bench/web_bench.js [build-web/web]     (after make web and scripts/install-deps)
+'use strict';
+const fs = require('fs');
+const os = require('os');
+const path = require('path');
+const zlib = require('zlib');
+const modules = path.join(__dirname, '..', 'tests', 'web', 'node_modules');
+const puppeteer = require(path.join(modules, 'puppeteer-core'));
+const { serve } = require(path.join(__dirname, '..', 'tests', 'web', 'server.js'));
+
+const folder = process.argv[2] || path.join(__dirname, '..', 'build-web', 'web');
+const TURNS = 100;
+
+function sizes() {
+  let plain = 0, gzipped = 0;
+  for (const name of fs.readdirSync(folder).sort()) {
+    const data = fs.readFileSync(path.join(folder, name));
+    const gz = zlib.gzipSync(data, { level: 9 }).length;
+    plain += data.length;
+    gzipped += gz;
+    console.log(`  ${name.padEnd(12)} ${String(data.length).padStart(9)} bytes  gzip ${String(gz).padStart(8)}`);
+  }
+  console.log(`  ${'together'.padEnd(12)} ${String(plain).padStart(9)} bytes  gzip ${String(gzipped).padStart(8)}` +
+              `  (${(plain / 1048576).toFixed(2)} MB, gzip ${(gzipped / 1048576).toFixed(2)} MB)`);
+}
+
+(async () => {
+  console.log('web folder ' + folder);
+  sizes();
+  const server = await serve(folder);
+  const url = 'http://127.0.0.1:' + server.address().port + '/';
+  const profile = fs.mkdtempSync(path.join(os.tmpdir(), 'qh-web-bench-'));
+  const browser = await puppeteer.launch({
+    executablePath: '/usr/bin/chromium', headless: true, userDataDir: profile,
+    args: ['--no-sandbox', '--disable-gpu', '--disable-quic', '--no-first-run', '--disable-background-networking',
+           '--disable-component-update', '--disable-sync'],
+  });
+  try {
+    const firsts = [];
+    for (let run = 0; run < 5; run++) {
+      const context = await browser.createBrowserContext();
+      const page = await context.newPage();
+      await page.goto(url);
+      await page.waitForFunction(() => window.quietHarbour && quietHarbour.firstFrameMs !== null);
+      firsts.push(await page.evaluate(() => quietHarbour.firstFrameMs));   // from the start of navigation
+      if (run < 4) await context.close();
+      else {
+        await page.waitForFunction(() => quietHarbour.state === 'reading');
+        const result = await page.evaluate((turns) => {
+          const paragraph = Module._qh_web_longest_paragraph();
+          for (let i = 0; i < 10; i++) Module._qh_web_turn_to(paragraph);   // warm the caches
+          const times = [];
+          for (let i = 0; i < turns; i++) {
+            const start = performance.now();
+            Module._qh_web_turn_to(paragraph);
+            times.push(performance.now() - start);
+          }
+          // The page's clock is coarse (Chromium rounds it to 0.1 ms without cross-origin
+          // isolation), so the median of 100 batches of 10 turns is given beside it.
+          const batches = [];
+          for (let i = 0; i < turns; i++) {
+            const start = performance.now();
+            for (let j = 0; j < 10; j++) Module._qh_web_turn_to(paragraph);
+            batches.push((performance.now() - start) / 10);
+          }
+          times.sort((a, b) => a - b);
+          batches.sort((a, b) => a - b);
+          return { paragraph, median: times[turns >> 1], fastest: times[0], slowest: times[turns - 1],
+                   batchMedian: batches[turns >> 1] };
+        }, TURNS);
+        console.log(`page turn to paragraph ${result.paragraph} (the longest), ${TURNS} turns: median ` +
+                    `${result.median.toFixed(3)} ms, fastest ${result.fastest.toFixed(3)}, slowest ${result.slowest.toFixed(3)}; ` +
+                    `median of 100 batches of 10: ${result.batchMedian.toFixed(3)} ms a turn`);
+      }
+    }
+    firsts.sort((a, b) => a - b);
+    console.log(`first page on screen: median ${firsts[2].toFixed(0)} ms of 5 loads ` +
+                `(${firsts.map((t) => t.toFixed(0)).join(', ')})`);
+  } finally {
+    await browser.close();
+    server.close();
+    fs.rmSync(profile, { recursive: true, force: true });
+  }
+})().catch((e) => { console.error(e); process.exit(1); });
