@@ -27,6 +27,7 @@ var qh = Module.qh = (function () {
     state: 'starting',
     firstFrameMs: null,
     frames: 0,
+    cuesStarted: [],           // the names of the cues that reached Web Audio, in order
   };
 
   // ---- the screen
@@ -155,6 +156,7 @@ var qh = Module.qh = (function () {
       source.connect(audio.destination);
       source.start();
       playing = source;
+      self.cuesStarted.push(name);
     };
     if (sounds[name]) return start(sounds[name]);
     audio.decodeAudioData(wave.buffer).then(function (buffer) {
@@ -293,6 +295,7 @@ var qh = Module.qh = (function () {
     get state() { return self.state; },
     get lockHeld() { return self.lockHeld; },
     get firstFrameMs() { return self.firstFrameMs; },
+    get cuesStarted() { return self.cuesStarted.slice(); },
   };
 
   // ---- start: the instance lock first, then the stored record, then the reader
