@@ -1,5 +1,6 @@
 // The save file QTL2quietharbour.dat in the reader's data folder: loaded once at
-// start-up, written once at shutdown, held open without sharing in between.
+// start-up, written after every story page turn and at shutdown, held open without
+// sharing in between.
 #include "book/save_file.h"
 
 #include <bit>
@@ -60,9 +61,15 @@ bool LoadSaveFile(int16_t* firstParagraph) {
     saveFile = CreateFileW(name, GENERIC_READ | GENERIC_WRITE, 0, nullptr,
                            existed ? OPEN_EXISTING : CREATE_NEW, FILE_ATTRIBUTE_HIDDEN, nullptr);
     if (saveFile == INVALID_HANDLE_VALUE) return false;
+    // A reader killed while it wrote left its temporary copy; now that this reader holds
+    // the file, no other can be writing one.
+    if (savePlace.sweep) savePlace.sweep(saveFile);
     if (!existed) {
         *firstParagraph = 2;
         saveRecord.soundSetting = 1;
+        // A whole record at once, so that a reader killed before its first page turn
+        // leaves a file that opens at the start, not an empty one.
+        WriteSaveFile(2);
         return true;
     }
     DWORD read = 0;
@@ -87,22 +94,21 @@ static void PackRecord(int16_t storyPosition) {
     std::memcpy(saveRecord.usedFlags, image.usedFlags, sizeof saveRecord.usedFlags);
 }
 
-void StoreSaveFile(int16_t storyPosition) {
-    if (saveFile == INVALID_HANDLE_VALUE) return;
+bool WriteSaveFile(int16_t storyPosition) {
+    if (saveFile == INVALID_HANDLE_VALUE) return false;
     PackRecord(storyPosition);
     // The new record is written beside the old one and takes its place only once it
     // is complete on disk, so a crash or a full disk leaves the previous save intact.
-    if (!savePlace.replace || !savePlace.replace(saveFile, &saveRecord, kSaveRecordSize))
-        std::fprintf(stderr, "quietharbour: could not write the save file; the previous save is kept\n");
-    CloseHandle(saveFile);
-    saveFile = INVALID_HANDLE_VALUE;
+    if (savePlace.replace && savePlace.replace(saveFile, &saveRecord, kSaveRecordSize)) return true;
+    std::fprintf(stderr, "quietharbour: could not write the save file; the previous save is kept\n");
+    return false;
 }
 
-void WriteSaveFileNow(int16_t storyPosition) {
+void StoreSaveFile(int16_t storyPosition) {
     if (saveFile == INVALID_HANDLE_VALUE) return;
-    PackRecord(storyPosition);
-    if (!savePlace.replace || !savePlace.replace(saveFile, &saveRecord, kSaveRecordSize))
-        std::fprintf(stderr, "quietharbour: could not write the save file; the previous save is kept\n");
+    WriteSaveFile(storyPosition);
+    CloseHandle(saveFile);
+    saveFile = INVALID_HANDLE_VALUE;
 }
 
 uint8_t SoundSetting() { return saveRecord.soundSetting; }

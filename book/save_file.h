@@ -1,6 +1,8 @@
 // The save file: the reader's place, the story variables, the restart points and the
-// sound setting, in one 2544-byte record read at start-up and written at exit. The
-// file is held open without sharing for the whole run, which keeps a second reader out.
+// sound setting, in one 2544-byte record read at start-up and written after every
+// story page turn and at exit, so a reader killed from outside loses at most the page
+// being turned. The file is held open without sharing for the whole run, which keeps
+// a second reader out.
 #pragma once
 
 #include <cstdint>
@@ -44,18 +46,21 @@ struct SaveFilePlace {
     bool (*folder)(WCHAR* path, int size);
     // Replaces the whole content of the open file, the old content kept on failure.
     BOOL (*replace)(HANDLE file, const void* data, DWORD size);
+    // Removes what interrupted replacements left beside the file, which the caller holds
+    // without sharing; returns how many.
+    int (*sweep)(HANDLE file);
 };
 void SetSaveFilePlace(const SaveFilePlace& place);
 
 // Opens (or creates) the file, loads and unpacks the record and writes the paragraph
 // to open first. False when the file cannot be opened: another reader holds it.
 bool LoadSaveFile(int16_t* firstParagraph);
-// Packs the record with the story position and writes it, so that a failing write
-// never destroys the previous save; reports a failure on standard error. Closes the file.
+// Packs the record with the story position and replaces the file's content with it,
+// so that a failing write never destroys the previous save; reports a failure on
+// standard error. The file stays open and locked. False when nothing was written.
+bool WriteSaveFile(int16_t storyPosition);
+// The same at shutdown, then closes the file.
 void StoreSaveFile(int16_t storyPosition);
-// The same write with the file kept open: for a reader that may be ended without
-// warning, such as a browser tab that is hidden and then closed.
-void WriteSaveFileNow(int16_t storyPosition);
 
 uint8_t SoundSetting();
 void SetSoundSetting(uint8_t on);

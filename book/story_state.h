@@ -54,7 +54,8 @@ void SetDisplayedParagraphSource(DisplayedParagraphSource source);
 // snapshots the state bytes of every variable.
 void SaveRestartPoint(int restart);
 // Copies snapshot r back into the variables; returns the paragraph number to go to
-// (stored reference + 1), or 0 when r names no restart point.
+// (stored reference + 1: 0 for a point saved with no paragraph displayed), or 0 when r
+// names no restart point; IsRestartPoint tells the two apart.
 int RestoreRestartPoint(int restart);
 
 // 0 to 32767. The first call seeds the source from the tick count unless SeedRandom

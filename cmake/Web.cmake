@@ -10,14 +10,14 @@ foreach(tool qh-bookc qh-respack qh-glyphs)
   set_target_properties(${tool} PROPERTIES IMPORTED_LOCATION "${QH_HOST_BUILD}/${tool}")
 endforeach()
 
-# The glyph table: both weights at 13 pixels times every device scale, and the two
+# The glyph table: both weights at 13 pixels times every device scale (1 to 4), and the two
 # arrows the input panel draws besides Latin-1.
 set(QH_FONT_DIR "/usr/share/fonts/truetype/dejavu" CACHE PATH "Folder of DejaVuSans.ttf and DejaVuSans-Bold.ttf")
 set(glyph_table "${CMAKE_BINARY_DIR}/glyph_table_data.cpp")
 add_custom_command(
   OUTPUT "${glyph_table}"
   COMMAND qh-glyphs --regular "${QH_FONT_DIR}/DejaVuSans.ttf" --bold "${QH_FONT_DIR}/DejaVuSans-Bold.ttf"
-          --pixels 13 --extra 2190,21B5 --output "${glyph_table}"
+          --pixels 13,26,39,52 --extra 2190,21B5 --output "${glyph_table}"
   DEPENDS "${QH_HOST_BUILD}/qh-glyphs" "${QH_FONT_DIR}/DejaVuSans.ttf" "${QH_FONT_DIR}/DejaVuSans-Bold.ttf"
   COMMENT "Rendering the glyph table"
   VERBATIM)
@@ -27,14 +27,17 @@ add_custom_command(
 # stands in for the window.
 add_library(qh_text_codec STATIC "${CMAKE_SOURCE_DIR}/platform/text_codec.cpp")
 file(GLOB platform_sources CONFIGURE_DEPENDS "${CMAKE_SOURCE_DIR}/platform/*.cpp")
-list(FILTER platform_sources EXCLUDE REGEX "/(backend_sdl|text_codec)\\.cpp$")
+list(FILTER platform_sources EXCLUDE REGEX "/(backend_sdl|text_codec|file_watch)\\.cpp$")
 add_library(qh_platform STATIC ${platform_sources} "${glyph_table}")
 target_include_directories(qh_platform BEFORE PRIVATE "${CMAKE_SOURCE_DIR}/platform/web_freetype")
 target_compile_definitions(qh_platform PRIVATE QH_NO_LIBPNG)
 target_link_libraries(qh_platform PUBLIC qh_text_codec)
 
-# WebAssembly's assembler places no files in data: resources go in as byte arrays.
-set(QH_RESPACK_OPTIONS --arrays)
+# WebAssembly's assembler places no files in data: resources go in as byte arrays. The
+# renderings of vector pictures at scales 2 to 4 are left out: they are PNG, which this
+# build cannot decode, and decoded they would take the folder far past its size; the
+# reader scales the scale-1 picture up as it does any other bitmap.
+set(QH_RESPACK_OPTIONS --arrays --no-renderings)
 add_subdirectory(book)
 add_subdirectory(page)
 add_subdirectory(markup)

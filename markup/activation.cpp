@@ -70,9 +70,10 @@ void ActivateHotword(int16_t controlId, const char* typedAnswer) {
     case 'd': target = PercentageTarget(hotword); break;
     case 'S': target = AnswerTarget(hotword, typedAnswer); break;
     case 'u': {
-        int paragraph = RestoreRestartPoint(hotword.variable);
-        if (paragraph == 0) return;   // the record names no restart point
-        target = int16_t(paragraph - 1);
+        // A restart point saved where no paragraph was displayed holds -1 and leads to
+        // paragraph 0; it navigates like any other, so the page and its latch are renewed.
+        if (!IsRestartPoint(hotword.variable)) return;
+        target = int16_t(RestoreRestartPoint(hotword.variable) - 1);
         mode = kNavigateStory;
         break;
     }

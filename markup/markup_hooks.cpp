@@ -16,3 +16,8 @@ void MarkupPlaySound(int16_t sound) {
 void MarkupStopSound() {
     if (markupHooks.stopSound) markupHooks.stopSound();
 }
+
+static BlockDecidedHook blockDecided = nullptr;
+
+void SetBlockDecidedHook(BlockDecidedHook hook) { blockDecided = hook; }
+BlockDecidedHook BlockDecided() { return blockDecided; }

@@ -19,3 +19,10 @@ void ConnectMarkup(const MarkupHooks& hooks);
 void MarkupNavigateTo(int16_t paragraph, int mode);
 void MarkupPlaySound(int16_t sound);
 void MarkupStopSound();
+
+// For an author's coverage report (qh-play explore --coverage): called when a block
+// command's "{" decides its block, with the text index of that command's "<" and
+// whether the block is rendered. A plain pointer the tool sets; unset, it costs a test.
+using BlockDecidedHook = void (*)(int16_t commandStart, bool rendered);
+void SetBlockDecidedHook(BlockDecidedHook hook);
+BlockDecidedHook BlockDecided();

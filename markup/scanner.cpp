@@ -8,6 +8,7 @@
 #include "book/book_tables.h"
 #include "markup/commands.h"
 #include "markup/hotwords.h"
+#include "markup/markup_hooks.h"
 #include "page/page_items.h"
 #include "book/error_message.h"
 
@@ -40,6 +41,8 @@ void LoadCommand(const char* text) {
 // character that no longer fits.
 static bool wordOverflowShown = false;
 static bool commandOverflowShown = false;
+// Where the current command's "<" stands, for the block-decided hook.
+static int16_t commandStart = 0;
 
 // ---------------------------------------------------------------------------
 // Paragraph assembly
@@ -146,6 +149,7 @@ static void StartCommand() {
     scan.commandLength = 0;
     scan.commandBuffer[0] = 0;
     commandOverflowShown = false;
+    commandStart = int16_t(scan.position - 1);
     scan.state = ScannerState::Command;
 }
 
@@ -160,6 +164,7 @@ static void EndCommand() {
 // past the end of the text.
 static void OpenBlock(const char* text) {
     if (scan.state == ScannerState::ExpectBlock) {
+        if (BlockDecidedHook hook = BlockDecided()) hook(commandStart, scan.lastCommandResult != 0);
         if (scan.lastCommandResult) {
             scan.state = ScannerState::BetweenWords;
         } else {

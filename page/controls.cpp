@@ -207,12 +207,22 @@ int16_t AddEntryBox(int16_t maximumLength) {
 }
 
 // Tab and Return confirm the answer, as typing past the limit does; Up and Down
-// scroll the page rather than move in a one-line box.
+// scroll the page rather than move in a one-line box. Shift+Tab leaves the box for
+// the page's buttons and Escape is the page's, so the keyboard is never shut in.
 LRESULT EntryBoxProc(HWND box, UINT message, WPARAM first, LPARAM second) {
     int identifier = int(GetWindowLongW(box, GWL_ID));
     if (message == WM_KEYDOWN) {
+        bool shift = (GetKeyState(VK_SHIFT) & 0x8000) != 0;
         switch (first) {
+        case VK_ESCAPE:
+            SendMessageW(Frame().window, WM_KEYDOWN, first, second);
+            return 0;
         case VK_TAB:
+            if (shift) {
+                SendMessageW(Frame().window, WM_KEYDOWN, first, second);
+                return 0;
+            }
+            [[fallthrough]];
         case VK_RETURN:
             SendMessageW(Frame().window, WM_COMMAND, MAKEWPARAM(identifier, EN_MAXTEXT), 0);
             return 0;
@@ -229,4 +239,12 @@ LRESULT EntryBoxProc(HWND box, UINT message, WPARAM first, LPARAM second) {
         n >= 0 && n < controlTable.editCount ? controlTable.edits[n].previousProcedure : nullptr;
     if (!previous) return DefWindowProcW(box, message, first, second);
     return CallWindowProcW(previous, box, message, first, second);
+}
+
+bool FocusOnPageButton() {
+    HWND focus = GetFocus();
+    if (!focus) return false;
+    for (int i = 0; i < controlTable.buttonCount; ++i)
+        if (controlTable.buttonWindows[i] == focus) return true;
+    return false;
 }

@@ -149,7 +149,7 @@ static int PlaceLineItem(HDC dc, const LineItem& item, int x) {
         const EditSlot& slot = Controls().edits[item.argument];
         SetInputPanelWanted(true);
         PlaceControl(Controls().editWindows[item.argument], x, item.width, slot.height);
-        if (Controls().editWindows[item.argument]) SetFocus(Controls().editWindows[item.argument]);
+        if (Controls().editWindows[item.argument] && !FocusOnPageButton()) SetFocus(Controls().editWindows[item.argument]);
         return x + item.width + 2;
     }
     case kItemButton: {
@@ -343,11 +343,29 @@ static void RebuildPage(HWND window) {
     if (contentBuilder) contentBuilder();
 }
 
+// A message box raised while the page is built runs its own loop, which paints this
+// window while it is still invalid. That paint must lay out what exists so far and
+// never build the page a second time: the page's build-time commands would run again
+// and every error would raise one more box.
+static bool buildingPage = false;
+
+bool BuildingPage() { return buildingPage; }
+
+// Builds the page once for the request that was pending. A request made while building
+// (a timer that fired inside a box) is left pending and served by the next paint.
+static void RebuildOnce(HWND window) {
+    ClearRebuildRequest();
+    buildingPage = true;
+    RebuildPage(window);
+    buildingPage = false;
+    // A paint inside a box may have validated the window: the whole new page is drawn now.
+    InvalidateRect(window, nullptr, TRUE);
+}
+
 void PaintPage(HWND window) {
     // Picture buttons built below read it too.
     layoutMetrics.rightLimit = Frame().creationRect.right - 4;
-    if (PageNow().rebuildWanted) RebuildPage(window);
-    ClearRebuildRequest();
+    if (PageNow().rebuildWanted && !buildingPage) RebuildOnce(window);
     penY = Frame().scrollOffset;
     penX = kLeftMargin;
 
@@ -362,4 +380,5 @@ void PaintPage(HWND window) {
 
     ServeRepaintRequest(window);
     ServeInputPanelRequest();
+    if (PageNow().rebuildWanted && !buildingPage) InvalidateRect(window, nullptr, TRUE);
 }

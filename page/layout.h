@@ -27,6 +27,8 @@ typedef void (*PageContentBuilder)();
 void SetPageContentBuilder(PageContentBuilder builder);
 
 void PaintPage(HWND window);
+// True while a paint builds the page (a message box raised by its markup may be up).
+bool BuildingPage();
 // How many characters of `text` fit in `*width`: whole words with their space, or the
 // whole text. On success width becomes the width used and line height is raised.
 int FitWords(WCHAR* lineBuffer, const char* text, int32_t* lineHeight, int32_t* width, HDC dc,

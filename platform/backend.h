@@ -10,20 +10,22 @@ constexpr int kScreenHeight = 320;
 
 // One input event, in device-screen pixels. Keys carry the platform's virtual key
 // code; text input carries one UTF-16 character.
-enum class InputKind : uint8_t { None, PointerDown, PointerMove, PointerUp, KeyDown, KeyUp, Text, Quit };
+enum class InputKind : uint8_t { None, PointerDown, PointerMove, PointerUp, KeyDown, KeyUp, Text, Quit, Wheel };
 
+// Pointer positions are logical screen pixels whatever the device scale.
 struct InputEvent {
     InputKind kind;
-    int x, y;         // pointer events
+    int x, y;         // pointer and wheel events
     uint32_t key;     // KeyDown, KeyUp: virtual key code (VK_*)
     char16_t text;    // Text: the character typed
+    int notches;      // Wheel: whole notches, positive towards the reader (the page moves up)
 };
 
 struct Backend {
     const char* name;
     bool (*open)(int scale);                                         // make the screen ready; false when it cannot be
     void (*close)();                                                 // give back the window and audio
-    void (*present)(const uint32_t* pixels);                         // show the kScreenWidth x kScreenHeight 0x00RRGGBB framebuffer
+    void (*present)(const uint32_t* pixels, int scale);              // show the framebuffer: (kScreenWidth x kScreenHeight) * scale, 0x00RRGGBB
     bool (*pollEvent)(InputEvent* event);                            // the next pending input; false when there is none
     uint32_t (*now)();                                               // milliseconds since start (the headless clock is virtual)
     void (*waitEvent)(uint32_t timeoutMs);                           // sleep until input arrives or the timeout passes
@@ -37,10 +39,14 @@ extern const Backend kHeadlessBackend;
 extern const Backend kSdlBackend;
 
 // Makes backend the active one and opens it (scale 0: the largest whole factor that
-// fits the desktop, at most 3). Returns false, keeping the headless backend, when it
+// fits the desktop, at most 4); the backend sets the device scale it opened with. Returns false, keeping the headless backend, when it
 // cannot be opened.
 bool UseBackend(const Backend* backend, int scale);
 const Backend* ActiveBackend();
+
+// True when the last failed open of the window backend found no display to show a
+// window on (neither DISPLAY nor WAYLAND_DISPLAY, and no video driver asked for).
+bool NoDisplayForWindow();
 
 // Hands one event to the window system as if the backend had delivered it; the
 // headless backend's scripted input goes through here.

@@ -24,9 +24,12 @@ static int soundCount = 0;
 // The backend's functions
 // ============================================================================
 
-static bool Open(int) { return true; }
+static bool Open(int scale) {
+    SetDeviceScale(scale > 0 ? scale : 1);
+    return true;
+}
 static void Close() {}
-static void Present(const uint32_t*) {}
+static void Present(const uint32_t*, int) {}
 static bool PollEvent(InputEvent*) { return false; }
 static uint32_t Now() { return clockMs; }
 static void Raise() {}
@@ -65,6 +68,14 @@ void HeadlessStart() {
     clockMs = 0;
 }
 
+void HeadlessSetScale(int scale) {
+    RunUntilIdle();
+    SetDeviceScale(scale);
+    RunUntilIdle();
+}
+
+int HeadlessScale() { return gDeviceScale; }
+
 void HeadlessRun() { RunUntilIdle(); }
 
 void HeadlessPointer(int kind, int x, int y) {
@@ -82,6 +93,20 @@ void HeadlessTap(int x, int y) {
 void HeadlessKey(uint32_t virtualKey) {
     DeliverInput(InputEvent{InputKind::KeyDown, 0, 0, virtualKey, 0});
     DeliverInput(InputEvent{InputKind::KeyUp, 0, 0, virtualKey, 0});
+    RunUntilIdle();
+}
+
+void HeadlessWheel(int notches) {
+    InputEvent e = {InputKind::Wheel, kScreenWidth / 2, kScreenHeight / 2, 0, 0};
+    e.notches = notches;
+    DeliverInput(e);
+    RunUntilIdle();
+}
+
+void HeadlessKeyWithShift(uint32_t virtualKey) {
+    DeliverInput(InputEvent{InputKind::KeyDown, 0, 0, VK_SHIFT, 0});
+    HeadlessKey(virtualKey);
+    DeliverInput(InputEvent{InputKind::KeyUp, 0, 0, VK_SHIFT, 0});
     RunUntilIdle();
 }
 
@@ -119,7 +144,13 @@ void HeadlessClearSounds() { soundCount = 0; }
 uint32_t HeadlessPixel(int x, int y) {
     RunUntilIdle();
     if (x < 0 || y < 0 || x >= kScreenWidth || y >= kScreenHeight) return 0;
-    return gFramebuffer[y * kScreenWidth + x];
+    return gFramebuffer[y * gDeviceScale * DeviceStride() + x * gDeviceScale];
+}
+
+uint32_t HeadlessDevicePixel(int x, int y) {
+    RunUntilIdle();
+    if (x < 0 || y < 0 || x >= DeviceStride() || y >= kScreenHeight * gDeviceScale) return 0;
+    return gFramebuffer[y * DeviceStride() + x];
 }
 
 // A build without libpng (the web edition) makes its screenshots in the browser.
@@ -132,13 +163,14 @@ static bool WriteRows(FILE* f) {
         return false;
     }
     png_init_io(png, f);
-    png_set_IHDR(png, info, kScreenWidth, kScreenHeight, 8, PNG_COLOR_TYPE_RGB, PNG_INTERLACE_NONE,
+    int width = DeviceStride(), height = kScreenHeight * gDeviceScale;
+    png_set_IHDR(png, info, png_uint_32(width), png_uint_32(height), 8, PNG_COLOR_TYPE_RGB, PNG_INTERLACE_NONE,
                  PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
     png_write_info(png, info);
-    static png_byte row[kScreenWidth * 3];
-    for (int y = 0; y < kScreenHeight; ++y) {
-        for (int x = 0; x < kScreenWidth; ++x) {
-            uint32_t p = gFramebuffer[y * kScreenWidth + x];
+    static png_byte row[kScreenWidth * kMaxDeviceScale * 3];
+    for (int y = 0; y < height; ++y) {
+        for (int x = 0; x < width; ++x) {
+            uint32_t p = gFramebuffer[y * width + x];
             row[3 * x] = png_byte(p >> 16);
             row[3 * x + 1] = png_byte(p >> 8);
             row[3 * x + 2] = png_byte(p);

@@ -1,9 +1,13 @@
-// The SDL2 backend: a real window that shows the framebuffer scaled by a whole factor,
-// the mouse as the stylus, the keyboard and text input, and audio for the sound cues.
-// Closing the window (or SIGTERM) reaches the program as a close of its main window.
+// The SDL2 backend: a real window that shows the framebuffer drawn at a whole device
+// scale, centred on a neutral border; the scale follows the window's size in real
+// (drawable) pixels, so a high-DPI desktop gets sharper text, not a larger window. The
+// mouse is the stylus and its wheel scrolls, the keyboard and text input go to the
+// focus, F11 toggles full screen, and audio plays the sound cues. Closing the window
+// (or SIGTERM) reaches the program as a close of its main window.
 #include <SDL.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 
 #include "platform/text_codec.h"
@@ -13,14 +17,17 @@
 // State
 // ============================================================================
 
-constexpr int kMaxScale = 3;
 constexpr int kPendingText = 16;
+constexpr Uint8 kBorderGrey = 0x40;       // around the screen when the window is larger than it
 constexpr uint32_t kSocketPollMs = 100;   // how often a wait looks for a second copy knocking
 
 static SDL_Window* window = nullptr;
 static SDL_Renderer* renderer = nullptr;
 static SDL_Texture* texture = nullptr;
-static int scale = 1;
+static int textureScale = 0;                 // the scale the texture was made for
+static SDL_Rect screenPlace;                 // where the screen stands in the drawable
+static float pointsToPixels = 1;             // drawable pixels per window coordinate
+static bool noDisplay = false;
 static bool stylusDown = false;
 static char16_t pendingText[kPendingText];
 static int pendingCount = 0;
@@ -32,32 +39,84 @@ static WCHAR shownTitle[kWindowTextLength];
 // Opening and closing
 // ============================================================================
 
-static int FittingScale() {
-    SDL_Rect usable;
-    if (SDL_GetDisplayUsableBounds(0, &usable) != 0) return 1;
-    int s = kMaxScale;
-    while (s > 1 && (kScreenWidth * s > usable.w || kScreenHeight * s > usable.h)) --s;
+bool NoDisplayForWindow() { return noDisplay; }
+
+// Without an X or Wayland display SDL falls back to drivers that show nothing, and the
+// reader would run unseen until killed; they are used only when asked for by name.
+static bool DisplayAvailable() {
+    const char* asked = getenv("SDL_VIDEODRIVER");
+    if (asked && *asked) return true;
+    const char* x = getenv("DISPLAY");
+    const char* wayland = getenv("WAYLAND_DISPLAY");
+    return (x && *x) || (wayland && *wayland);
+}
+
+static bool InvisibleDriverNotAsked() {
+    const char* driver = SDL_GetCurrentVideoDriver();
+    const char* asked = getenv("SDL_VIDEODRIVER");
+    if (!driver || (asked && *asked)) return false;
+    return std::strcmp(driver, "offscreen") == 0 || std::strcmp(driver, "dummy") == 0;
+}
+
+// The largest whole scale whose screen fits width x height drawable pixels.
+static int ScaleFor(int width, int height) {
+    int s = kMaxDeviceScale;
+    while (s > 1 && (kScreenWidth * s > width || kScreenHeight * s > height)) --s;
     return s;
+}
+
+static void MeasureDrawable() {
+    int w = 0, h = 0, pw = 0, ph = 0;
+    SDL_GetWindowSize(window, &w, &h);
+    SDL_GetRendererOutputSize(renderer, &pw, &ph);
+    pointsToPixels = w > 0 ? float(pw) / float(w) : 1.0f;
+    int s = ScaleFor(pw, ph);
+    screenPlace = SDL_Rect{(pw - kScreenWidth * s) / 2, (ph - kScreenHeight * s) / 2, kScreenWidth * s, kScreenHeight * s};
+    if (screenPlace.x < 0) screenPlace.x = 0;
+    if (screenPlace.y < 0) screenPlace.y = 0;
+    SetDeviceScale(s);
+}
+
+// The window opens at the chosen scale in real pixels: on a 2x desktop a scale of 2
+// is a window of the screen's apparent size.
+static void SizeWindowFor(int wanted) {
+    SDL_Rect usable;
+    int s = wanted;
+    if (s <= 0) {
+        s = 1;
+        if (SDL_GetDisplayUsableBounds(0, &usable) == 0)
+            s = ScaleFor(int(float(usable.w) * pointsToPixels), int(float(usable.h) * pointsToPixels));
+    }
+    int w = int(float(kScreenWidth * s) / pointsToPixels + 0.5f), h = int(float(kScreenHeight * s) / pointsToPixels + 0.5f);
+    SDL_SetWindowSize(window, w, h);
+    SDL_SetWindowPosition(window, SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED);
+    SDL_SetWindowMinimumSize(window, int(kScreenWidth / pointsToPixels), int(kScreenHeight / pointsToPixels));
 }
 
 static bool Open(int wanted) {
     if (window) return true;
+    noDisplay = !DisplayAvailable();
+    if (noDisplay) return false;
     if (SDL_Init(SDL_INIT_VIDEO) != 0) {
         fprintf(stderr, "qh: no window can be opened: %s\n", SDL_GetError());
         return false;
     }
+    if (InvisibleDriverNotAsked()) {
+        noDisplay = true;
+        SDL_Quit();
+        return false;
+    }
     if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) fprintf(stderr, "qh: no sound: %s\n", SDL_GetError());
-    scale = wanted > 0 ? wanted : FittingScale();
-    window = SDL_CreateWindow("", SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED, kScreenWidth * scale,
-                              kScreenHeight * scale, SDL_WINDOW_HIDDEN);
+    window = SDL_CreateWindow("", SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED, kScreenWidth, kScreenHeight,
+                              SDL_WINDOW_HIDDEN | SDL_WINDOW_RESIZABLE | SDL_WINDOW_ALLOW_HIGHDPI);
     renderer = window ? SDL_CreateRenderer(window, -1, 0) : nullptr;
-    texture = renderer ? SDL_CreateTexture(renderer, SDL_PIXELFORMAT_ARGB8888, SDL_TEXTUREACCESS_STREAMING,
-                                           kScreenWidth, kScreenHeight)
-                       : nullptr;
-    if (!texture) {
+    if (!renderer) {
         fprintf(stderr, "qh: the window could not be made: %s\n", SDL_GetError());
         return false;
     }
+    MeasureDrawable();
+    SizeWindowFor(wanted);
+    MeasureDrawable();
     SDL_StartTextInput();
     return true;
 }
@@ -75,6 +134,7 @@ static void Close() {
     if (renderer) SDL_DestroyRenderer(renderer);
     if (window) SDL_DestroyWindow(window);
     texture = nullptr;
+    textureScale = 0;
     renderer = nullptr;
     window = nullptr;
     SDL_Quit();
@@ -100,12 +160,22 @@ static void FollowCaption() {
 
 // The window appears with its first picture, so a copy that finds another already
 // running and ends at once never shows an empty window.
-static void Present(const uint32_t* pixels) {
+static void Present(const uint32_t* pixels, int scale) {
+    if (!renderer) return;
+    if (textureScale != scale) {
+        if (texture) SDL_DestroyTexture(texture);
+        texture = SDL_CreateTexture(renderer, SDL_PIXELFORMAT_ARGB8888, SDL_TEXTUREACCESS_STREAMING,
+                                    kScreenWidth * scale, kScreenHeight * scale);
+        textureScale = texture ? scale : 0;
+        if (!texture) fprintf(stderr, "qh: the screen could not be made: %s\n", SDL_GetError());
+    }
     if (!texture) return;
     if (SDL_GetWindowFlags(window) & SDL_WINDOW_HIDDEN) SDL_ShowWindow(window);
-    SDL_UpdateTexture(texture, nullptr, pixels, kScreenWidth * 4);
+    SDL_UpdateTexture(texture, nullptr, pixels, kScreenWidth * scale * 4);
+    SDL_SetRenderDrawColor(renderer, kBorderGrey, kBorderGrey, kBorderGrey, 255);
     SDL_RenderClear(renderer);
-    SDL_RenderCopy(renderer, texture, nullptr, nullptr);
+    SDL_Rect place = {screenPlace.x, screenPlace.y, kScreenWidth * scale, kScreenHeight * scale};
+    SDL_RenderCopy(renderer, texture, nullptr, &place);
     SDL_RenderPresent(renderer);
     FollowCaption();
 }
@@ -156,6 +226,9 @@ static uint32_t VirtualKey(SDL_Keycode key) {
     case SDLK_DOWN: return VK_DOWN;
     case SDLK_DELETE: return VK_DELETE;
     case SDLK_SPACE: return VK_SPACE;
+    case SDLK_F5: return VK_F5;
+    case SDLK_LSHIFT:
+    case SDLK_RSHIFT: return VK_SHIFT;
     default: return 0;
     }
 }
@@ -181,28 +254,65 @@ static bool TakePendingText(InputEvent* out) {
     return true;
 }
 
+// A window point in logical screen pixels; false outside the screen.
+static bool ScreenPoint(int wx, int wy, int* x, int* y) {
+    int s = textureScale ? textureScale : gDeviceScale;
+    int px = int(float(wx) * pointsToPixels) - screenPlace.x, py = int(float(wy) * pointsToPixels) - screenPlace.y;
+    *x = px >= 0 ? px / s : -1 - (-1 - px) / s;
+    *y = py >= 0 ? py / s : -1 - (-1 - py) / s;
+    return *x >= 0 && *y >= 0 && *x < kScreenWidth && *y < kScreenHeight;
+}
+
+static void ToggleFullScreen() {
+    bool full = (SDL_GetWindowFlags(window) & SDL_WINDOW_FULLSCREEN_DESKTOP) != 0;
+    SDL_SetWindowFullscreen(window, full ? 0 : SDL_WINDOW_FULLSCREEN_DESKTOP);
+}
+
 static bool Translate(const SDL_Event& e, InputEvent* out) {
+    int x = 0, y = 0;
     switch (e.type) {
     case SDL_QUIT: *out = InputEvent{InputKind::Quit, 0, 0, 0, 0}; return true;
     case SDL_MOUSEBUTTONDOWN:
-    case SDL_MOUSEBUTTONUP:
+    case SDL_MOUSEBUTTONUP: {
         if (e.button.button != SDL_BUTTON_LEFT) return false;
+        bool inside = ScreenPoint(e.button.x, e.button.y, &x, &y);
+        if (e.type == SDL_MOUSEBUTTONDOWN && !inside) return false;   // a click on the border
+        if (e.type == SDL_MOUSEBUTTONUP && !stylusDown) return false;
         stylusDown = e.type == SDL_MOUSEBUTTONDOWN;
-        *out = InputEvent{stylusDown ? InputKind::PointerDown : InputKind::PointerUp, e.button.x / scale, e.button.y / scale, 0, 0};
+        *out = InputEvent{stylusDown ? InputKind::PointerDown : InputKind::PointerUp, x, y, 0, 0};
         return true;
+    }
     case SDL_MOUSEMOTION:
         if (!stylusDown) return false;
-        *out = InputEvent{InputKind::PointerMove, e.motion.x / scale, e.motion.y / scale, 0, 0};
+        ScreenPoint(e.motion.x, e.motion.y, &x, &y);
+        *out = InputEvent{InputKind::PointerMove, x, y, 0, 0};
         return true;
+    case SDL_MOUSEWHEEL: {
+        int notches = e.wheel.direction == SDL_MOUSEWHEEL_FLIPPED ? e.wheel.y : -e.wheel.y;
+        if (notches == 0) return false;
+        int mx = 0, my = 0;
+        SDL_GetMouseState(&mx, &my);
+        ScreenPoint(mx, my, &x, &y);
+        *out = InputEvent{InputKind::Wheel, x, y, 0, 0};
+        out->notches = notches;
+        return true;
+    }
     case SDL_KEYDOWN:
     case SDL_KEYUP: {
+        if (e.key.keysym.sym == SDLK_F11) {
+            if (e.type == SDL_KEYDOWN && !e.key.repeat) ToggleFullScreen();
+            return false;
+        }
         uint32_t vk = VirtualKey(e.key.keysym.sym);
         if (!vk) return false;
         *out = InputEvent{e.type == SDL_KEYDOWN ? InputKind::KeyDown : InputKind::KeyUp, 0, 0, vk, 0};
         return true;
     }
     case SDL_TEXTINPUT: QueueText(e.text.text); return TakePendingText(out);
-    case SDL_WINDOWEVENT: gFramebufferChanged = true; return false;
+    case SDL_WINDOWEVENT:
+        if (e.window.event == SDL_WINDOWEVENT_SIZE_CHANGED) MeasureDrawable();
+        gFramebufferChanged = true;
+        return false;
     default: return false;
     }
 }

@@ -26,7 +26,8 @@ constexpr int kStoredPathBytes = 256;
 static InputEvent pending[kPendingEvents];
 static int pendingHead = 0, pendingCount = 0;
 static double startMs = 0;
-static uint8_t rgba[kScreenWidth * kScreenHeight * 4];
+static uint8_t rgba[kScreenWidth * kMaxDeviceScale * kScreenHeight * kMaxDeviceScale * 4];
+static int wantedScale = 0;                 // the scale the page asks for; 0 until it has
 static char storedPath[kStoredPathBytes];   // the save file kept in storage; "" for none
 static bool instanceLockHeld = false;
 static void (*inputHook)() = nullptr;
@@ -62,8 +63,8 @@ EM_JS(void, JsScreenshot, (const uint8_t* pixels, int width, int height), {
 // The backend's functions
 // ============================================================================
 
-static void ToRgba(const uint32_t* pixels) {
-    for (int i = 0; i < kScreenWidth * kScreenHeight; ++i) {
+static void ToRgba(const uint32_t* pixels, int scale) {
+    for (int i = 0; i < kScreenWidth * scale * kScreenHeight * scale; ++i) {
         uint32_t p = pixels[i];
         rgba[4 * i] = uint8_t(p >> 16);
         rgba[4 * i + 1] = uint8_t(p >> 8);
@@ -72,20 +73,29 @@ static void ToRgba(const uint32_t* pixels) {
     }
 }
 
-static bool Open(int) {
+// The device scale: the device pixels of one logical pixel of the canvas as the page
+// lays it out (web/glue.js works it out), so the canvas is drawn 1:1 on the display.
+EM_JS(int, JsScale, (), { return Module.qh.deviceScale(); });
+
+static int Clamped(int scale) { return scale < 1 ? 1 : scale > kMaxDeviceScale ? kMaxDeviceScale : scale; }
+
+static bool Open(int scale) {
     startMs = emscripten_get_now();
+    wantedScale = Clamped(scale > 0 ? scale : JsScale());
+    SetDeviceScale(wantedScale);
     return true;
 }
 
 static void Close() {}
 
-static void Present(const uint32_t* pixels) {
-    ToRgba(pixels);
-    JsPresent(rgba, kScreenWidth, kScreenHeight);
+static void Present(const uint32_t* pixels, int scale) {
+    ToRgba(pixels, scale);
+    JsPresent(rgba, kScreenWidth * scale, kScreenHeight * scale);
     if (inputHook) inputHook();   // a new page is on screen: the page's side hears of it now
 }
 
 static bool PollEvent(InputEvent* event) {
+    if (wantedScale && wantedScale != gDeviceScale) SetDeviceScale(wantedScale);   // repaints at it
     if (pendingCount == 0) {
         if (inputHook) inputHook();
         return false;
@@ -138,6 +148,17 @@ EMSCRIPTEN_KEEPALIVE void qh_web_text(int character) {
     Queue(InputEvent{InputKind::Text, 0, 0, 0, char16_t(character)});
 }
 
+// Wheel notches, positive towards the reader (the page moves up), at a screen point.
+EMSCRIPTEN_KEEPALIVE void qh_web_wheel(int notches, int x, int y) {
+    if (notches == 0) return;
+    InputEvent e{InputKind::Wheel, x, y, 0, 0};
+    e.notches = notches;
+    Queue(e);
+}
+
+// The page was laid out again (a turned phone, a zoom, a resized window).
+EMSCRIPTEN_KEEPALIVE void qh_web_scale_changed(int scale) { wantedScale = Clamped(scale); }
+
 EMSCRIPTEN_KEEPALIVE void qh_web_quit() { Queue(InputEvent{InputKind::Quit, 0, 0, 0, 0}); }
 
 }  // extern "C"
@@ -177,7 +198,7 @@ void WebKeepFileInStorage(const char* path, bool lockHeld) {
 
 bool HeadlessScreenshot(const char*) {
     RunUntilIdle();
-    ToRgba(gFramebuffer);
-    JsScreenshot(rgba, kScreenWidth, kScreenHeight);
+    ToRgba(gFramebuffer, gDeviceScale);
+    JsScreenshot(rgba, kScreenWidth * gDeviceScale, kScreenHeight * gDeviceScale);
     return true;
 }

@@ -59,6 +59,17 @@ static void PaintCheckBox(HWND hwnd, HDC hdc, RECT client) {
     if (hwnd->button.pressed) InvertScreenRect(box);
 }
 
+// The keyboard's focus on a button: a ring in the one colour nothing else on the page
+// uses, just inside the button's edge, over whatever the button drew (a picture too).
+constexpr uint32_t kFocusRingColor = 0x001E64DC;
+
+static void DrawFocusRing(HDC hdc, const RECT& client) {
+    RECT screen = Offset(client, hdc->originX, hdc->originY);
+    for (int i = 0; i < 2; ++i)
+        FrameScreenRect(Intersect(RECT{screen.left + i, screen.top + i, screen.right - i, screen.bottom - i}, hdc->clip),
+                        kFocusRingColor);
+}
+
 static void PaintButton(HWND hwnd) {
     PAINTSTRUCT ps;
     HDC hdc = BeginPaint(hwnd, &ps);
@@ -70,7 +81,18 @@ static void PaintButton(HWND hwnd) {
     case BS_AUTOCHECKBOX: PaintCheckBox(hwnd, hdc, client); break;
     default: PaintPushButton(hwnd, hdc, client); break;
     }
+    if (IsAlive(hwnd) && GetFocus() == hwnd) DrawFocusRing(hdc, client);
     EndPaint(hwnd, &ps);
+}
+
+static LRESULT Click(HWND hwnd);
+
+// Return and Space press a button that has the focus; every other key is the
+// parent's, so the page still scrolls and Tab moves on while a button has the focus.
+static LRESULT ButtonKey(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+    if (msg == WM_KEYDOWN && (wParam == VK_RETURN || wParam == VK_SPACE)) return Click(hwnd);
+    HWND parent = hwnd->parent ? hwnd->parent : hwnd->owner;
+    return parent ? SendMessageW(parent, msg, wParam, lParam) : 0;
 }
 
 static void SetPressed(HWND hwnd, bool pressed) {
@@ -121,6 +143,10 @@ LRESULT CALLBACK ButtonProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
     case BM_GETSTATE: return hwnd->button.check | (hwnd->button.pressed ? BST_PUSHED : 0);
     case BM_SETSTATE: SetPressed(hwnd, wParam != 0); return 0;
     case BM_CLICK: return Click(hwnd);
+    case WM_KEYDOWN:
+    case WM_KEYUP: return ButtonKey(hwnd, msg, wParam, lParam);
+    case WM_SETFOCUS:
+    case WM_KILLFOCUS: InvalidateRect(hwnd, nullptr, TRUE); return 0;
     default: return DefWindowProcW(hwnd, msg, wParam, lParam);
     }
 }

@@ -2,9 +2,11 @@
 // fixed table, sharing as flock on a companion lock file (see files.h for why), and the
 // durable replacement of a held file's content.
 //
-// Sections: last error / names / handles / locks / the calls / durable replacement
+// Sections: last error / names / handles / locks / the calls / durable replacement /
+// leftovers of interrupted replacements
 #include "platform/files.h"
 
+#include <dirent.h>
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/stat.h>
@@ -83,6 +85,7 @@ struct OpenFile {
     int fd;
     int lockFd;           // the lock file's descriptor, or fd itself, or -1 for none
     char path[kPathBytes];
+    bool exclusive;       // opened without sharing: no other open description exists
 };
 
 static OpenFile files[kOpenFiles];
@@ -179,6 +182,7 @@ HANDLE CreateFileW(LPCWSTR fileName, DWORD desiredAccess, DWORD shareMode, LPSEC
         close(fresh.fd);
         return INVALID_HANDLE_VALUE;
     }
+    fresh.exclusive = shareMode == 0;
     *row = fresh;
     lastError = ERROR_SUCCESS;
     return row;
@@ -371,4 +375,43 @@ BOOL ReplaceFileContents(HANDLE file, const void* data, DWORD size) {
     if (locksItself) f->lockFd = fd;
     if (observer.written) observer.written(f->path);
     return FlushFolderOf(f->path) ? TRUE : FailWith(ERROR_WRITE_FAULT);
+}
+
+// ---------------------------------------------------------------------------
+// Leftovers of interrupted replacements
+// ---------------------------------------------------------------------------
+
+// ".NAME." and the six letters or digits that mkostemp put in place of XXXXXX. The lock
+// file ".NAME.lock" has four and is never taken for one.
+static bool IsReplacementOf(const char* entry, const char* name) {
+    size_t length = std::strlen(name);
+    if (entry[0] != '.' || std::strncmp(entry + 1, name, length) != 0 || entry[length + 1] != '.') return false;
+    const char* tail = entry + length + 2;
+    for (int i = 0; i < 6; ++i) {
+        char c = tail[i];
+        bool letterOrDigit = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9');
+        if (!letterOrDigit) return false;
+    }
+    return tail[6] == 0;
+}
+
+int RemoveInterruptedReplacements(HANDLE file) {
+    OpenFile* f = RowOf(file, false);
+    if (!f || !f->writable || !f->exclusive || f->lockFd < 0) return FailWith(ERROR_INVALID_HANDLE), -1;
+    const char* slash = std::strrchr(f->path, '/');
+    char folder[kPathBytes];
+    std::snprintf(folder, sizeof folder, "%.*s", slash ? int(slash - f->path + 1) : 2, slash ? f->path : "./");
+    const char* name = slash ? slash + 1 : f->path;
+    DIR* listing = opendir(folder);
+    if (!listing) return FailWith(ErrorFromErrno(errno, ERROR_PATH_NOT_FOUND)), -1;
+    int removed = 0;
+    char path[kPathBytes];
+    while (struct dirent* entry = readdir(listing)) {
+        if (!IsReplacementOf(entry->d_name, name)) continue;
+        int written = std::snprintf(path, sizeof path, "%s%s", folder, entry->d_name);
+        if (written > 0 && written < kPathBytes && unlink(path) == 0) ++removed;
+    }
+    closedir(listing);
+    lastError = ERROR_SUCCESS;
+    return removed;
 }

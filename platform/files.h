@@ -28,6 +28,12 @@ constexpr int kPathBytes = 1024;     // a mapped UTF-8 path, with its zero
 // another process could open the file without sharing.
 BOOL ReplaceFileContents(HANDLE file, const void* data, DWORD size);
 
+// A replacement killed between creating its temporary file and renaming it leaves
+// ".NAME.XXXXXX" beside the file. Removes every such file of a file opened for writing
+// without sharing: only the holder of the lock can know that none is still being written.
+// Returns how many were removed, or -1 (GetLastError tells why).
+int RemoveInterruptedReplacements(HANDLE file);
+
 // What a machine without locks between programs (the browser, where a second tab runs
 // in a separate process of its own) adds to the file calls: a say over every exclusive
 // open, and word of every file whose content was replaced or that was closed after

@@ -14,16 +14,17 @@
 constexpr int kMaxDCs = 32;
 constexpr int kMaxObjects = 512;
 
-uint32_t gFramebuffer[kScreenWidth * kScreenHeight];
+uint32_t gFramebuffer[kScreenWidth * kMaxDeviceScale * kScreenHeight * kMaxDeviceScale];
 bool gFramebufferChanged = true;
+int gDeviceScale = 1;
 
 static DeviceContext contexts[kMaxDCs];
 static GdiObject objects[kMaxObjects];
-static GdiObject stockWhite = {ObjectKind::Brush, true, RGB(255, 255, 255), {}, 0, 0, 0, nullptr};
-static GdiObject stockLightGray = {ObjectKind::Brush, true, RGB(192, 192, 192), {}, 0, 0, 0, nullptr};
-static GdiObject stockGray = {ObjectKind::Brush, true, RGB(128, 128, 128), {}, 0, 0, 0, nullptr};
-static GdiObject stockBlack = {ObjectKind::Brush, true, RGB(0, 0, 0), {}, 0, 0, 0, nullptr};
-static GdiObject stockNull = {ObjectKind::Brush, true, 0xFFFFFFFF, {}, 0, 0, 0, nullptr};
+static GdiObject stockWhite = {ObjectKind::Brush, true, RGB(255, 255, 255), {}, 0, 0, 0, nullptr, 0};
+static GdiObject stockLightGray = {ObjectKind::Brush, true, RGB(192, 192, 192), {}, 0, 0, 0, nullptr, 0};
+static GdiObject stockGray = {ObjectKind::Brush, true, RGB(128, 128, 128), {}, 0, 0, 0, nullptr, 0};
+static GdiObject stockBlack = {ObjectKind::Brush, true, RGB(0, 0, 0), {}, 0, 0, 0, nullptr, 0};
+static GdiObject stockNull = {ObjectKind::Brush, true, 0xFFFFFFFF, {}, 0, 0, 0, nullptr, 0};
 
 // ============================================================================
 // Rectangles
@@ -56,28 +57,51 @@ uint32_t ColorToPixel(COLORREF c) { return ((c & 0xFF) << 16) | (c & 0xFF00) | (
 
 static RECT ClipToScreen(RECT r) { return Intersect(r, RECT{0, 0, kScreenWidth, kScreenHeight}); }
 
-// Every paint erases and fills large areas: each row is one run the compiler can
-// vectorise.
+// Every paint erases and fills large areas: each device row is one run the compiler
+// can vectorise.
 void FillScreenRect(RECT r, uint32_t color) {
     r = ClipToScreen(r);
     if (r.right <= r.left) return;
-    for (int y = r.top; y < r.bottom; ++y)
-        std::fill_n(&gFramebuffer[y * kScreenWidth + r.left], r.right - r.left, color);
+    if (gDeviceScale == 1) {   // the handheld's own size: rows of a known width
+        for (int y = r.top; y < r.bottom; ++y)
+            std::fill_n(&gFramebuffer[y * kScreenWidth + r.left], r.right - r.left, color);
+        gFramebufferChanged = true;
+        return;
+    }
+    int s = gDeviceScale, stride = DeviceStride(), width = (r.right - r.left) * s;
+    for (int y = r.top * s; y < r.bottom * s; ++y) std::fill_n(&gFramebuffer[y * stride + r.left * s], width, color);
     gFramebufferChanged = true;
 }
 
 void InvertScreenRect(RECT r) {
     r = ClipToScreen(r);
-    for (int y = r.top; y < r.bottom; ++y)
-        for (int x = r.left; x < r.right; ++x) gFramebuffer[y * kScreenWidth + x] ^= 0x00FFFFFF;
+    int s = gDeviceScale, stride = DeviceStride();
+    for (int y = r.top * s; y < r.bottom * s; ++y)
+        for (int x = r.left * s; x < r.right * s; ++x) gFramebuffer[y * stride + x] ^= 0x00FFFFFF;
     gFramebufferChanged = true;
 }
 
+// Lines and frames are one logical pixel, so S device pixels, thick.
 void FrameScreenRect(RECT r, uint32_t color) {
     FillScreenRect(RECT{r.left, r.top, r.right, r.top + 1}, color);
     FillScreenRect(RECT{r.left, r.bottom - 1, r.right, r.bottom}, color);
     FillScreenRect(RECT{r.left, r.top, r.left + 1, r.bottom}, color);
     FillScreenRect(RECT{r.right - 1, r.top, r.right, r.bottom}, color);
+}
+
+// A new scale starts from a blank screen: the glyphs and bitmaps made for the old one
+// are let go, and every window paints itself again (the layout pass included), so no
+// logical coordinate changes.
+void SetDeviceScale(int scale) {
+    scale = scale < 1 ? 1 : scale > kMaxDeviceScale ? kMaxDeviceScale : scale;
+    if (scale == gDeviceScale) return;
+    gDeviceScale = scale;
+    ForgetScaledGlyphs();
+    ForgetScaledBitmaps();
+    InvalidateScreenArea(RECT{0, 0, kScreenWidth, kScreenHeight}, nullptr);
+    for (WindowRecord& w : gWindows)
+        if (IsAlive(&w) && IsShown(&w)) InvalidateFrame(&w);
+    gFramebufferChanged = true;
 }
 
 // ============================================================================
@@ -218,6 +242,7 @@ HBITMAP LoadBitmapW(HINSTANCE, LPCWSTR name) {
     o->width = image.width;
     o->height = image.height;
     o->pixels = image.pixels;
+    o->resourceId = uint16_t(uintptr_t(name));
     return o;
 }
 
@@ -270,12 +295,25 @@ int FillRect(HDC hdc, const RECT* rect, HBRUSH brush) {
     return 1;
 }
 
-void BlitPixels(HDC hdc, int x, int y, const uint32_t* pixels, int width, int height, int stride) {
+// Copies part of a bitmap to the screen. Positions and sizes are logical; at a device
+// scale above 1 the rows come from the bitmap's copy at that scale (images.h), whose
+// pixel (x * S, y * S) stands where the bitmap's pixel (x, y) stands.
+static void BlitBitmap(HDC hdc, int x, int y, HBITMAP bm, int srcX, int srcY, int width, int height) {
     RECT dest = DeviceRect(hdc, RECT{x, y, x + width, y + height});
-    int sx = hdc->originX + x, sy = hdc->originY + y;
-    for (int row = dest.top; row < dest.bottom; ++row)
-        memcpy(&gFramebuffer[row * kScreenWidth + dest.left], &pixels[(row - sy) * stride + (dest.left - sx)],
-               size_t(dest.right - dest.left) * sizeof(uint32_t));
+    if (IsEmptyRect(dest)) return;
+    int s = gDeviceScale, stride = DeviceStride();
+    const uint32_t* pixels = bm->pixels;
+    int pitch = bm->width;
+    DecodedImage scaled;
+    if (s > 1) {
+        if (!LoadScaledBitmap(bm->resourceId, s, &scaled) || scaled.width != bm->width * s) return;
+        pixels = scaled.pixels;
+        pitch = scaled.width;
+    }
+    int sx = (hdc->originX + x - srcX) * s, sy = (hdc->originY + y - srcY) * s;   // device place of pixel (0, 0)
+    for (int row = dest.top * s; row < dest.bottom * s; ++row)
+        memcpy(&gFramebuffer[row * stride + dest.left * s], &pixels[(row - sy) * pitch + (dest.left * s - sx)],
+               size_t(dest.right - dest.left) * s * sizeof(uint32_t));
     gFramebufferChanged = true;
 }
 
@@ -294,6 +332,6 @@ BOOL BitBlt(HDC dest, int x, int y, int width, int height, HDC src, int srcX, in
     int w = width < bm->width - srcX ? width : bm->width - srcX;
     int h = height < bm->height - srcY ? height : bm->height - srcY;
     if (w <= 0 || h <= 0) return TRUE;
-    BlitPixels(dest, x, y, bm->pixels + srcY * bm->width + srcX, w, h, bm->width);
+    BlitBitmap(dest, x, y, bm, srcX, srcY, w, h);
     return TRUE;
 }

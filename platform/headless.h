@@ -31,6 +31,8 @@ void HeadlessStart();
 void HeadlessTap(int x, int y);               // stylus down and up at a screen pixel
 void HeadlessPointer(int kind, int x, int y); // 0 down, 1 move, 2 up: for drags
 void HeadlessKey(uint32_t virtualKey);        // key down and up (VK_RETURN, VK_TAB, ...)
+void HeadlessKeyWithShift(uint32_t virtualKey);   // the key pressed while Shift is held
+void HeadlessWheel(int notches);              // the mouse wheel over the page; positive turns it towards the reader (down)
 void HeadlessType(const char16_t* text);      // one character at a time, as typed text
 void HeadlessRun();                           // only dispatch what is due
 
@@ -49,9 +51,15 @@ int HeadlessSoundCount();
 const char* HeadlessSound(int index);         // "" outside 0 .. count - 1
 void HeadlessClearSounds();
 
+// The device scale the screen is drawn at (1 to 4; 1 at start). Changing it repaints
+// everything; page dumps and every logical coordinate stay as they were.
+void HeadlessSetScale(int scale);
+int HeadlessScale();
+
 // The screen as drawn so far (everything due is painted first).
-uint32_t HeadlessPixel(int x, int y);         // 0x00RRGGBB; 0 outside the screen
-bool HeadlessScreenshot(const char* path);    // PNG; false (and a line on stderr) when it cannot be written
+uint32_t HeadlessPixel(int x, int y);         // logical pixel: its top-left device pixel; 0 outside the screen
+uint32_t HeadlessDevicePixel(int x, int y);   // device pixel at the current scale; 0 outside
+bool HeadlessScreenshot(const char* path);    // PNG at the device scale; false (and a line on stderr) when it cannot be written
 
 // The menu bar, for scripted "menu" and "tool" commands: where its buttons are now.
 // False when the button is hidden, the item is missing or there is no menu bar.

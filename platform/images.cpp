@@ -130,7 +130,7 @@ static bool DecodeBmp(const uint8_t* data, uint32_t size, uint32_t* pixels, int3
         int32_t stored = b.topDown ? y : b.height - 1 - y;
         DecodeBmpRow(b, data + b.pixelsAt + uint64_t(stored) * b.stride, palette, pixels + int64_t(y) * b.width);
     }
-    *out = {pixels, b.width, b.height};
+    *out = {pixels, b.width, b.height, b.bits <= 8};
     return true;
 }
 
@@ -206,6 +206,7 @@ static bool ReadPng(png_structp png, png_infop info, uint32_t* pixels, int32_t c
     if (setjmp(png_jmpbuf(png))) return false;
     png_set_read_fn(png, source, PngRead);
     png_read_info(png, info);
+    bool palette = png_get_color_type(png, info) == PNG_COLOR_TYPE_PALETTE;
     int64_t width = png_get_image_width(png, info), height = png_get_image_height(png, info);
     if (!SizeAcceptable(width, height, capacity, source->error, source->errorSize)) return false;
     AskForRgba(png, info);
@@ -213,7 +214,7 @@ static bool ReadPng(png_structp png, png_infop info, uint32_t* pixels, int32_t c
     for (int64_t y = 0; y < height; ++y) rows[y] = reinterpret_cast<png_bytep>(pixels + y * width);
     png_read_image(png, rows);
     RgbaToPixels(pixels, width * height);
-    *out = {pixels, int32_t(width), int32_t(height)};
+    *out = {pixels, int32_t(width), int32_t(height), palette};
     return true;
 }
 
@@ -305,8 +306,119 @@ bool LoadBitmapResource(uint16_t id, DecodedImage* out) {
         return false;
     }
     CachedImage& row = cache[cacheCount++];
-    row = {id, false, {nullptr, 0, 0}};
+    row = {id, false, {nullptr, 0, 0, false}};
     row.decoded = DecodeResource(id, &row.image);
     *out = row.image;
     return row.decoded;
+}
+
+// ---------------------------------------------------------------------------
+// Copies at the device scale. One pool, one scale at a time: a change of scale or a
+// full pool starts it again, which is safe because a copy is only read while a bitmap
+// is copied to the screen.
+// ---------------------------------------------------------------------------
+
+struct ScaledImage {
+    uint16_t id;
+    bool made;
+    DecodedImage image;
+};
+
+static uint32_t scaledPool[kScaledPixelPool];
+static int32_t scaledUsed;
+static ScaledImage scaledCache[kScaledImages];
+static int scaledCount;
+static int scaledFor;
+static uint32_t scaledGeneration;
+
+void ForgetScaledBitmaps() {
+    scaledCount = 0;
+    scaledUsed = 0;
+}
+
+static void GrowByWholePixels(const DecodedImage& from, int s, uint32_t* to) {
+    int width = from.width * s;
+    for (int y = 0; y < from.height * s; ++y) {
+        const uint32_t* source = from.pixels + (y / s) * from.width;
+        uint32_t* row = to + y * width;
+        for (int x = 0; x < width; ++x) row[x] = source[x / s];
+    }
+}
+
+// Bilinear, sampling the picture at the centre of each device pixel; the edges repeat.
+static uint32_t Lerp(uint32_t a, uint32_t b, int t, int whole) {
+    uint32_t out = 0;
+    for (int shift = 0; shift <= 16; shift += 8) {
+        int x = int((a >> shift) & 0xFF), y = int((b >> shift) & 0xFF);
+        out |= uint32_t((x * (whole - t) + y * t + whole / 2) / whole) << shift;
+    }
+    return out;
+}
+
+static void GrowSmoothly(const DecodedImage& from, int s, uint32_t* to) {
+    int width = from.width * s, whole = 2 * s;
+    for (int y = 0; y < from.height * s; ++y) {
+        int fy = 2 * y + 1 - s;   // source y in units of 1 / (2 s), less half a pixel
+        int y0 = fy < 0 ? 0 : fy / whole, ty = fy < 0 ? 0 : fy % whole;
+        int y1 = y0 + 1 < from.height ? y0 + 1 : y0;
+        const uint32_t* r0 = from.pixels + y0 * from.width;
+        const uint32_t* r1 = from.pixels + y1 * from.width;
+        for (int x = 0; x < width; ++x) {
+            int fx = 2 * x + 1 - s;
+            int x0 = fx < 0 ? 0 : fx / whole, tx = fx < 0 ? 0 : fx % whole;
+            int x1 = x0 + 1 < from.width ? x0 + 1 : x0;
+            to[y * width + x] = Lerp(Lerp(r0[x0], r0[x1], tx, whole), Lerp(r1[x0], r1[x1], tx, whole), ty, whole);
+        }
+    }
+}
+
+static ResourceType RenderingAt(int scale) {
+    return scale == 2 ? ResourceType::BitmapAt2 : scale == 3 ? ResourceType::BitmapAt3 : ResourceType::BitmapAt4;
+}
+
+static bool MakeScaled(uint16_t id, int s, DecodedImage* out) {
+    DecodedImage base;
+    if (!LoadBitmapResource(id, &base)) return false;
+    int64_t pixels = int64_t(base.width) * s * base.height * s;
+    if (scaledCount == kScaledImages || pixels > kScaledPixelPool - scaledUsed) ForgetScaledBitmaps();
+    if (pixels > kScaledPixelPool) {
+        std::fprintf(stderr, "bitmap %u: too large to show at scale %d\n", id, s);
+        return false;
+    }
+    uint32_t* to = scaledPool + scaledUsed;
+    ResourceBlob blob;
+    char error[128];
+    if (LookUpResource(RenderingAt(s), id, &blob)) {
+        if (DecodeImage(blob.data, blob.size, to, int32_t(pixels), out, error, sizeof error) &&
+            out->width == base.width * s && out->height == base.height * s) {
+            scaledUsed += int32_t(pixels);
+            return true;
+        }
+        std::fprintf(stderr, "bitmap %u: its rendering at scale %d does not fit the picture; grown instead\n", id, s);
+    }
+    if (base.pixelArt) GrowByWholePixels(base, s, to);
+    else GrowSmoothly(base, s, to);
+    *out = {to, base.width * s, base.height * s, base.pixelArt};
+    scaledUsed += int32_t(pixels);
+    return true;
+}
+
+bool LoadScaledBitmap(uint16_t id, int scale, DecodedImage* out) {
+    if (scale <= 1) return LoadBitmapResource(id, out);
+    if (scale > 4) return false;
+    if (scaledFor != scale || scaledGeneration != ResourceGeneration()) {
+        ForgetScaledBitmaps();
+        scaledFor = scale;
+        scaledGeneration = ResourceGeneration();
+    }
+    for (int i = 0; i < scaledCount; ++i)
+        if (scaledCache[i].id == id) {
+            *out = scaledCache[i].image;
+            return scaledCache[i].made;
+        }
+    ScaledImage row = {id, false, {nullptr, 0, 0, false}};
+    row.made = MakeScaled(id, scale, &row.image);
+    scaledCache[scaledCount++] = row;
+    *out = row.image;
+    return row.made;
 }

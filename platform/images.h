@@ -9,6 +9,8 @@
 constexpr int kDecodedImages = 64;                   // bitmap resources a run may load
 constexpr int kImagePixelPool = 4 * 1024 * 1024;     // pixels shared by all of them (16 MB)
 constexpr int kImageSideLimit = 4096;                // widest or tallest picture accepted
+constexpr int kScaledImages = 64;                    // copies at the device scale held at once
+constexpr int kScaledPixelPool = 4 * 1024 * 1024;    // pixels they share (touched only above scale 1)
 
 // Rows top to bottom, width pixels each, no padding. PNG transparency is blended over
 // white, the page's colour.
@@ -16,6 +18,7 @@ struct DecodedImage {
     const uint32_t* pixels;
     int32_t width;
     int32_t height;
+    bool pixelArt;        // a palette picture (1 to 8 bits a pixel): grows by whole pixels
 };
 
 // The decoded pixels of bitmap resource id (resources.h), decoded on the first call and
@@ -23,6 +26,16 @@ struct DecodedImage {
 // registered resources change, the next call decodes the id again. A missing or broken
 // bitmap, or one that no longer fits the pool, gives false and one line on stderr.
 bool LoadBitmapResource(uint16_t id, DecodedImage* out);
+
+// Bitmap resource id at device scale 2 to 4: scale times as wide and as tall as the
+// picture itself. A picture drawn from vectors comes with its own rendering at each
+// scale (tools/respack packs them); any other is grown from its pixels: palette
+// pictures (pixel-grid art such as the tool-bar strip) by whole pixels, true-colour
+// pictures (photographs) smoothly. Made on first use into a fixed pool that holds
+// copies at one scale; false (and one line on stderr) when the picture cannot be had.
+bool LoadScaledBitmap(uint16_t id, int scale, DecodedImage* out);
+// Lets the copies at the previous scale go; the device scale has changed.
+void ForgetScaledBitmaps();
 
 // Decodes a whole BMP or PNG file into pixels (room for capacity pixels). On failure
 // writes why into error (errorSize bytes) and returns false; the pixels may then hold

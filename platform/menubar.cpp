@@ -158,7 +158,7 @@ static void DrawImage(HDC hdc, int image, RECT place) {
         for (int x = 0; x < kImageSide; ++x) {
             uint32_t p = strip.pixels[y * strip.width + image * kImageSide + x];
             int luma = int(((p >> 16) & 0xFF) + ((p >> 8) & 0xFF) + (p & 0xFF)) / 3;
-            if (luma < 128 && Contains(hdc->clip, x0 + x, y0 + y)) gFramebuffer[(y0 + y) * kScreenWidth + x0 + x] = p;
+            if (luma < 128 && Contains(hdc->clip, x0 + x, y0 + y)) FillScreenPixel(x0 + x, y0 + y, p);
         }
 }
 
@@ -228,6 +228,13 @@ static void ClosePopup() {
 
 bool DismissPopupAt(int x, int y) {
     if (!IsAlive(popup) || Contains(ScreenRectOf(popup), x, y)) return false;
+    ClosePopup();
+    return true;
+}
+
+// Escape closes the open menu, and is then used up.
+bool DismissPopup() {
+    if (!IsAlive(popup)) return false;
     ClosePopup();
     return true;
 }

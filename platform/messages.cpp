@@ -24,6 +24,7 @@ static HWND capture = nullptr;          // the window that took the stylus when 
 static bool captureOnScrollBar = false;
 static HWND modalWindow = nullptr;
 static const Backend* backend = &kHeadlessBackend;
+static bool keysDown[256];              // by virtual key, as the backend reported them
 
 const Backend* ActiveBackend() { return backend; }
 
@@ -188,6 +189,10 @@ static void PointerMoveOrUp(UINT msg, int x, int y) {
 }
 
 // Keys go to the window with the focus, else to the modal window or the foreground one.
+SHORT GetKeyState(int virtualKey) {
+    return virtualKey >= 0 && virtualKey < 256 && keysDown[virtualKey] ? SHORT(0x8000) : 0;
+}
+
 static HWND KeyTarget() {
     HWND focus = GetFocus();
     if (focus && InsideModal(focus)) return focus;
@@ -200,8 +205,21 @@ void DeliverInput(const InputEvent& e) {
     case InputKind::PointerDown: PointerDown(e.x, e.y); break;
     case InputKind::PointerMove: PointerMoveOrUp(WM_MOUSEMOVE, e.x, e.y); break;
     case InputKind::PointerUp: PointerMoveOrUp(WM_LBUTTONUP, e.x, e.y); break;
-    case InputKind::KeyDown: PostMessageW(KeyTarget(), WM_KEYDOWN, e.key, 1); break;
-    case InputKind::KeyUp: PostMessageW(KeyTarget(), WM_KEYUP, e.key, 1); break;
+    case InputKind::KeyDown:
+        if (e.key < 256) keysDown[e.key] = true;
+        if (e.key == VK_ESCAPE && DismissPopup()) break;
+        PostMessageW(KeyTarget(), WM_KEYDOWN, e.key, 1);
+        break;
+    case InputKind::KeyUp:
+        if (e.key < 256) keysDown[e.key] = false;
+        PostMessageW(KeyTarget(), WM_KEYUP, e.key, 1);
+        break;
+    case InputKind::Wheel:
+        // Towards the reader is a negative delta, as the platform counts it.
+        if (e.notches != 0)
+            PostMessageW(KeyTarget(), WM_MOUSEWHEEL, MAKEWPARAM(0, unsigned(-e.notches * WHEEL_DELTA)),
+                         MAKELPARAM(unsigned(e.x), unsigned(e.y)));
+        break;
     case InputKind::Text: PostMessageW(KeyTarget(), WM_CHAR, e.text, 1); break;
     case InputKind::Quit:
         if (MainWindow()) PostMessageW(MainWindow(), WM_CLOSE, 0, 0);
@@ -240,7 +258,7 @@ static bool NextMessage(MSG* m) {
 static void WaitForWork() {
     if (gFramebufferChanged) {
         gFramebufferChanged = false;
-        backend->present(gFramebuffer);
+        backend->present(gFramebuffer, gDeviceScale);
     }
     uint32_t now = Now();
     uint32_t due = NextTimerDue(now);
@@ -282,6 +300,6 @@ void RunUntilIdle() {
     }
     if (gFramebufferChanged) {
         gFramebufferChanged = false;
-        backend->present(gFramebuffer);
+        backend->present(gFramebuffer, gDeviceScale);
     }
 }

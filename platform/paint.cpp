@@ -243,11 +243,12 @@ BOOL EndPaint(HWND hwnd, const PAINTSTRUCT* ps) {
 static void MovePixels(RECT area, int dx, int dy) {
     RECT dest = Intersect(Offset(area, dx, dy), area);
     if (IsEmptyRect(dest)) return;
-    int width = dest.right - dest.left;
-    int rows = dest.bottom - dest.top;
+    int s = gDeviceScale, stride = DeviceStride();
+    int width = (dest.right - dest.left) * s;
+    int rows = (dest.bottom - dest.top) * s;
     for (int i = 0; i < rows; ++i) {
-        int y = dy > 0 ? dest.bottom - 1 - i : dest.top + i;
-        memmove(&gFramebuffer[y * kScreenWidth + dest.left], &gFramebuffer[(y - dy) * kScreenWidth + dest.left - dx],
+        int y = dy > 0 ? dest.bottom * s - 1 - i : dest.top * s + i;
+        memmove(&gFramebuffer[y * stride + dest.left * s], &gFramebuffer[(y - dy * s) * stride + (dest.left - dx) * s],
                 size_t(width) * sizeof(uint32_t));
     }
     gFramebufferChanged = true;

@@ -21,13 +21,16 @@ enum class ResourceType : uint8_t {
     String,   // "string": UTF-16 text
     Icon,     // "icon": the program icon
     Font,     // "font": a TrueType face
+    BitmapAt2,   // a bitmap drawn from vectors, rendered again at device scale 2, 3, 4:
+    BitmapAt3,   // packed by tools/respack beside the bitmap of the same id, never
+    BitmapAt4,   // named in a manifest
 };
 
 // The two faces every program carries, whatever its manifest says.
 constexpr uint16_t kFontRegular = 1;   // DejaVu Sans, weights up to 500
 constexpr uint16_t kFontBold = 2;      // DejaVu Sans Bold, weights above 500
 
-constexpr int kRegisteredResources = 48;    // room for a book's 21 pictures and 8 sounds and more
+constexpr int kRegisteredResources = 80;    // room for a book's 21 pictures, their renderings at one scale, 8 sounds and more
 constexpr int kResourceNameLength = 32;     // UTF-16 units of a WAVE name, with its zero
 
 // Lookup. Registered resources come first, then the program's packed resources, then the

@@ -28,6 +28,8 @@ struct CachedGlyph {
     int32_t offset;              // into glyphPool; -1 when the pool was full
 };
 
+// Text is measured at the logical size always; above device scale 1 it is drawn from
+// a second face set to that size times the scale, with glyphs of its own.
 struct FontInstance {
     bool used;
     bool bold;
@@ -35,6 +37,9 @@ struct FontInstance {
     FT_Face face;
     TEXTMETRICW metrics;
     CachedGlyph glyphs[kCachedChars];
+    FT_Face scaledFace;          // opened at the first scale above 1, resized at each change
+    int scaledFor;               // the device scale scaledGlyphs hold; 0 for none
+    CachedGlyph scaledGlyphs[kCachedChars];
 };
 
 static FT_Library library = nullptr;
@@ -42,6 +47,8 @@ static bool libraryFailed = false;
 static FontInstance instances[kFontInstances];
 static uint8_t glyphPool[kGlyphPoolBytes];
 static int glyphPoolUsed = 0;
+static uint8_t scaledPool[kGlyphPoolBytes];   // the glyphs at the device scale; emptied when it changes
+static int scaledPoolUsed = 0;
 static GdiObject systemFont;
 static GdiObject boldSystemFont;
 
@@ -158,28 +165,52 @@ static bool RenderGlyph(FontInstance& f, WCHAR c) {
     return f.face && FT_Load_Char(f.face, c, FT_LOAD_RENDER | FT_LOAD_TARGET_NORMAL) == 0;
 }
 
-static void FillCache(FontInstance& f, CachedGlyph& g, WCHAR c) {
+static void FillCache(FT_Face face, CachedGlyph& g, WCHAR c, uint8_t* pool, int* poolUsed) {
     g.loaded = true;
     g.offset = -1;
-    if (!RenderGlyph(f, c)) return;
-    FT_GlyphSlot slot = f.face->glyph;
+    if (!face || FT_Load_Char(face, c, FT_LOAD_RENDER | FT_LOAD_TARGET_NORMAL) != 0) return;
+    FT_GlyphSlot slot = face->glyph;
     g.advance = int16_t((slot->advance.x + 32) >> 6);
     g.left = int16_t(slot->bitmap_left);
     g.top = int16_t(slot->bitmap_top);
     g.width = uint16_t(slot->bitmap.width);
     g.rows = uint16_t(slot->bitmap.rows);
     int bytes = g.width * g.rows;
-    if (glyphPoolUsed + bytes > kGlyphPoolBytes) return;
+    if (*poolUsed + bytes > kGlyphPoolBytes) return;
     for (int r = 0; r < g.rows; ++r)
-        memcpy(&glyphPool[glyphPoolUsed + r * g.width], slot->bitmap.buffer + r * slot->bitmap.pitch, g.width);
-    g.offset = glyphPoolUsed;
-    glyphPoolUsed += bytes;
+        memcpy(&pool[*poolUsed + r * g.width], slot->bitmap.buffer + r * slot->bitmap.pitch, g.width);
+    g.offset = *poolUsed;
+    *poolUsed += bytes;
 }
 
 static const CachedGlyph* Glyph(FontInstance& f, WCHAR c) {
     if (c >= kCachedChars) return nullptr;
     CachedGlyph& g = f.glyphs[c];
-    if (!g.loaded) FillCache(f, g, c);
+    if (!g.loaded) FillCache(f.face, g, c, glyphPool, &glyphPoolUsed);
+    return &g;
+}
+
+void ForgetScaledGlyphs() {
+    scaledPoolUsed = 0;
+    for (FontInstance& f : instances) f.scaledFor = 0;
+}
+
+// The face at the device scale, its glyph table emptied when the scale has changed
+// since it was last used.
+static FT_Face ScaledFace(FontInstance& f, int scale) {
+    if (f.scaledFor == scale) return f.scaledFace;
+    if (!f.scaledFace) f.scaledFace = OpenFace(f.bold, f.pixels * scale);
+    else FT_Set_Pixel_Sizes(f.scaledFace, 0, FT_UInt(f.pixels * scale));
+    for (CachedGlyph& g : f.scaledGlyphs) g.loaded = false;
+    f.scaledFor = scale;
+    return f.scaledFace;
+}
+
+static const CachedGlyph* ScaledGlyph(FontInstance& f, int scale, WCHAR c) {
+    FT_Face face = ScaledFace(f, scale);
+    if (c >= kCachedChars || !face) return nullptr;
+    CachedGlyph& g = f.scaledGlyphs[c];
+    if (!g.loaded) FillCache(face, g, c, scaledPool, &scaledPoolUsed);
     return &g;
 }
 
@@ -215,14 +246,16 @@ static void PrepareOnWhite(uint32_t color) {
 }
 
 // Glyph coverage onto the framebuffer, row by row: most glyph pixels are empty or
-// fully covered, so only the edges pay for a blend.
+// fully covered, so only the edges pay for a blend. Position and clip are in device
+// pixels.
 static void DrawBitmap(const uint8_t* bits, int width, int rows, int pitch, int x, int y, RECT clip, uint32_t color) {
     RECT r = Intersect(RECT{x, y, x + width, y + rows}, clip);
     int count = r.right - r.left;
+    const int stride = gDeviceScale == 1 ? kScreenWidth : DeviceStride();
     PrepareOnWhite(color);
     for (int py = r.top; py < r.bottom && count > 0; ++py) {
         const uint8_t* coverage = bits + (py - y) * pitch + (r.left - x);
-        uint32_t* row = &gFramebuffer[py * kScreenWidth + r.left];
+        uint32_t* row = &gFramebuffer[py * stride + r.left];
         for (int i = 0; i < count; ++i) {
             uint32_t alpha = coverage[i];
             if (alpha == 0) continue;
@@ -238,10 +271,36 @@ static void DrawBitmap(const uint8_t* bits, int width, int rows, int pitch, int 
     }
 }
 
+// Above scale 1 the pen still moves by the logical advances, so every glyph stands
+// where it stands at scale 1; it is drawn from the scaled face at the pen times S.
+static void DrawScaledRun(FontInstance& f, const WCHAR* text, int count, int x, int y, RECT clip, uint32_t color) {
+    int s = gDeviceScale;
+    int baseline = (y + f.metrics.tmAscent) * s;
+    RECT device = {clip.left * s, clip.top * s, clip.right * s, clip.bottom * s};
+    for (int i = 0; i < count; ++i) {
+        const CachedGlyph* logical = Glyph(f, text[i]);
+        const CachedGlyph* g = ScaledGlyph(f, s, text[i]);
+        if (g && g->offset >= 0)
+            DrawBitmap(&scaledPool[g->offset], g->width, g->rows, g->width, x * s + g->left, baseline - g->top, device, color);
+        else if (ScaledFace(f, s) && FT_Load_Char(f.scaledFace, text[i], FT_LOAD_RENDER | FT_LOAD_TARGET_NORMAL) == 0) {
+            // Beyond Latin-1 (the input panel's arrows) or with the pool full: drawn uncached.
+            FT_GlyphSlot slot = f.scaledFace->glyph;
+            DrawBitmap(slot->bitmap.buffer, int(slot->bitmap.width), int(slot->bitmap.rows), slot->bitmap.pitch,
+                       x * s + slot->bitmap_left, baseline - slot->bitmap_top, device, color);
+        }
+        x += logical ? logical->advance : Advance(f, text[i]);
+    }
+}
+
 void DrawGlyphRun(int instance, const WCHAR* text, int count, int x, int y, RECT clip, uint32_t color) {
     FontInstance& f = instances[instance];
     int baseline = y + f.metrics.tmAscent;
     clip = Intersect(clip, RECT{0, 0, kScreenWidth, kScreenHeight});
+    if (gDeviceScale > 1) {
+        DrawScaledRun(f, text, count, x, y, clip, color);
+        gFramebufferChanged = true;
+        return;
+    }
     for (int i = 0; i < count; ++i) {
         const CachedGlyph* g = Glyph(f, text[i]);
         if (g && g->offset >= 0) {

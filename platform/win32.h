@@ -45,6 +45,7 @@ typedef uint32_t DWORD;
 typedef uint16_t WORD;
 typedef uint8_t BYTE;
 typedef int32_t INT;
+typedef int16_t SHORT;
 // LONG carries window procedures through SetWindowLongW here, so it is as wide as a
 // pointer; the geometry records keep their 32-bit fields.
 typedef long LONG;
@@ -243,6 +244,7 @@ struct OSVERSIONINFOW {
 constexpr WORD LOWORD(uintptr_t v) { return WORD(v & 0xFFFF); }
 constexpr WORD HIWORD(uintptr_t v) { return WORD((v >> 16) & 0xFFFF); }
 constexpr WPARAM MAKEWPARAM(unsigned lo, unsigned hi) { return WPARAM((lo & 0xFFFF) | ((hi & 0xFFFF) << 16)); }
+constexpr short GET_WHEEL_DELTA_WPARAM(WPARAM w) { return short(HIWORD(w)); }
 constexpr LPARAM MAKELPARAM(unsigned lo, unsigned hi) { return LPARAM(int32_t((lo & 0xFFFF) | ((hi & 0xFFFF) << 16))); }
 constexpr COLORREF RGB(unsigned r, unsigned g, unsigned b) { return COLORREF(r | (g << 8) | (b << 16)); }
 #define MAKEINTRESOURCEW(i) ((LPWSTR)(uintptr_t)(WORD)(i))
@@ -285,6 +287,8 @@ constexpr UINT WM_VSCROLL = 0x0115;
 constexpr UINT WM_MOUSEMOVE = 0x0200;
 constexpr UINT WM_LBUTTONDOWN = 0x0201;
 constexpr UINT WM_LBUTTONUP = 0x0202;
+constexpr UINT WM_MOUSEWHEEL = 0x020A;
+constexpr int WHEEL_DELTA = 120;        // one notch of the wheel
 constexpr UINT WM_USER = 0x0400;
 
 // ============================================================================
@@ -492,6 +496,8 @@ constexpr UINT VK_UP = 0x26;
 constexpr UINT VK_RIGHT = 0x27;
 constexpr UINT VK_DOWN = 0x28;
 constexpr UINT VK_DELETE = 0x2E;
+constexpr UINT VK_F5 = 0x74;
+constexpr UINT VK_F11 = 0x7A;
 
 // ============================================================================
 // [SECTION] Resources, system
@@ -526,6 +532,9 @@ HWND GetDlgItem(HWND parent, int id);
 BOOL EnableWindow(HWND hwnd, BOOL enable);
 HWND SetFocus(HWND hwnd);
 HWND GetFocus();
+// High bit set while the key is held down (VK_SHIFT and the other keys the backends report).
+SHORT GetKeyState(int virtualKey);
+BOOL ClientToScreen(HWND hwnd, POINT* point);
 HWND GetForegroundWindow();
 BOOL SetWindowTextW(HWND hwnd, LPCWSTR text);
 int GetWindowTextW(HWND hwnd, LPWSTR buffer, int maxCount);

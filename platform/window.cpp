@@ -358,6 +358,14 @@ HWND SetFocus(HWND hwnd) {
 
 HWND GetFocus() { return IsAlive(focusWindow) ? focusWindow : nullptr; }
 
+BOOL ClientToScreen(HWND hwnd, POINT* point) {
+    if (!IsAlive(hwnd) || !point) return FALSE;
+    RECT c = ClientScreenRect(hwnd);
+    point->x += c.left;
+    point->y += c.top;
+    return TRUE;
+}
+
 HWND GetForegroundWindow() { return IsAlive(foregroundWindow) ? foregroundWindow : nullptr; }
 
 BOOL SetForegroundWindowLocally(HWND hwnd) {
@@ -453,6 +461,8 @@ LRESULT DefWindowProcW(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
         if (hwnd == mainWindow) UpdateTopBar();
         return TRUE;
     case WM_GETTEXT: return CopyWindowText(hwnd, wParam, lParam);
+    // The wheel goes to the focus; a child that does not scroll hands it to its parent.
+    case WM_MOUSEWHEEL: return hwnd->parent ? SendMessageW(hwnd->parent, msg, wParam, lParam) : 0;
     case WM_GETTEXTLENGTH: {
         int n = 0;
         while (hwnd->text[n]) ++n;

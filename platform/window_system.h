@@ -119,8 +119,17 @@ bool Contains(const RECT& r, int x, int y);
 // Framebuffer and device contexts (gdi.cpp)
 // ============================================================================
 
-extern uint32_t gFramebuffer[kScreenWidth * kScreenHeight];
+// The framebuffer holds the screen at the device scale: each logical pixel of the
+// 240 x 320 screen is gDeviceScale x gDeviceScale device pixels, rows of
+// kScreenWidth * gDeviceScale. Every caller of the layer works in logical pixels; only the
+// primitives below, the glyph and bitmap copies and the backends see device pixels.
+constexpr int kMaxDeviceScale = 4;
+extern uint32_t gFramebuffer[kScreenWidth * kMaxDeviceScale * kScreenHeight * kMaxDeviceScale];
 extern bool gFramebufferChanged;
+extern int gDeviceScale;
+inline int DeviceStride() { return kScreenWidth * gDeviceScale; }
+// Changes the scale (clamped to 1 .. kMaxDeviceScale) and repaints every window at it.
+void SetDeviceScale(int scale);
 
 enum class ObjectKind : uint8_t { Free, Font, Bitmap, Brush, Stock };
 
@@ -130,8 +139,9 @@ struct GdiObject {
     COLORREF color;              // brushes; 0xFFFFFFFF for the null brush
     LOGFONTW font;               // fonts
     int fontInstance;            // fonts: index into the face cache (text.cpp)
-    int width, height;           // bitmaps
+    int width, height;           // bitmaps, in logical pixels
     const uint32_t* pixels;      // bitmaps: 0x00RRGGBB rows, owned by the image cache
+    uint16_t resourceId;         // bitmaps: where a copy at the device scale comes from
 };
 
 struct DeviceContext {
@@ -150,7 +160,20 @@ HDC OpenWindowDC(HWND hwnd, RECT clipScreen);
 void FillScreenRect(RECT r, uint32_t color);    // clipped to the screen
 void InvertScreenRect(RECT r);
 void FrameScreenRect(RECT r, uint32_t color);
-void BlitPixels(HDC hdc, int x, int y, const uint32_t* pixels, int width, int height, int stride);
+// One logical pixel (S x S device pixels), clipped only to the screen: the tool-bar
+// strip is drawn pixel by pixel at every page turn, so this stays a plain store at S = 1.
+inline void FillScreenPixel(int x, int y, uint32_t color) {
+    if (unsigned(x) >= unsigned(kScreenWidth) || unsigned(y) >= unsigned(kScreenHeight)) return;
+    gFramebufferChanged = true;
+    if (gDeviceScale == 1) {
+        gFramebuffer[y * kScreenWidth + x] = color;
+        return;
+    }
+    int s = gDeviceScale, stride = DeviceStride();
+    uint32_t* p = &gFramebuffer[y * s * stride + x * s];
+    for (int dy = 0; dy < s; ++dy, p += stride)
+        for (int dx = 0; dx < s; ++dx) p[dx] = color;
+}
 uint32_t ColorToPixel(COLORREF color);
 
 // ============================================================================
@@ -165,6 +188,8 @@ void FontMetrics(int instance, TEXTMETRICW* metrics);
 // Draws text with its top-left cell corner at screen (x, y), inside clip; black glyphs
 // are blended with the pixels below in the given colour.
 void DrawGlyphRun(int instance, const WCHAR* text, int count, int x, int y, RECT clip, uint32_t color);
+// Forgets the glyphs rendered for the previous device scale.
+void ForgetScaledGlyphs();
 
 // ============================================================================
 // Controls, scroll bars, shell (controls.cpp, scrollbar.cpp, menubar.cpp, input_panel.cpp,
@@ -181,6 +206,7 @@ void RegisterInputPanelClass();
 void RegisterTopBarClass();
 void RegisterMessageBoxClass();
 bool DismissPopupAt(int x, int y);                          // a tap outside the open menu closes it
+bool DismissPopup();                                        // Escape closes the open menu
 // Where scripted input finds a tool button, the Menu button and a menu item on the screen.
 bool ToolButtonScreenRect(int command, RECT* out);
 bool MenuButtonScreenRect(RECT* out);

@@ -17,5 +17,5 @@ void ConnectLayers() {
     SetPageContentBuilder(BuildPageContent);
     ConnectMarkup({NavigateTo, PlaySoundCue, StopSoundCue});
     SetDisplayedParagraphSource(DisplayedParagraph);
-    SetSaveFilePlace({GetDataFolder, ReplaceFileContents});
+    SetSaveFilePlace({GetDataFolder, ReplaceFileContents, RemoveInterruptedReplacements});
 }

@@ -40,3 +40,8 @@ void UpdateToolButtons(bool showBackToStory, bool showPrevious, bool showNext) {
     SetToolState(kCommandNext, showNext ? TBSTATE_ENABLED : TBSTATE_HIDDEN);
     ShowOneOf(kCommandPrevious, kCommandPreviousBlank, showPrevious);
 }
+
+bool ToolButtonShown(int command) {
+    LRESULT state = SendMessageW(menuBar, TB_GETSTATE, WPARAM(command), 0);
+    return state != -1 && (state & TBSTATE_HIDDEN) == 0 && (state & TBSTATE_ENABLED) != 0;
+}

@@ -10,3 +10,5 @@ constexpr int kToolImages = 6;
 
 void CreateMenuBar(HWND window);
 void UpdateToolButtons(bool showBackToStory, bool showPrevious, bool showNext);
+// Whether the tool button of this command is on the bar now (keyboard play's Escape).
+bool ToolButtonShown(int command);

@@ -3,18 +3,22 @@
 #include "shell/navigation.h"
 
 #include "book/book_tables.h"
+#include "book/save_file.h"
 #include "shell/inventory_page.h"
+#include "shell/live_preview.h"
 #include "markup/scanner.h"
 #include "page/controls.h"
 #include "page/geometry.h"
 #include "shell/builtin_pages.h"
 #include "shell/menu_bar.h"
 
-static NavigationState navigationState = {2, 2, true, kPagePresentsSplash};
+// A fresh start: the presents splash is due, paragraph 2 is the place.
+static constexpr NavigationState kFreshStart = {2, 2, true, kPagePresentsSplash, true};
+static NavigationState navigationState = kFreshStart;
 
 const NavigationState& Navigation() { return navigationState; }
 
-void ClearNavigation() { navigationState = {2, 2, true, kPagePresentsSplash}; }
+void ClearNavigation() { navigationState = kFreshStart; }
 
 void StartAt(int16_t paragraph) {
     navigationState.displayedParagraph = paragraph;
@@ -23,6 +27,7 @@ void StartAt(int16_t paragraph) {
 }
 
 void SetInStory(bool inStory) { navigationState.inStory = inStory; }
+void SetAutosave(bool on) { navigationState.autosave = on; }
 
 void SkipSplashes() {
     KillTimer(Frame().window, kSplashTimer);
@@ -43,6 +48,9 @@ void NavigateTo(int16_t paragraph, int mode) {
         navigationState.displayedParagraph = paragraph;
         navigationState.inStory = true;
         RebuildNow();
+        // The page turn is complete once its page is built (its commands have changed
+        // the story) and its place is on disk.
+        if (navigationState.autosave) WriteSaveFile(navigationState.storyPosition);
         return;
     }
     navigationState.inStory = false;
@@ -105,6 +113,7 @@ static bool RowIsEmpty(int16_t paragraph) {
 }
 
 void BuildPageContent() {
+    NotePageEntry();
     SetArrows({kArrowNone, 0}, {kArrowNone, 0});
     if (RowIsEmpty(navigationState.displayedParagraph)) {
         if (navigationState.displayedParagraph == 6) {

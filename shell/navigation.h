@@ -29,12 +29,17 @@ struct NavigationState {
     int16_t storyPosition;        // a paragraph number, 2 at start
     bool inStory;
     int32_t pageMode;
+    bool autosave;                // the place is written after every story page turn
 };
 const NavigationState& Navigation();
 // As at a fresh start: the presents splash due, paragraph 2 in the story.
 void ClearNavigation();
 // Start-up: the saved place opens at once; a fresh start (2) shows the splashes first.
 void StartAt(int16_t paragraph);
+// The reader saves its place after every story page turn. qh-play explore, which
+// reads from a fresh start thousands of times and never resumes, turns that off: the
+// durable write costs a disk flush per turn.
+void SetAutosave(bool on);
 // An author's "test from here": the splash sequence and its timer are dropped, so the
 // next navigation shows its paragraph.
 void SkipSplashes();

@@ -4,6 +4,7 @@
 #include "shell/window_proc.h"
 
 #include "shell/inventory_page.h"
+#include "shell/live_preview.h"
 #include "book/save_file.h"
 #include "book/story_state.h"
 #include "markup/activation.h"
@@ -13,6 +14,7 @@
 #include "page/layout.h"
 #include "page/page_state.h"
 #include "platform/text_codec.h"
+#include "shell/keyboard_play.h"
 #include "shell/menu_bar.h"
 #include "shell/navigation.h"
 
@@ -111,10 +113,23 @@ static bool HandleKey(HWND window, WPARAM key) {
     case VK_HOME: code = SB_TOP; break;
     case VK_UP: code = SB_LINEUP; break;
     case VK_DOWN: code = SB_LINEDOWN; break;
-    default: return false;
+    default: return HandleKeyboardPlayKey(window, key);
     }
     PostMessageW(window, WM_VSCROLL, WPARAM(code), 0);
     return true;
+}
+
+// One notch of the wheel is three line steps, posted as the Up and Down keys post
+// theirs, so the scroll bar follows. A fine-grained wheel's part notches add up.
+constexpr int kLinesPerNotch = 3;
+
+static void ScrollByWheel(HWND window, WPARAM first) {
+    static int partial = 0;
+    partial += GET_WHEEL_DELTA_WPARAM(first);
+    int notches = partial / WHEEL_DELTA;
+    partial -= notches * WHEEL_DELTA;
+    WPARAM code = notches > 0 ? SB_LINEUP : SB_LINEDOWN;
+    for (int i = 0; i < kLinesPerNotch * (notches > 0 ? notches : -notches); ++i) PostMessageW(window, WM_VSCROLL, code, 0);
 }
 
 LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM first, LPARAM second) {
@@ -139,12 +154,20 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM first, LPARAM 
         DrawOwnerButton(reinterpret_cast<const DRAWITEMSTRUCT*>(second));
         break;
     case WM_KEYDOWN:
+        if (first == VK_F5 && FollowingBookSource()) {
+            ReloadBookSource();
+            return 0;
+        }
         if (HandleKey(window, first)) return 0;
         break;
     case WM_COMMAND:
         HandleCommand(window, first);
         break;
     case WM_TIMER:
+        if (first == kPreviewTimer) {
+            PollBookSource();
+            return 0;
+        }
         KillTimer(window, kSplashTimer);
         RequestRebuild();
         InvalidateRect(window, nullptr, TRUE);
@@ -152,6 +175,9 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM first, LPARAM 
         break;
     case WM_VSCROLL:
         HandleScroll(window, LOWORD(first));
+        return 0;
+    case WM_MOUSEWHEEL:
+        ScrollByWheel(window, first);
         return 0;
     default:
         break;

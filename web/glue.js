@@ -10,7 +10,7 @@ var qh = Module.qh = (function () {
   var VIRTUAL_KEYS = {
     Backspace: 0x08, Tab: 0x09, Enter: 0x0D, Escape: 0x1B, PageUp: 0x21, PageDown: 0x22,
     End: 0x23, Home: 0x24, ArrowLeft: 0x25, ArrowUp: 0x26, ArrowRight: 0x27, ArrowDown: 0x28,
-    Delete: 0x2E,
+    Delete: 0x2E, ' ': 0x20, Shift: 0x10, F5: 0x74,
   };
 
   var canvas = document.getElementById('screen');
@@ -121,22 +121,56 @@ var qh = Module.qh = (function () {
   canvas.addEventListener('pointercancel', pointerEnd);
   canvas.addEventListener('contextmenu', function (e) { e.preventDefault(); });
 
-  document.addEventListener('keydown', function (e) {
+  // Keys as the desktop reader gets them: a key down and up with the platform's key code
+  // (letters, digits and the keys of keyboard play among them), and typed text besides.
+  function virtualKey(e) {
+    if (VIRTUAL_KEYS[e.key]) return VIRTUAL_KEYS[e.key];
+    if (/^Key[A-Z]$/.test(e.code)) return e.code.charCodeAt(3);
+    if (/^Digit[0-9]$/.test(e.code)) return e.code.charCodeAt(5);
+    return 0;
+  }
+  function keyEvent(e) {
     if (e.target && e.target.closest && e.target.closest('#mirror')) return;   // the mirror's own keys
     if (e.ctrlKey || e.metaKey || e.altKey) return;
     unlockAudio();
-    var key = VIRTUAL_KEYS[e.key];
-    if (key) {
-      Module._qh_web_key(1, key);
-      Module._qh_web_key(0, key);
-    } else if (e.key.length === 1 || (e.key.length === 2 && e.key.codePointAt(0) > 0xFFFF)) {
-      var c = e.key.codePointAt(0);
-      if (c > 0xFFFF) return;   // the reader's boxes hold the 16-bit plane only
-      Module._qh_web_text(c);
-    } else {
-      return;
-    }
+    var down = e.type === 'keydown';
+    var key = virtualKey(e);
+    if (key) Module._qh_web_key(down ? 1 : 0, key);
+    var c = e.key.length <= 2 ? e.key.codePointAt(0) : 0;
+    var text = down && c >= 0x20 && c <= 0xFFFF && e.key.length === 1;   // the boxes hold the 16-bit plane
+    if (text) Module._qh_web_text(c);
+    if (!key && !text) return;
     e.preventDefault();
+    self.wake();
+  }
+  document.addEventListener('keydown', keyEvent);
+  document.addEventListener('keyup', keyEvent);
+
+  // The wheel: whole notches, as the desktop's wheel gives them; a touchpad's small
+  // movements add up to one.
+  var wheelPixels = 0;
+  canvas.addEventListener('wheel', function (e) {
+    e.preventDefault();
+    var pixels = e.deltaMode === 1 ? e.deltaY * 100 / 3 : e.deltaMode === 2 ? e.deltaY * 800 : e.deltaY;
+    wheelPixels += pixels;
+    var notches = Math.trunc(wheelPixels / 100);
+    if (!notches) return;
+    wheelPixels -= notches * 100;
+    var p = screenPoint(e);
+    Module._qh_web_wheel(notches, p.x, p.y);
+    self.wake();
+  }, { passive: false });
+
+  // The device scale: device pixels per logical pixel of the canvas as laid out, rounded
+  // up so the picture is never enlarged by the browser, at most 4.
+  self.deviceScale = function () {
+    var cssScale = canvas.getBoundingClientRect().width / 240;
+    var scale = Math.ceil(cssScale * (window.devicePixelRatio || 1) - 1e-6);
+    return Math.max(1, Math.min(4, scale || 1));
+  };
+  window.addEventListener('resize', function () {
+    if (self.state !== 'reading') return;
+    Module._qh_web_scale_changed(self.deviceScale());
     self.wake();
   });
 
@@ -251,7 +285,7 @@ var qh = Module.qh = (function () {
   self.takeScript = function () {
     if (!scripts.length) return null;
     output = [];
-    return scripts[0].text;
+    return scripts[0];
   };
   self.scriptFinished = function (code) {
     var job = scripts.shift();
@@ -278,14 +312,20 @@ var qh = Module.qh = (function () {
 
   window.quietHarbour = {
     // Plays a qh-play script on a fresh reader and resolves with what qh-play prints;
-    // the reader's own place is kept and it goes on where it was afterwards.
-    run: function (script) {
+    // the reader's own place is kept and it goes on where it was afterwards. options.scale
+    // (1 to 4, default 1) is qh-play's --scale.
+    run: function (script, options) {
+      var scale = Number((options && options.scale) || 1);
       return new Promise(function (resolve, reject) {
         if (self.state === 'refused' || self.state === 'closed') {
           reject(new Error('the reader is not running in this tab (' + self.state + ')'));
           return;
         }
-        scripts.push({ text: String(script), resolve: resolve });
+        if (!(scale >= 1 && scale <= 4 && Math.floor(scale) === scale)) {
+          reject(new Error('scale takes a whole number from 1 to 4'));
+          return;
+        }
+        scripts.push({ text: String(script), scale: scale, resolve: resolve });
         if (scripts.length === 1 && self.state === 'reading') {
           Module._qh_web_quit();
           self.wake();

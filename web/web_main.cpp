@@ -41,9 +41,11 @@ static StoryStateImage compiledState;   // the book's variables as compiled, for
 static int scriptRuns = 0;
 static size_t mirrorHash = 0;
 
-EM_JS(int, JsTakeScript, (), {
-    var s = Module.qh.takeScript();
-    if (s === null) return 0;
+EM_JS(int, JsTakeScript, (int* scale), {
+    var job = Module.qh.takeScript();
+    if (job === null) return 0;
+    HEAP32[scale >> 2] = job.scale;
+    var s = job.text;
     var size = lengthBytesUTF8(s) + 1;
     var at = _malloc(size);
     stringToUTF8(s, at, size);
@@ -87,7 +89,7 @@ static void ForgetEarlierReading() {
 // A script plays on a fresh reader whose save file lives in a folder of its own, so the
 // reader's own place in storage is not touched; its output goes to the page through
 // stdout, which the page collects.
-static void PlayPendingScript(const char* text) {
+static void PlayPendingScript(const char* text, int scale) {
     char folder[64], scriptPath[80];
     std::snprintf(folder, sizeof folder, "/tmp/play-%d", ++scriptRuns);
     std::snprintf(scriptPath, sizeof scriptPath, "%s.play", folder);
@@ -103,13 +105,14 @@ static void PlayPendingScript(const char* text) {
     } else {
         setenv("XDG_DATA_HOME", folder, 1);
         ForgetEarlierReading();
+        SetPlayScale(scale);
         code = PlayScript(f, "script");
         std::fclose(f);
     }
     std::fflush(stdout);
     std::fflush(stderr);
     setenv("XDG_DATA_HOME", kDataHome, 1);
-    UseBackend(&kWebBackend, 1);
+    UseBackend(&kWebBackend, 0);
     mirrorHash = 0;
     JsScriptFinished(code);
 }
@@ -285,7 +288,7 @@ static void TakePageWork() {
 extern "C" {
 
 // The page is being hidden, and may be closed without another word: keep the place.
-EMSCRIPTEN_KEEPALIVE void qh_web_page_hidden() { WriteSaveFileNow(Navigation().storyPosition); }
+EMSCRIPTEN_KEEPALIVE void qh_web_page_hidden() { WriteSaveFile(Navigation().storyPosition); }
 
 // For the benchmark (bench/web_bench.js): a page turn as a hotword makes it, painted and
 // on the canvas before it returns, so the page can time it. Paragraphs as the book
@@ -316,7 +319,7 @@ int main() {
     UseBook(CompiledBook());
     CaptureStoryState(&compiledState);
     setenv("XDG_DATA_HOME", kDataHome, 1);
-    if (!UseBackend(&kWebBackend, 1)) return 1;
+    if (!UseBackend(&kWebBackend, 0)) return 1;
     WebKeepFileInStorage(kSaveFile, JsLockHeld() != 0);
     WebSetInputHook(TakePageWork);
     for (;;) {
@@ -329,10 +332,11 @@ int main() {
         RunMessageLoop();
         StopReader();
         mirrorHash = 0;
-        char* script = reinterpret_cast<char*>(JsTakeScript());
+        int scale = 1;
+        char* script = reinterpret_cast<char*>(JsTakeScript(&scale));
         if (!script) break;
         WebSetInputHook(nullptr);
-        PlayPendingScript(script);
+        PlayPendingScript(script, scale < 1 || scale > 4 ? 1 : scale);
         std::free(script);
         WebSetInputHook(TakePageWork);
     }

@@ -65,20 +65,55 @@ check "empty file has sound off" grep -q '^sound 0$' <<< "$out"
 
 # A second reader while one runs: exit code 1, the file untouched.
 run "goto 8" "exit" > /dev/null
-before=$(md5sum < "$save")
 mkfifo "$work/script"
-XDG_DATA_HOME= "$play" --book "$book" --state "$work" - < "$work/script" > /dev/null &
+XDG_DATA_HOME= "$play" --book "$book" --state "$work" - < "$work/script" > "$work/first.out" &
 first=$!
 exec 3> "$work/script"
-echo "goto 12" >&3
+printf 'goto 12\ndump\n' >&3
 wait_for_lock "$work/quietharbour/.QTL2quietharbour.dat.lock" $first
+for _ in $(seq 200); do grep -q '^page' "$work/first.out" && break; sleep 0.05; done
+before=$(md5sum < "$save")   # the first reader's page turn is saved by now
+# What looks like an interrupted write while a reader runs may be that reader's own:
+# a second reader, refused, removes nothing.
+folder="$work/quietharbour"
+: > "$folder/.QTL2quietharbour.dat.Ab3xYz"
 XDG_DATA_HOME= "$play" --book "$book" --state "$work" - < /dev/null > /dev/null 2>&1
 check "second reader exits with 1" [ $? = 1 ]
 check "second reader leaves the file" [ "$(md5sum < "$save")" = "$before" ]
+check "second reader leaves the temporary files" [ -e "$folder/.QTL2quietharbour.dat.Ab3xYz" ]
 echo "exit" >&3
 exec 3>&-
 wait $first
 check "the first reader saved its place" [ "$(word16 0)" = 12 ]
+
+# Temporary files that killed writes left beside the save are removed by the next
+# reader to hold the lock; the lock file and files of other names stay.
+head -c 1000 /dev/zero > "$folder/.QTL2quietharbour.dat.q9Z0aB"
+for name in .QTL2quietharbour.dat.keep .QTL2quietharbour.dat.1234567 .QTL2quietharbour.dat.x-y_zz notes.txt; do
+  : > "$folder/$name"
+done
+out=$(run dump)
+check "stale temporary files removed" [ ! -e "$folder/.QTL2quietharbour.dat.q9Z0aB" ]
+check "every stale temporary file removed" [ ! -e "$folder/.QTL2quietharbour.dat.Ab3xYz" ]
+check "the lock file stays" [ -e "$folder/.QTL2quietharbour.dat.lock" ]
+all_exist() { for f in "$@"; do [ -e "$folder/$f" ] || return 1; done; }
+check "other names stay" all_exist .QTL2quietharbour.dat.keep .QTL2quietharbour.dat.1234567 \
+  .QTL2quietharbour.dat.x-y_zz notes.txt
+check "the save itself is untouched" [ "$(word16 0)" = 12 ]
+
+# Every story page turn is saved at once: a reader that never reaches its exit keeps
+# its place (its pipe is held open, then it is killed).
+mkfifo "$work/script2"
+XDG_DATA_HOME= "$play" --book "$book" --state "$work" - < "$work/script2" > "$work/out2" &
+first=$!
+exec 3> "$work/script2"
+printf 'goto 10\ndump\ngoto 13\ndump\ntool information\ndump\n' >&3
+for _ in $(seq 200); do [ "$(grep -c '^page' "$work/out2")" = 3 ] && break; sleep 0.05; done
+kill -KILL $first
+wait $first 2> /dev/null
+exec 3>&-
+check "a killed reader kept its last story page" [ "$(word16 0)" = 13 ]
+check "a killed reader's file is whole" [ "$(stat -c %s "$save")" = 2544 ]
 
 # A write that fails at shutdown (here the file size limit) leaves the previous save.
 before=$(md5sum < "$save")

@@ -8,6 +8,7 @@
 
 #include "book/book_tables.h"
 #include "markup/hotwords.h"
+#include "markup/markup_hooks.h"
 #include "markup/scanner.h"
 #include "page/page_items.h"
 #include "platform/headless.h"
@@ -278,6 +279,28 @@ TEST_F(BlockTest, ALessThanInsideASkippedBlockIsIgnored) {
     Scan("<O (X %3)>{skip <M \"Hidden\" 4> this} shown <G> ");
     EXPECT_EQ(Items(), (Lines{"text:shown "}));
     EXPECT_EQ(Hotwords().count, 0);
+}
+
+}  // namespace
+
+namespace {
+
+// The block-decided hook: one call per "{" that a block command decides, naming the
+// command by its "<" and saying whether the block is rendered.
+std::vector<std::pair<int, bool>> decided;
+void NoteDecided(int16_t commandStart, bool rendered) { decided.push_back({commandStart, rendered}); }
+
+TEST_F(BlockTest, TheHookSeesEveryDecidedBlockAndNoOther) {
+    Own(false);
+    decided.clear();
+    SetBlockDecidedHook(NoteDecided);
+    Scan("<O (X %3)>12{<O (X %3)>{x}} <E>{y} <o (X %3)> <W 1>{z} <<E>{w}<G> ");
+    SetBlockDecidedHook(nullptr);
+    // The inner O is passed over by the skip count; the o has no brace of its own (the
+    // W's "<" comes first), so its block is never decided; the E after "<<" counts from
+    // its own "<".
+    EXPECT_EQ(decided, (std::vector<std::pair<int, bool>>{{0, false}, {28, true}, {56, true}}));
+    EXPECT_EQ(Items(), (Lines{"text:y", "kind:" + std::to_string(kItemAlignCentre), "text:zw"}));
 }
 
 }  // namespace

@@ -25,12 +25,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     ResetFuzzPage();
     HoldMixedValues();
     size_t length = size < size_t(kCommandBufferSize - 2) ? size : size_t(kCommandBufferSize - 2);
-    Scan().commandBuffer[0] = 'O';
-    std::memcpy(Scan().commandBuffer + 1, data, length);
-    Scan().commandBuffer[1 + length] = 0;
+    char command[kCommandBufferSize];
+    command[0] = 'O';
+    std::memcpy(command + 1, data, length);
+    command[1 + length] = 0;
+    LoadCommand(command);
     EvaluateCondition();
     // The cursor ends one past the command's terminating zero, never further.
     int end = int(std::strlen(Scan().commandBuffer));
-    if (Scan().commandLength != end + 1) __builtin_trap();
+    if (Scan().cursor != end + 1) __builtin_trap();
     return 0;
 }

@@ -22,9 +22,9 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     ResetFuzzPage();
     size_t length = size < size_t(kParagraphTextSize - 1) ? size : size_t(kParagraphTextSize - 1);
-    std::memcpy(Scan().paragraphText, data, length);
-    Scan().paragraphText[length] = 0;
-    ScanMarkup(Scan().paragraphText);
+    std::memcpy(ParagraphText(), data, length);
+    ParagraphText()[length] = 0;
+    ScanMarkup(ParagraphText());
     // What the page then holds must stay inside its tables.
     if (PageItems().count < 0 || PageItems().count > kPageItems) __builtin_trap();
     if (PageItems().bufferUsed < 0 || PageItems().bufferUsed > kPageBufferSize) __builtin_trap();

@@ -20,7 +20,7 @@ Played played;
 
 bool Open(int) { return true; }
 void Close() {}
-void Present(const uint32_t*) {}
+void Present(const uint32_t*, int) {}
 bool PollEvent(InputEvent*) { return false; }
 uint32_t Now() { return 0; }
 void WaitEvent(uint32_t) {}

@@ -69,7 +69,7 @@ const Backend kWindowedBackend = {
     "windowed",
     [](int) { return true; },
     [] {},
-    [](const uint32_t*) {},
+    [](const uint32_t*, int) {},
     [](InputEvent*) { return false; },
     [] { return uint32_t(0); },
     [](uint32_t) {},

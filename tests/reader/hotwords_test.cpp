@@ -178,3 +178,29 @@ TEST(Hotwords, RestartButtonsAppearOnceSavedAndRestoreTheSnapshot) {
 }
 
 }  // namespace
+
+namespace {
+
+// A restart point saved while no paragraph was displayed (paragraph 0) holds -1. Its
+// button still leads on: to paragraph 0 in the story, with a fresh page whose buttons
+// answer again.
+TEST(Hotwords, ARestartPointHoldingMinusOneStillNavigates) {
+    ResetStory();
+    GoTo(3);
+    ShowSidePage(-1);                 // paragraph 0: the restart page's text again, as a side page
+    SetVariableValue(1, 9);
+    SaveRestartPoint(1);              // records paragraph 0, that is reference -1
+    ASSERT_EQ(Book().restartPoints[1].paragraph, -1);
+    SetVariableValue(1, 40);
+    GoTo(3);
+    ASSERT_TRUE(Tap("Boat"));
+    EXPECT_EQ(DumpLines()[0], "page paragraph=0 story=0 in-story=1 mode=0");
+    EXPECT_EQ(VariableValue(1), 9);
+    EXPECT_FALSE(PageNow().activationLatch);
+    SetVariableValue(1, 41);
+    ASSERT_TRUE(Tap("Boat"));         // the rebuilt page's button acts
+    EXPECT_EQ(VariableValue(1), 9);
+    EXPECT_EQ(Navigation().storyPosition, 0);
+}
+
+}  // namespace

@@ -30,7 +30,10 @@ TEST(ScriptParse, QuotedTextsRangesAndTrailingText) {
 
     ASSERT_TRUE(ParsePlayLine("  control 5099", &command, &error));
     EXPECT_EQ(command.x, 5099);
-    EXPECT_FALSE(ParsePlayLine("control 5100", &command, &error));
+    ASSERT_TRUE(ParsePlayLine("control 518", &command, &error));   // the sound page's check box
+    EXPECT_EQ(command.x, 518);
+    EXPECT_FALSE(ParsePlayLine("control 0", &command, &error));
+    EXPECT_FALSE(ParsePlayLine("control 65536", &command, &error));
     EXPECT_FALSE(ParsePlayLine("tap 240 0", &command, &error));
     EXPECT_FALSE(ParsePlayLine("goto 99999999999999999999", &command, &error));
     EXPECT_FALSE(ParsePlayLine("type \"open", &command, &error));

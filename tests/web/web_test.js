@@ -22,6 +22,9 @@ const CHROMIUM = '/usr/bin/chromium';
 const SAVE_KEY = 'quietharbour/QTL2quietharbour.dat';
 const PHONE = { width: 390, height: 844, deviceScaleFactor: 3, isMobile: true, hasTouch: true };
 const DESKTOP = { width: 1280, height: 800, deviceScaleFactor: 1 };
+// Windows in which the canvas is laid out 240 or 480 CSS pixels wide: device scales 1 and 2.
+const AT_SCALE = { 1: { width: 240, height: 320, deviceScaleFactor: 1 },
+                   2: { width: 480, height: 640, deviceScaleFactor: 1 } };
 
 function options() {
   const o = {};
@@ -44,19 +47,21 @@ function saveRecord(paragraph) {
   return record;
 }
 
-// Runs qh-play on the test book; with a paragraph, from a save file that holds it.
+// Runs qh-play on the test book at a device scale; with a paragraph, from a save file
+// that holds it.
 let nativeRuns = 0;
-function nativePlay(script, paragraph) {
+function nativePlay(script, paragraph, scale) {
   const state = path.join(scratch, 'native-' + ++nativeRuns);
   fs.mkdirSync(path.join(state, 'quietharbour'), { recursive: true });
   if (paragraph) fs.writeFileSync(path.join(state, 'quietharbour', 'QTL2quietharbour.dat'), saveRecord(paragraph));
   const file = path.join(state, 'script.play');
   fs.writeFileSync(file, script);
-  return execFileSync(args.play, ['--book', args.book, '--state', state, file], { encoding: 'utf8' });
+  return execFileSync(args.play, ['--book', args.book, '--state', state, '--scale', String(scale || 1), file],
+                      { encoding: 'utf8' });
 }
-function nativeScreenshot(script, paragraph) {
+function nativeScreenshot(script, paragraph, scale) {
   const png = path.join(scratch, 'shot-' + (nativeRuns + 1) + '.png');
-  nativePlay(script + 'screenshot ' + png + '\n', paragraph);
+  nativePlay(script + 'screenshot ' + png + '\n', paragraph, scale);
   return 'data:image/png;base64,' + fs.readFileSync(png).toString('base64');
 }
 
@@ -151,18 +156,21 @@ async function scriptsThroughRun() {
 }
 
 async function pixelsAgainstHeadless() {
-  // the live canvas of a fresh start, taken before the first splash's 2 s are up
-  const { page, context } = await openReader(DESKTOP);
-  const fresh = await differingPixels(page, nativeScreenshot(''), null);
-  check('the canvas at start equals the headless screenshot', fresh === 0, fresh + ' pixels differ');
-  // pages with pictures, buttons, an entry box and long text, through run's screenshots
-  for (const paragraph of [2, 8, 10, 16]) {
-    const script = 'goto ' + paragraph + '\n';
-    const shot = (await page.evaluate((s) => quietHarbour.run(s + 'screenshot page.png\n'), script)).trim();
-    const differ = await differingPixels(page, nativeScreenshot(script), shot);
-    check('paragraph ' + paragraph + ' equals the headless screenshot', differ === 0, differ + ' pixels differ');
+  for (const scale of [1, 2]) {
+    // the live canvas of a fresh start, taken before the first splash's 2 s are up
+    const { page, context } = await openReader(AT_SCALE[scale]);
+    const fresh = await differingPixels(page, nativeScreenshot('', 0, scale), null);
+    check(`the canvas at start equals the headless screenshot at scale ${scale}`, fresh === 0, fresh + ' pixels differ');
+    // pages with pictures, buttons, an entry box and long text, through run's screenshots
+    for (const paragraph of [2, 8, 10, 16]) {
+      const script = 'goto ' + paragraph + '\n';
+      const shot = (await page.evaluate((s, n) => quietHarbour.run(s + 'screenshot page.png\n', { scale: n }),
+                                        script, scale)).trim();
+      const differ = await differingPixels(page, nativeScreenshot(script, 0, scale), shot);
+      check(`paragraph ${paragraph} equals the headless screenshot at scale ${scale}`, differ === 0, differ + ' pixels differ');
+    }
+    await context.close();
   }
-  await context.close();
 }
 
 async function clickTapAndReload() {
@@ -216,7 +224,8 @@ async function touchDragScrolls() {
   await page.touchscreen.touchEnd();
   await page.waitForFunction(() => true);
   await new Promise((resolve) => setTimeout(resolve, 200));
-  const expected = nativeScreenshot('key Down\n'.repeat(lines), 16);
+  const scale = await page.evaluate(() => document.getElementById('screen').width / 240);
+  const expected = nativeScreenshot('key Down\n'.repeat(lines), 16, scale);
   const differ = await differingPixels(page, expected, null);
   check('a touch drag scrolls the page by whole lines, as the keys do', differ === 0, differ + ' pixels differ');
   check('a touch drag does not tap', (await page.evaluate(() => document.getElementById('mirror').textContent)).includes('Long'));
@@ -240,6 +249,37 @@ async function soundAfterTheFirstTap() {
   const after = await page.evaluate(() => quietHarbour.cuesStarted);
   check('a cue is silent before the first tap and plays through Web Audio after it',
         before.length === 0 && after.join() === 'GULLS', JSON.stringify({ before, after }));
+  await context.close();
+}
+
+// The keys of keyboard play and the wheel do what they do on the desktop: the canvas
+// after them equals the headless screen after the same keys and notches.
+async function keysAndWheel() {
+  let { page, context } = await openReader(DESKTOP, 8);
+  await waitForText(page, 'The Quay');
+  await page.focus('#screen');
+  for (const key of ['Tab', 'Tab', 'Tab']) await page.keyboard.press(key);
+  await page.keyboard.down('Shift');
+  await page.keyboard.press('Tab');
+  await page.keyboard.up('Shift');
+  await new Promise((resolve) => setTimeout(resolve, 200));
+  let scale = await page.evaluate(() => document.getElementById('screen').width / 240);
+  let differ = await differingPixels(page, nativeScreenshot('key Tab\nkey Tab\nkey Tab\nkey Shift+Tab\n', 8, scale), null);
+  check('keyboard play moves the focus as on the desktop', differ === 0, differ + ' pixels differ');
+  await page.keyboard.press('Space');
+  await waitForText(page, 'Lighthouse').then(() => check('Space presses the focused button', true),
+                                             (e) => check('Space presses the focused button', false, e.message));
+  await context.close();
+
+  ({ page, context } = await openReader(DESKTOP, 16));
+  await waitForText(page, 'Long');
+  const r = await (await page.$('#screen')).boundingBox();
+  await page.mouse.move(r.x + r.width / 2, r.y + r.height / 2);
+  await page.mouse.wheel({ deltaY: 200 });
+  await new Promise((resolve) => setTimeout(resolve, 200));
+  scale = await page.evaluate(() => document.getElementById('screen').width / 240);
+  differ = await differingPixels(page, nativeScreenshot('wheel 2\n', 16, scale), null);
+  check('two wheel notches scroll as on the desktop', differ === 0, differ + ' pixels differ');
   await context.close();
 }
 
@@ -299,6 +339,7 @@ async function mirrorInAccessibilityTree() {
     await pixelsAgainstHeadless();
     await clickTapAndReload();
     await touchDragScrolls();
+    await keysAndWheel();
     await unusableRecords();
     await soundAfterTheFirstTap();
     await mirrorInAccessibilityTree();

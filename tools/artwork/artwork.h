@@ -83,6 +83,14 @@ bool ReadPictureFile(const std::string& path, Picture* out, ArtworkErrors* error
 // Shapes are antialiased (16 samples a pixel); text goes through FreeType.
 bool RenderPicture(const Picture& picture, Pixels* out, ArtworkErrors* errors);
 
+// The same picture drawn scale times as wide and as tall from its vectors: every
+// coordinate, size and stroke width grows, angles and colours do not, so shapes and text
+// are as sharp as at 1 and stand in the same places (times scale).
+Picture ScaledPicture(const Picture& picture, int scale);
+
+// A .pic file rendered at scale (1 to 4) into pixels.
+bool RenderPictureFile(const std::string& path, int scale, Pixels* out, ArtworkErrors* errors);
+
 // The DejaVu file of a font name ("" when the name is unknown); fonts live in the folder
 // the build was configured with.
 std::string FontFile(const std::string& font);

@@ -293,3 +293,26 @@ bool RenderPicture(const Picture& picture, Pixels* out, ArtworkErrors* errors) {
     for (const Command& c : picture.commands) ok = DrawCommand(out, c, errors) && ok;
     return ok;
 }
+
+Picture ScaledPicture(const Picture& picture, int scale) {
+    Picture out = picture;
+    out.width *= scale;
+    out.height *= scale;
+    for (Command& c : out.commands) {
+        // Which numbers are lengths: all of them but an arc's two angles, the grain's
+        // amount and the strip's image number.
+        size_t lengths = c.numbers.size();
+        if (c.shape == Shape::Arc || c.shape == Shape::Grain) lengths = 4;
+        if (c.shape == Shape::Strip) lengths = 2;
+        for (size_t i = 0; i < lengths && i < c.numbers.size(); ++i) c.numbers[i] *= scale;
+        c.width *= scale;
+        c.scale *= scale;
+    }
+    return out;
+}
+
+bool RenderPictureFile(const std::string& path, int scale, Pixels* out, ArtworkErrors* errors) {
+    Picture picture;
+    if (!ReadPictureFile(path, &picture, errors)) return false;
+    return RenderPicture(scale > 1 ? ScaledPicture(picture, scale) : picture, out, errors);
+}

@@ -22,6 +22,7 @@
 #include "platform/headless.h"
 #include "shell/startup.h"
 #include "shell/window_proc.h"
+#include "tools/play/coverage.h"
 
 namespace {
 
@@ -111,8 +112,10 @@ void StartAgain() {
     SkipSplashes();
     SetInStory(true);
     ResetStory();
+    NoteReadingStart();
     NavigateTo(2, kNavigateStory);
     HeadlessRun();
+    NoteVariables();
 }
 
 void Read(std::mt19937& random, int steps, Report& report) {
@@ -129,6 +132,7 @@ void Read(std::mt19937& random, int steps, Report& report) {
             actions.push_back({kCommandBackToStory, 0, u""});
         if (random() % 25 == 0) actions.push_back({kMenuDetours[random() % 5], 0, u""});
         Perform(actions[random() % actions.size()]);
+        NoteVariables();
         ++report.actions;
     }
     TakeMessages(report);
@@ -165,6 +169,7 @@ void PrintText(const ExploreOptions& options, const Report& report) {
         std::printf("  %s at paragraph %d, %ld times\n", Quoted(key.first).c_str(), key.second, count);
     std::printf("paragraph  visits\n");
     for (const auto& [paragraph, count] : report.reached) std::printf("%9d  %ld\n", paragraph, count);
+    if (options.coverage) PrintCoverageText(report.reached);
 }
 
 void PrintJson(const ExploreOptions& options, const Report& report) {
@@ -186,7 +191,9 @@ void PrintJson(const ExploreOptions& options, const Report& report) {
     for (const auto& [key, count] : report.messages)
         std::printf("%s{\"text\": %s, \"paragraph\": %d, \"count\": %ld}", std::exchange(comma, ", "),
                     Quoted(key.first).c_str(), key.second, count);
-    std::printf("]}\n");
+    std::printf("]");
+    if (options.coverage) std::printf(", %s", CoverageJson().c_str());
+    std::printf("}\n");
 }
 
 }  // namespace
@@ -196,7 +203,9 @@ int Explore(const ExploreOptions& options) {
     SeedRandom(options.seed);
     HeadlessSetAnswer(HeadlessAnswer::Default);
     Report report;
+    if (options.coverage) StartCoverage();
     for (int run = 0; run < options.runs; ++run) Read(random, options.steps, report);
+    StopCoverage();
     if (options.json) PrintJson(options, report);
     else PrintText(options, report);
     return report.messages.empty() ? 0 : 1;
@@ -205,6 +214,7 @@ int Explore(const ExploreOptions& options) {
 int ExploreReader(const ExploreOptions& options) {
     HeadlessStart();
     if (!StartReader(SW_SHOW)) return 1;
+    SetAutosave(false);
     int code = Explore(options);
     PostMessageW(Frame().window, WM_CLOSE, 0, 0);
     RunMessageLoop();

@@ -9,6 +9,7 @@ struct ExploreOptions {
     uint32_t seed = 1;
     int steps = 400;       // actions per reading at most
     bool json = false;
+    bool coverage = false; // also count condition blocks taken and skipped
 };
 
 // Runs the readings on the started reader and prints the report; returns the exit

@@ -10,19 +10,55 @@
 #include <unistd.h>
 
 #include "book/book_tables.h"
-#include "platform/resources.h"
-#include "tools/artwork/artwork.h"
 #include "tools/bookc/in_memory.h"
 #include "tools/play/explore.h"
 #include "tools/play/player.h"
+#include "tools/preview/book_artwork.h"
 
 static const char kUsage[] =
-    "usage: qh-play [--book FILE] [--state DIR] SCRIPT|-\n"
-    "       qh-play [--book FILE] explore [--runs N] [--seed S] [--steps N] [--json]\n";
+    "usage: qh-play [--book FILE] [--state DIR] [--scale N] SCRIPT|-\n"
+    "       qh-play [--book FILE] explore [--runs N] [--seed S] [--steps N] [--json] [--coverage]\n";
+
+// --help: the usage, then the script language, one command a line.
+static const char kScriptLanguage[] =
+    "\n"
+    "Runs the reader without a window, on the built-in book or on --book FILE read from\n"
+    "its source, with the save file in --state DIR (default: a fresh temporary folder).\n"
+    "SCRIPT holds one command a line ('-': standard input, each line run as it arrives);\n"
+    "'#' starts a comment line. A line that cannot be carried out stops the run with\n"
+    "FILE:LINE: error: ... and exit code 1. Texts are in double quotes, \\\" and \\\\ escaped.\n"
+    "\n"
+    "  tap X Y            stylus tap at screen pixel (X, Y), 0-239, 0-319\n"
+    "  tap \"LABEL\"        tap the visible word button with this label\n"
+    "  control N          press the page's control N: entry box 4000 + n, button 5000 + n,\n"
+    "                     the sound page's check box 518 and its Ok 519, ...\n"
+    "  type \"TEXT\"        type into the focused entry box, a key press a character\n"
+    "  key NAME           Return Tab Up Down PageUp PageDown Home End, and the keys of\n"
+    "                     keyboard play: Shift+Tab Space Escape\n"
+    "  wheel N            turn the mouse wheel N notches (negative: up)\n"
+    "  menu \"ITEM\"        choose the menu item with this text (without '&')\n"
+    "  tool NAME          help restart information back previous next\n"
+    "  answer yes|no|ok   how the next message boxes are answered (default ok / yes)\n"
+    "  wait MS            advance the clock; timers fire\n"
+    "  seed N             seed the random source, for repeatable draws\n"
+    "  goto N             open paragraph N in the story (the splash pages are skipped)\n"
+    "  dump               print the page: items, controls, messages and sounds since\n"
+    "                     the last dump\n"
+    "  state              print the story state: var N B0 B1, restart R paragraph=P, sound N\n"
+    "  screenshot FILE    write the screen as PNG, at the device scale of --scale N\n"
+    "  exit               choose Exit; the reader shuts down and saves\n"
+    "\n"
+    "explore plays --runs random readings (default 100) of at most --steps actions from a\n"
+    "fresh start and reports paragraphs never reached, message boxes (exit code 1) and\n"
+    "pages without a way on; --coverage adds every condition block's taken and skipped\n"
+    "counts, the blocks never taken and the variables that never changed; --json prints\n"
+    "the report as JSON.\n";
 
 struct Options {
     std::string book, state, script;
+    int scale = 1;
     bool explore = false;
+    bool help = false;
     ExploreOptions exploring;
 };
 
@@ -48,10 +84,19 @@ static bool ParseOptions(int argc, char** argv, Options* options) {
     for (int i = 1; i < argc; ++i) {
         std::string arg = argv[i];
         const char* value = i + 1 < argc ? argv[i + 1] : nullptr;
-        if ((arg == "--book" || arg == "--state") && value) {
+        long number = 0;
+        if (arg == "--help" || arg == "-h") {
+            options->help = true;
+        } else if ((arg == "--book" || arg == "--state") && value) {
             (arg == "--book" ? options->book : options->state) = argv[++i];
+        } else if (arg == "--scale" && value) {
+            if (!NumberOption("--scale", argv[++i], 1, 4, &number)) return false;
+            options->scale = int(number);
+            SetPlayScale(options->scale);
         } else if (options->explore && arg == "--json") {
             options->exploring.json = true;
+        } else if (options->explore && arg == "--coverage") {
+            options->exploring.coverage = true;
         } else if (options->explore && ParseExploreOption(arg, value, &options->exploring)) {
             ++i;
         } else if (!options->explore && options->script.empty() && arg == "explore") {
@@ -63,48 +108,7 @@ static bool ParseOptions(int argc, char** argv, Options* options) {
             return false;
         }
     }
-    return options->explore || !options->script.empty();
-}
-
-// A picture drawn as a .pic (tools/artwork) is rendered into a BMP first. The layer reads
-// a registered file whole at once, so the rendering is removed right after.
-static bool RegisterPicture(uint16_t id, const char* file, char* error, int errorSize) {
-    if (!IsArtworkSource(file)) return RegisterResourceFile(ResourceType::Bitmap, id, nullptr, file, error, errorSize);
-    std::vector<uint8_t> bmp;
-    std::vector<std::string> inputs;
-    ArtworkErrors errors;
-    std::string problem;
-    char rendered[] = "/tmp/qh-play-picture-XXXXXX";
-    int fd = mkstemp(rendered);
-    if (fd >= 0) close(fd);
-    bool ok = fd >= 0 && BuildArtworkResource(file, &bmp, &inputs, &errors) && WriteWholeFile(rendered, bmp, &problem) &&
-              RegisterResourceFile(ResourceType::Bitmap, id, nullptr, rendered, error, errorSize);
-    if (fd >= 0) unlink(rendered);
-    if (!errors.messages.empty() || !problem.empty())
-        std::snprintf(error, errorSize, "%s", (JoinErrors(errors) + problem).c_str());
-    return ok;
-}
-
-// The pictures and sounds of a book read from source come from its artwork files.
-static bool RegisterArtwork(const BookTables& tables) {
-    char error[256];
-    for (int p = 0; p < kPictures; ++p) {
-        const char* file = tables.artwork.pictureFiles ? tables.artwork.pictureFiles[p] : nullptr;
-        if (!file || !*file) continue;
-        if (!RegisterPicture(tables.pictures[p].bitmapId, file, error, sizeof error)) {
-            std::fprintf(stderr, "qh-play: %s\n", error);
-            return false;
-        }
-    }
-    for (int s = 0; s < kSounds; ++s) {
-        const char* file = tables.artwork.soundFiles ? tables.artwork.soundFiles[s] : nullptr;
-        if (!file || !*file) continue;
-        if (!RegisterResourceFile(ResourceType::Wave, 0, tables.soundNames[s], file, error, sizeof error)) {
-            std::fprintf(stderr, "qh-play: %s\n", error);
-            return false;
-        }
-    }
-    return true;
+    return options->help || options->explore || !options->script.empty();
 }
 
 // Without --state the save file lives in a fresh folder that is removed at the end.
@@ -122,12 +126,20 @@ int main(int argc, char** argv) {
         std::fputs(kUsage, stderr);
         return 2;
     }
+    if (options.help) {
+        std::fputs(kUsage, stdout);
+        std::fputs(kScriptLanguage, stdout);
+        return 0;
+    }
     std::unique_ptr<InMemoryBook> book;
     if (!options.book.empty()) {
         Diagnostics diag;
         diag.file = options.book;
         book = CompileBookInMemory(options.book, diag);
-        if (!book || !RegisterArtwork(book->tables)) return 1;
+        char problem[256] = "";
+        if (book && !RegisterBookArtwork(book->tables, options.scale, problem, sizeof problem))
+            std::fprintf(stderr, "qh-play: %s\n", problem);
+        if (!book || problem[0]) return 1;
         UseBook(&book->tables);
     } else {
         UseBook(CompiledBook());

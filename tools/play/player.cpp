@@ -31,7 +31,8 @@ struct Named {
 
 const Named kKeys[] = {{"Return", VK_RETURN}, {"Tab", VK_TAB},      {"Up", VK_UP},
                        {"Down", VK_DOWN},     {"PageUp", VK_PRIOR}, {"PageDown", VK_NEXT},
-                       {"Home", VK_HOME},     {"End", VK_END}};
+                       {"Home", VK_HOME},     {"End", VK_END},      {"Space", VK_SPACE},
+                       {"Escape", VK_ESCAPE}};
 const Named kTools[] = {{"help", kCommandHelp},         {"restart", kCommandRestart},
                         {"information", kCommandInformation}, {"back", kCommandBackToStory},
                         {"previous", kCommandPrevious},   {"next", kCommandNext}};
@@ -82,23 +83,30 @@ bool TapLabel(const std::string& label, std::string* error) {
     return false;
 }
 
+// Entry box 4000 + n is confirmed as Return in it would; any button of the page (word
+// and picture buttons 5000 + n, and the built-in pages' own, such as the sound page's
+// check box 518 and its Ok 519) is clicked, so a check box changes as under the stylus.
 bool PressControl(int identifier, std::string* error) {
-    if (identifier < kFirstButtonId) {
+    if (identifier >= kFirstEntryBoxId && identifier < kFirstButtonId) {
         int n = identifier - kFirstEntryBoxId;
         if (n >= Controls().editCount || !Controls().editWindows[n]) {
             *error = "the page has no entry box " + std::to_string(identifier);
             return false;
         }
         SendMessageW(Frame().window, WM_COMMAND, MAKEWPARAM(identifier, EN_MAXTEXT), 0);
-    } else {
-        int n = identifier - kFirstButtonId;
-        if (n >= Controls().buttonCount || !Controls().buttonWindows[n]) {
-            *error = "the page has no button " + std::to_string(identifier);
-            return false;
-        }
-        SendMessageW(Frame().window, WM_COMMAND, MAKEWPARAM(identifier, BN_CLICKED),
-                     LPARAM(Controls().buttonWindows[n]));
+        HeadlessRun();
+        return true;
     }
+    HWND button = nullptr;
+    for (int n = 0; n < Controls().buttonCount && !button; ++n) {
+        HWND window = Controls().buttonWindows[n];
+        if (window && GetWindowLongW(window, GWL_ID) == identifier) button = window;
+    }
+    if (!button) {
+        *error = "the page has no control " + std::to_string(identifier);
+        return false;
+    }
+    SendMessageW(button, BM_CLICK, 0, 0);
     HeadlessRun();
     return true;
 }
@@ -159,7 +167,11 @@ bool RunPlayCommand(const PlayCommand& c, std::string* error) {
     case PlayVerb::TapLabel: return TapLabel(c.text, error);
     case PlayVerb::Control: return PressControl(c.x, error);
     case PlayVerb::Type: return TypeText(c.text, error);
-    case PlayVerb::Key: HeadlessKey(uint32_t(Lookup(kKeys, c.text))); return true;
+    case PlayVerb::Key:
+        if (c.text == "Shift+Tab") HeadlessKeyWithShift(VK_TAB);
+        else HeadlessKey(uint32_t(Lookup(kKeys, c.text)));
+        return true;
+    case PlayVerb::Wheel: HeadlessWheel(c.x); return true;
     case PlayVerb::Menu: return ChooseMenu(c.text, error);
     case PlayVerb::Tool: return PressTool(c.text, error);
     case PlayVerb::Answer: SetAnswer(c.text); return true;
@@ -202,9 +214,14 @@ static bool RunNextLine() {
     return true;
 }
 
+static int playScale = 1;
+
+void SetPlayScale(int scale) { playScale = scale; }
+
 int PlayScript(std::FILE* file, const std::string& name) {
     script = ScriptState{file, name};
     HeadlessStart();
+    HeadlessSetScale(playScale);
     HeadlessSetIdleHandler(RunNextLine);
     if (!StartReader(SW_SHOW)) return 1;
     int code = RunMessageLoop();

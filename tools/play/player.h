@@ -15,3 +15,7 @@ int PlayScript(std::FILE* script, const std::string& name);
 // Carries out one parsed command on the running reader. On failure returns false with
 // a plain description in error.
 bool RunPlayCommand(const PlayCommand& command, std::string* error);
+
+// The device scale the screen is drawn at from the start of the next run (1 to 4):
+// screenshots come out that many times larger; dumps do not change.
+void SetPlayScale(int scale);

@@ -64,10 +64,11 @@ const VerbName kVerbs[] = {
     {"key", PlayVerb::Key},     {"menu", PlayVerb::Menu},       {"tool", PlayVerb::Tool},
     {"answer", PlayVerb::Answer}, {"wait", PlayVerb::Wait},     {"seed", PlayVerb::Seed},
     {"goto", PlayVerb::Goto},   {"dump", PlayVerb::Dump},       {"state", PlayVerb::State},
-    {"screenshot", PlayVerb::Screenshot}, {"exit", PlayVerb::Exit},
+    {"screenshot", PlayVerb::Screenshot}, {"exit", PlayVerb::Exit}, {"wheel", PlayVerb::Wheel},
 };
 
-const char* const kKeys[] = {"Return", "Tab", "Up", "Down", "PageUp", "PageDown", "Home", "End"};
+const char* const kKeys[] = {"Return", "Tab", "Up", "Down", "PageUp", "PageDown", "Home", "End",
+                             "Shift+Tab", "Space", "Escape"};
 const char* const kTools[] = {"help", "restart", "information", "back", "previous", "next"};
 const char* const kAnswers[] = {"yes", "no", "ok"};
 
@@ -89,8 +90,8 @@ bool ParseArguments(Cursor& cursor, PlayCommand* c, std::string* error) {
         *error = "tap takes X Y (0-239, 0-319) or a quoted label";
         return false;
     case PlayVerb::Control:
-        if (ReadInteger(cursor, &c->x, 4000, 5099)) return true;
-        *error = "control takes an identifier from 4000 to 5099";
+        if (ReadInteger(cursor, &c->x, 1, 65535)) return true;
+        *error = "control takes a control identifier from 1 to 65535";
         return false;
     case PlayVerb::Type:
     case PlayVerb::Menu:
@@ -100,7 +101,11 @@ bool ParseArguments(Cursor& cursor, PlayCommand* c, std::string* error) {
     case PlayVerb::Key:
         c->text = cursor.Word();
         if (OneOf(c->text, kKeys)) return true;
-        *error = "key takes Return, Tab, Up, Down, PageUp, PageDown, Home or End";
+        *error = "key takes Return, Tab, Up, Down, PageUp, PageDown, Home, End, Shift+Tab, Space or Escape";
+        return false;
+    case PlayVerb::Wheel:
+        if (ReadInteger(cursor, &c->x, -1000, 1000)) return true;
+        *error = "wheel takes a number of notches from -1000 to 1000 (negative: up)";
         return false;
     case PlayVerb::Tool:
         c->text = cursor.Word();

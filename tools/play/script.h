@@ -6,12 +6,12 @@
 
 enum class PlayVerb {
     Blank, TapAt, TapLabel, Control, Type, Key, Menu, Tool, Answer, Wait, Seed, Goto,
-    Dump, State, Screenshot, Exit,
+    Dump, State, Screenshot, Exit, Wheel,
 };
 
 struct PlayCommand {
     PlayVerb verb = PlayVerb::Blank;
-    int x = 0, y = 0;         // TapAt; Control: x is the identifier; Wait, Seed, Goto: x
+    int x = 0, y = 0;         // TapAt; Control: x is the identifier; Wait, Seed, Goto, Wheel: x
     std::string text;         // TapLabel, Type, Menu (UTF-8); Key, Tool, Answer: the name;
                               // Screenshot: the path
 };

@@ -2,9 +2,11 @@
 // that embeds them with the assembler's .incbin (no giant arrays for the compiler) and
 // defines the lookup table that platform/resources.cpp reads.
 //
-//   respack --symbol NAME --output FILE.cpp [--depfile FILE.d] [--arrays] MANIFEST...
+//   respack --symbol NAME --output FILE.cpp [--depfile FILE.d] [--arrays] [--no-renderings] MANIFEST...
 //
-// --arrays writes byte arrays instead, for targets without .incbin (WebAssembly).
+// --arrays writes byte arrays instead, for targets without .incbin (WebAssembly);
+// --no-renderings packs vector pictures at scale 1 only, for a program without a PNG
+// decoder whose size counts (the web edition), which then scales them as other bitmaps.
 //
 // Manifest lines ('#' starts a comment line; paths are relative to the manifest):
 //   bitmap <id> <path>    wave <NAME> <path>    menu <id> <path>    rcdata <id> <path>
@@ -33,6 +35,13 @@ struct Kind {
     bool isText;            // the rest of the line is the content, not a path
 };
 
+// The renderings of a vector picture at device scales 2 to 4 (never named in a manifest).
+const Kind kRenderings[] = {
+    {"bitmap@2", "BitmapAt2", false, false},
+    {"bitmap@3", "BitmapAt3", false, false},
+    {"bitmap@4", "BitmapAt4", false, false},
+};
+
 const Kind kKinds[] = {
     {"bitmap", "Bitmap", false, false}, {"wave", "Wave", true, false},
     {"menu", "Menu", false, false},     {"rcdata", "Data", false, false},
@@ -56,6 +65,7 @@ struct Options {
     std::string symbol, output, depfile;
     std::vector<std::string> manifests;
     bool arrays = false;   // byte arrays instead of .incbin
+    bool noRenderings = false;  // vector pictures at scale 1 only
 };
 
 bool failed = false;
@@ -376,9 +386,29 @@ bool WriteWhole(const std::string& path, const std::string& content) {
     return false;
 }
 
+// A bitmap drawn from vectors is also rendered at device scales 2 to 4, packed as PNG
+// beside it, so the reader shows it sharp at every size.
+void AddRenderings(const std::string& folder, size_t index, const Entry& e, std::vector<Entry>* renderings) {
+    for (int scale = 2; scale <= 4; ++scale) {
+        Pixels pixels;
+        ArtworkErrors errors;
+        std::string problem, built = folder + "/" + std::to_string(index) + "@" + std::to_string(scale) + ".png";
+        if (!RenderPictureFile(e.inputs.front(), scale, &pixels, &errors) || !WritePng(pixels, built, &problem)) {
+            Complain(e.where, "cannot render " + e.inputs.front() + " at scale " + std::to_string(scale) + problem);
+            std::fputs(JoinErrors(errors).c_str(), stderr);
+            return;
+        }
+        Entry rendering = e;
+        rendering.kind = &kRenderings[scale - 2];
+        rendering.path = built;
+        renderings->push_back(rendering);
+    }
+}
+
 // Builds each artwork source into OUTPUT.art/<n>.bin and packs that file instead.
 void BuildArtworkSources(const Options& o, std::vector<Entry>* entries) {
     std::string folder = o.output + ".art";
+    std::vector<Entry> renderings;
     for (size_t i = 0; i < entries->size(); ++i) {
         Entry& e = (*entries)[i];
         if (e.kind->isText || !IsArtworkSource(e.path)) continue;
@@ -397,7 +427,11 @@ void BuildArtworkSources(const Options& o, std::vector<Entry>* entries) {
         }
         e.path = built;
         CheckFile(e);
+        if (!o.noRenderings && !std::strcmp(e.kind->keyword, "bitmap") && e.path.size() > 0 && e.inputs.front().size() > 4 &&
+            e.inputs.front().compare(e.inputs.front().size() - 4, 4, ".pic") == 0)
+            AddRenderings(folder, i, e, &renderings);
     }
+    entries->insert(entries->end(), renderings.begin(), renderings.end());
 }
 
 bool ValidSymbol(const std::string& symbol) {
@@ -415,6 +449,7 @@ bool ParseOptions(int argc, char** argv, Options* o) {
         else if (arg == "--output" && hasValue) o->output = argv[++i];
         else if (arg == "--depfile" && hasValue) o->depfile = argv[++i];
         else if (arg == "--arrays") o->arrays = true;
+        else if (arg == "--no-renderings") o->noRenderings = true;
         else if (arg.size() > 1 && arg[0] == '-') return false;
         else o->manifests.push_back(arg);
     }
@@ -426,7 +461,7 @@ bool ParseOptions(int argc, char** argv, Options* o) {
 int main(int argc, char** argv) {
     Options options;
     if (!ParseOptions(argc, argv, &options)) {
-        std::fprintf(stderr, "usage: respack --symbol NAME --output FILE.cpp [--depfile FILE.d] [--arrays] MANIFEST...\n");
+        std::fprintf(stderr, "usage: respack --symbol NAME --output FILE.cpp [--depfile FILE.d] [--arrays] [--no-renderings] MANIFEST...\n");
         return 2;
     }
     std::vector<Entry> entries;
