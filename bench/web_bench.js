@@ -45,42 +45,49 @@ function sizes() {
     for (let run = 0; run < 5; run++) {
       const context = await browser.createBrowserContext();
       const page = await context.newPage();
+      await page.setViewport({ width: 390, height: 844, deviceScaleFactor: 3, isMobile: true, hasTouch: true });
       await page.goto(url);
       await page.waitForFunction(() => window.quietHarbour && quietHarbour.firstFrameMs !== null);
       firsts.push(await page.evaluate(() => quietHarbour.firstFrameMs));   // from the start of navigation
-      if (run < 4) await context.close();
-      else {
-        await page.waitForFunction(() => quietHarbour.state === 'reading');
-        const result = await page.evaluate((turns) => {
-          const paragraph = Module._qh_web_longest_paragraph();
-          for (let i = 0; i < 10; i++) Module._qh_web_turn_to(paragraph);   // warm the caches
-          const times = [];
-          for (let i = 0; i < turns; i++) {
-            const start = performance.now();
-            Module._qh_web_turn_to(paragraph);
-            times.push(performance.now() - start);
-          }
-          // The page's clock is coarse (Chromium rounds it to 0.1 ms without cross-origin
-          // isolation), so the median of 100 batches of 10 turns is given beside it.
-          const batches = [];
-          for (let i = 0; i < turns; i++) {
-            const start = performance.now();
-            for (let j = 0; j < 10; j++) Module._qh_web_turn_to(paragraph);
-            batches.push((performance.now() - start) / 10);
-          }
-          times.sort((a, b) => a - b);
-          batches.sort((a, b) => a - b);
-          return { paragraph, median: times[turns >> 1], fastest: times[0], slowest: times[turns - 1],
-                   batchMedian: batches[turns >> 1] };
-        }, TURNS);
-        console.log(`page turn to paragraph ${result.paragraph} (the longest), ${TURNS} turns: median ` +
-                    `${result.median.toFixed(3)} ms, fastest ${result.fastest.toFixed(3)}, slowest ${result.slowest.toFixed(3)}; ` +
-                    `median of 100 batches of 10: ${result.batchMedian.toFixed(3)} ms a turn`);
-      }
+      await context.close();
     }
     firsts.sort((a, b) => a - b);
-    console.log(`first page on screen: median ${firsts[2].toFixed(0)} ms of 5 loads ` +
+    console.log(`first page on screen (phone, 390 x 844 at 3): median ${firsts[2].toFixed(0)} ms of 5 loads ` +
                 `(${firsts.map((t) => t.toFixed(0)).join(', ')})`);
+    // The canvas is laid out 240 x S CSS pixels wide at a device pixel ratio of 1: scale S.
+    for (const scale of [1, 2, 3, 4]) {
+      const context = await browser.createBrowserContext();
+      const page = await context.newPage();
+      await page.setViewport({ width: 240 * scale, height: 320 * scale, deviceScaleFactor: 1 });
+      await page.goto(url);
+      await page.waitForFunction(() => window.quietHarbour && quietHarbour.state === 'reading');
+      const result = await page.evaluate((turns) => {
+        const paragraph = Module._qh_web_longest_paragraph();
+        for (let i = 0; i < 10; i++) Module._qh_web_turn_to(paragraph);   // warm the caches
+        const times = [];
+        for (let i = 0; i < turns; i++) {
+          const start = performance.now();
+          Module._qh_web_turn_to(paragraph);
+          times.push(performance.now() - start);
+        }
+        // The page's clock is coarse (Chromium rounds it to 0.1 ms without cross-origin
+        // isolation), so the median of 100 batches of 10 turns is given beside it.
+        const batches = [];
+        for (let i = 0; i < turns; i++) {
+          const start = performance.now();
+          for (let j = 0; j < 10; j++) Module._qh_web_turn_to(paragraph);
+          batches.push((performance.now() - start) / 10);
+        }
+        times.sort((a, b) => a - b);
+        batches.sort((a, b) => a - b);
+        return { paragraph, scale: document.getElementById('screen').width / 240, median: times[turns >> 1],
+                 fastest: times[0], slowest: times[turns - 1], batchMedian: batches[turns >> 1] };
+      }, TURNS);
+      console.log(`scale ${result.scale}: page turn to paragraph ${result.paragraph} (the longest), ${TURNS} turns: ` +
+                  `median ${result.median.toFixed(3)} ms (fastest ${result.fastest.toFixed(3)}, slowest ` +
+                  `${result.slowest.toFixed(3)}); median of 100 batches of 10: ${result.batchMedian.toFixed(3)} ms a turn`);
+      await context.close();
+    }
   } finally {
     await browser.close();
     server.close();
