@@ -61,9 +61,15 @@ function sizes() {
       await page.setViewport({ width: 240 * scale, height: 320 * scale, deviceScaleFactor: 1 });
       await page.goto(url);
       await page.waitForFunction(() => window.quietHarbour && quietHarbour.state === 'reading');
+      // Warm up: the caches, and Chromium's optimising compile of the module, which it
+      // makes in the background once the code has run a while.
+      await page.evaluate(() => {
+        const paragraph = Module._qh_web_longest_paragraph();
+        for (let i = 0; i < 300; i++) Module._qh_web_turn_to(paragraph);
+      });
+      await new Promise((resolve) => setTimeout(resolve, 1000));
       const result = await page.evaluate((turns) => {
         const paragraph = Module._qh_web_longest_paragraph();
-        for (let i = 0; i < 10; i++) Module._qh_web_turn_to(paragraph);   // warm the caches
         const times = [];
         for (let i = 0; i < turns; i++) {
           const start = performance.now();

@@ -220,13 +220,26 @@ var qh = Module.qh = (function () {
       return null;
     }
   }
-  self.store = function (path, bytes) {
-    if (!self.lockHeld) return;   // a refused tab touches nothing
+  // The record reaches localStorage at the end of the task that wrote it: a write there
+  // costs more than the page turn itself, and the reader should not wait for it. A page
+  // being hidden writes at once (flushRecord).
+  var pendingRecord = null, recordTimer = 0;
+  function flushRecord() {
+    clearTimeout(recordTimer);
+    recordTimer = 0;
+    if (pendingRecord === null) return;
+    var text = pendingRecord;
+    pendingRecord = null;
     try {
-      localStorage.setItem(SAVE_KEY, toBase64(bytes));
+      localStorage.setItem(SAVE_KEY, text);
     } catch (e) {
       console.warn('Quiet Harbour: the browser refused to keep the reader\'s place (' + e + ')');
     }
+  }
+  self.store = function (path, bytes) {
+    if (!self.lockHeld) return;   // a refused tab touches nothing
+    pendingRecord = toBase64(bytes);
+    if (!recordTimer) recordTimer = setTimeout(flushRecord, 0);
   };
   // Puts the stored record where the reader looks for its save file. A short record is
   // handed over as a short file is on the desktop; one that is not base64 is kept aside
@@ -279,7 +292,10 @@ var qh = Module.qh = (function () {
     self.state = state;
     document.body.dataset.state = state;
     if (state === 'refused') status.textContent = 'The book is open in another tab: read it there.';
-    if (state === 'closed') status.textContent = 'The book is closed. Reload the page to open it again.';
+    if (state === 'closed') {
+      status.textContent = 'The book is closed. Reload the page to open it again.';
+      flushRecord();
+    }
     if (state === 'reading' && scripts.length) Module._qh_web_quit(), self.wake();
   };
   self.takeScript = function () {
@@ -358,9 +374,11 @@ var qh = Module.qh = (function () {
   // The reader may be closed with the tab at any moment after it is hidden.
   document.addEventListener('visibilitychange', function () {
     if (document.visibilityState === 'hidden' && self.state === 'reading') Module._qh_web_page_hidden();
+    flushRecord();
   });
   window.addEventListener('pagehide', function () {
     if (self.state === 'reading') Module._qh_web_page_hidden();
+    flushRecord();
   });
 
   return self;
