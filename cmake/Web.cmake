@@ -33,11 +33,12 @@ target_include_directories(qh_platform BEFORE PRIVATE "${CMAKE_SOURCE_DIR}/platf
 target_compile_definitions(qh_platform PRIVATE QH_NO_LIBPNG)
 target_link_libraries(qh_platform PUBLIC qh_text_codec)
 
-# WebAssembly's assembler places no files in data: resources go in as byte arrays. The
-# renderings of vector pictures at scales 2 to 4 are left out: they are PNG, which this
-# build cannot decode, and decoded they would take the folder far past its size; the
-# reader scales the scale-1 picture up as it does any other bitmap.
-set(QH_RESPACK_OPTIONS --arrays --no-renderings)
+# WebAssembly's assembler places no files in data: resources go in as byte arrays. No
+# PNG goes in, as this build has no decoder for it: the renderings of vector pictures
+# at scales 2 to 4 are left out (decoded they would take the folder far past its size;
+# the reader scales the scale-1 picture up as it does any other bitmap), and a book's
+# PNG picture is refused while building, with a word to save it as BMP.
+set(QH_RESPACK_OPTIONS --arrays --no-png)
 add_subdirectory(book)
 add_subdirectory(page)
 add_subdirectory(markup)

@@ -2,11 +2,13 @@
 // that embeds them with the assembler's .incbin (no giant arrays for the compiler) and
 // defines the lookup table that platform/resources.cpp reads.
 //
-//   respack --symbol NAME --output FILE.cpp [--depfile FILE.d] [--arrays] [--no-renderings] MANIFEST...
+//   respack --symbol NAME --output FILE.cpp [--depfile FILE.d] [--arrays] [--no-png] MANIFEST...
 //
 // --arrays writes byte arrays instead, for targets without .incbin (WebAssembly);
-// --no-renderings packs vector pictures at scale 1 only, for a program without a PNG
-// decoder whose size counts (the web edition), which then scales them as other bitmaps.
+// --no-png is for a program without a PNG decoder (the web edition): vector pictures
+// are packed at scale 1 only (their renderings at other scales are PNG, and decoded they
+// would take too much room; the program scales them as other bitmaps), and a PNG
+// picture named in a manifest is refused, with a word on what to use instead.
 //
 // Manifest lines ('#' starts a comment line; paths are relative to the manifest):
 //   bitmap <id> <path>    wave <NAME> <path>    menu <id> <path>    rcdata <id> <path>
@@ -65,7 +67,7 @@ struct Options {
     std::string symbol, output, depfile;
     std::vector<std::string> manifests;
     bool arrays = false;   // byte arrays instead of .incbin
-    bool noRenderings = false;  // vector pictures at scale 1 only
+    bool noPng = false;    // no PNG in the output: see --no-png
 };
 
 bool failed = false;
@@ -427,11 +429,23 @@ void BuildArtworkSources(const Options& o, std::vector<Entry>* entries) {
         }
         e.path = built;
         CheckFile(e);
-        if (!o.noRenderings && !std::strcmp(e.kind->keyword, "bitmap") && e.path.size() > 0 && e.inputs.front().size() > 4 &&
+        if (!o.noPng && !std::strcmp(e.kind->keyword, "bitmap") && e.path.size() > 0 && e.inputs.front().size() > 4 &&
             e.inputs.front().compare(e.inputs.front().size() - 4, 4, ".pic") == 0)
             AddRenderings(folder, i, e, &renderings);
     }
     entries->insert(entries->end(), renderings.begin(), renderings.end());
+}
+
+void RefusePng(const std::vector<Entry>& entries) {
+    static const unsigned char kPng[8] = {0x89, 'P', 'N', 'G', 0x0D, 0x0A, 0x1A, 0x0A};
+    for (const Entry& e : entries) {
+        unsigned char head[8];
+        size_t got = 0;
+        long size = 0;
+        if (e.kind->isText || !ReadHead(e.path, head, sizeof head, &got, &size)) continue;
+        if (got == 8 && !std::memcmp(head, kPng, 8))
+            Complain(e.where, e.path + ": a PNG picture, which this program cannot show; save it as a BMP");
+    }
 }
 
 bool ValidSymbol(const std::string& symbol) {
@@ -449,7 +463,7 @@ bool ParseOptions(int argc, char** argv, Options* o) {
         else if (arg == "--output" && hasValue) o->output = argv[++i];
         else if (arg == "--depfile" && hasValue) o->depfile = argv[++i];
         else if (arg == "--arrays") o->arrays = true;
-        else if (arg == "--no-renderings") o->noRenderings = true;
+        else if (arg == "--no-png") o->noPng = true;
         else if (arg.size() > 1 && arg[0] == '-') return false;
         else o->manifests.push_back(arg);
     }
@@ -461,13 +475,14 @@ bool ParseOptions(int argc, char** argv, Options* o) {
 int main(int argc, char** argv) {
     Options options;
     if (!ParseOptions(argc, argv, &options)) {
-        std::fprintf(stderr, "usage: respack --symbol NAME --output FILE.cpp [--depfile FILE.d] [--arrays] [--no-renderings] MANIFEST...\n");
+        std::fprintf(stderr, "usage: respack --symbol NAME --output FILE.cpp [--depfile FILE.d] [--arrays] [--no-png] MANIFEST...\n");
         return 2;
     }
     std::vector<Entry> entries;
     for (const std::string& manifest : options.manifests) ReadManifest(manifest, &entries);
     CheckDuplicates(entries);
     if (!failed) BuildArtworkSources(options, &entries);
+    if (!failed && options.noPng) RefusePng(entries);
     if (failed) return 1;
     if (!options.depfile.empty() && !WriteWhole(options.depfile, DepfileFor(options, entries))) return 1;
     return WriteWhole(options.output, SourceFor(options, entries)) ? 0 : 1;
