@@ -66,9 +66,18 @@ static bool LookUpPacked(const PackedResourceTable* table, ResourceType type, ui
     return false;
 }
 
+static bool IsRendering(ResourceType type) {
+    return type == ResourceType::BitmapAt2 || type == ResourceType::BitmapAt3 ||
+           type == ResourceType::BitmapAt4;
+}
+
 static bool LookUp(ResourceType type, uint16_t id, const char16_t* name, ResourceBlob* out) {
-    return LookUpRegistered(type, id, name, out) ||
-           LookUpPacked(&gProgramResources, type, id, name, out) ||
+    if (LookUpRegistered(type, id, name, out)) return true;
+    // A rendering belongs to the picture it was drawn from: a bitmap registered from a
+    // book's own file hides the packed renderings of the program's picture of that id.
+    ResourceBlob bitmap;
+    if (IsRendering(type) && LookUpRegistered(ResourceType::Bitmap, id, nullptr, &bitmap)) return false;
+    return LookUpPacked(&gProgramResources, type, id, name, out) ||
            LookUpPacked(&gPlatformResources, type, id, name, out);
 }
 

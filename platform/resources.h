@@ -30,7 +30,9 @@ enum class ResourceType : uint8_t {
 constexpr uint16_t kFontRegular = 1;   // DejaVu Sans, weights up to 500
 constexpr uint16_t kFontBold = 2;      // DejaVu Sans Bold, weights above 500
 
-constexpr int kRegisteredResources = 80;    // room for a book's 21 pictures, their renderings at one scale, 8 sounds and more
+// Room for a book's 21 pictures with their renderings at scales 2, 3 and 4 (the live
+// preview registers all three, as the window's scale follows its size), 8 sounds and more.
+constexpr int kRegisteredResources = 128;
 constexpr int kResourceNameLength = 32;     // UTF-16 units of a WAVE name, with its zero
 
 // Lookup. Registered resources come first, then the program's packed resources, then the

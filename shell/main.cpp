@@ -131,10 +131,6 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "quietharbour: --goto and --state go with --book\n%s", kUsage);
         return 2;
     }
-    char stateFolder[1024] = "";
-    if (!OpenBookSource(stateFolder, sizeof stateFolder)) return 1;
-    bool temporaryState = previewOptions.book && !previewOptions.state;
-
     if (!UseBackend(&kSdlBackend, scale)) {
         if (NoDisplayForWindow()) {
             std::fprintf(stderr, "quietharbour: there is no display to open a window on (neither DISPLAY nor "
@@ -144,6 +140,14 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "quietharbour: cannot open a window on this desktop\n");
         return 1;
     }
+    // A book source is read once the window's scale is known: its pictures are rendered
+    // for that scale.
+    char stateFolder[1024] = "";
+    if (!OpenBookSource(stateFolder, sizeof stateFolder)) {
+        ActiveBackend()->close();
+        return 1;
+    }
+    bool temporaryState = previewOptions.book && !previewOptions.state;
     if (!StartReader(SW_SHOW)) {
         ActiveBackend()->close();
         std::exit(1);

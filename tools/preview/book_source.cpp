@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/window_system.h"
 #include "shell/live_preview.h"
 #include "tools/bookc/in_memory.h"
 #include "tools/preview/book_artwork.h"
@@ -43,7 +44,8 @@ static BookTables* CompileSource(const char* path, char* errors, int size) {
         return nullptr;
     }
     char problem[256] = "";
-    if (!RegisterBookArtwork(book->tables, 0, problem, sizeof problem)) {
+    // Renderings at the window's present scale only: all three would take seconds a reload.
+    if (!RegisterBookArtwork(book->tables, gDeviceScale, problem, sizeof problem)) {
         std::fprintf(stderr, "quietharbour: %s\n", problem);
         std::snprintf(errors, size_t(size), "%s\n", problem);
         return nullptr;
