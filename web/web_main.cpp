@@ -4,8 +4,6 @@
 // same script runner and page dump as qh-play.
 //
 // Sections: state / start and stop / the mirror / work the page hands over / main
-#include <emscripten.h>
-
 #include <cstdio>
 #include <cstdlib>
 #include <string>
@@ -19,6 +17,7 @@
 #include "page/page_items.h"
 #include "page/page_state.h"
 #include "platform/backend_web.h"
+#include "platform/web_page.h"
 #include "platform/headless.h"
 #include "platform/text_codec.h"
 #include "platform/backend.h"
@@ -40,35 +39,6 @@ static const char kSaveFile[] = "/qh/quietharbour/QTL2quietharbour.dat";
 static StoryStateImage compiledState;   // the book's variables as compiled, for fresh readers
 static int scriptRuns = 0;
 static size_t mirrorHash = 0;
-
-EM_JS(int, JsTakeScript, (int* scale), {
-    var job = Module.qh.takeScript();
-    if (job === null) return 0;
-    HEAP32[scale >> 2] = job.scale;
-    var s = job.text;
-    var size = lengthBytesUTF8(s) + 1;
-    var at = _malloc(size);
-    stringToUTF8(s, at, size);
-    return at;
-});
-EM_JS(void, JsScriptFinished, (int code), { Module.qh.scriptFinished(code); });
-EM_JS(int, JsTakePress, (), { return Module.qh.takePress(); });
-EM_JS(int, JsTakeAnswer, (char* out, int size), {
-    var a = Module.qh.takeAnswer();
-    if (a === null) return -1;
-    stringToUTF8(a.text, out, size);
-    return a.box;
-});
-EM_JS(int, JsTakeDrag, (int* dy, int* starting), {
-    var d = Module.qh.takeDrag();
-    if (d === null) return 0;
-    HEAP32[dy >> 2] = d.dy;
-    HEAP32[starting >> 2] = d.starting ? 1 : 0;
-    return 1;
-});
-EM_JS(int, JsLockHeld, (), { return Module.qh.lockHeld ? 1 : 0; });
-EM_JS(void, JsMirror, (const char* html), { Module.qh.mirror(UTF8ToString(html)); });
-EM_JS(void, JsState, (const char* state), { Module.qh.setState(UTF8ToString(state)); });
 
 // ============================================================================
 // Start and stop
@@ -114,7 +84,7 @@ static void PlayPendingScript(const char* text, int scale) {
     setenv("XDG_DATA_HOME", kDataHome, 1);
     UseBackend(&kWebBackend, 0);
     mirrorHash = 0;
-    JsScriptFinished(code);
+    WebScriptFinished(code);
 }
 
 // ============================================================================
@@ -212,7 +182,7 @@ static void UpdateMirror() {
     size_t hash = std::hash<std::string>{}(html);
     if (hash == mirrorHash) return;
     mirrorHash = hash;
-    JsMirror(html.c_str());
+    WebShowMirror(html.c_str());
 }
 
 // ============================================================================
@@ -277,29 +247,30 @@ static void FollowDrag(int dy, bool starting) {
 
 // Called by the backend whenever the reader looks for input or shows a new frame.
 static void TakePageWork() {
-    int dy, starting;
-    while (JsTakeDrag(&dy, &starting)) FollowDrag(dy, starting != 0);
-    for (int press; (press = JsTakePress()) >= 0;) PressFromMirror(press);
+    int dy;
+    bool starting;
+    while (WebTakeDrag(&dy, &starting)) FollowDrag(dy, starting);
+    for (int press; (press = WebTakePress()) >= 0;) PressFromMirror(press);
     char answer[256];
-    for (int box; (box = JsTakeAnswer(answer, sizeof answer)) >= 0;) AnswerFromMirror(box, answer);
+    for (int box; (box = WebTakeAnswer(answer, sizeof answer)) >= 0;) AnswerFromMirror(box, answer);
     UpdateMirror();
 }
 
 extern "C" {
 
 // The page is being hidden, and may be closed without another word: keep the place.
-EMSCRIPTEN_KEEPALIVE void qh_web_page_hidden() { WriteSaveFile(Navigation().storyPosition); }
+void qh_web_page_hidden() { WriteSaveFile(Navigation().storyPosition); }
 
 // For the benchmark (bench/web_bench.js): a page turn as a hotword makes it, painted and
 // on the canvas before it returns, so the page can time it. Paragraphs as the book
 // numbers them; the longest is the one with the most words.
-EMSCRIPTEN_KEEPALIVE void qh_web_turn_to(int paragraph) {
+void qh_web_turn_to(int paragraph) {
     if (!ReaderWindowExists() || paragraph < 1 || paragraph > kParagraphRows) return;
     NavigateTo(int16_t(paragraph), kNavigateStory);
     HeadlessRun();   // what is due now, painted and presented: the window system's RunUntilIdle
 }
 
-EMSCRIPTEN_KEEPALIVE int qh_web_longest_paragraph() {
+int qh_web_longest_paragraph() {
     int longest = 2, most = -1;
     for (int p = 2; p <= kParagraphRows; ++p) {
         const ParagraphEntry& row = ParagraphRow(p);
@@ -320,26 +291,26 @@ int main() {
     CaptureStoryState(&compiledState);
     setenv("XDG_DATA_HOME", kDataHome, 1);
     if (!UseBackend(&kWebBackend, 0)) return 1;
-    WebKeepFileInStorage(kSaveFile, JsLockHeld() != 0);
+    WebKeepFileInStorage(kSaveFile, WebLockHeld());
     WebSetInputHook(TakePageWork);
     for (;;) {
         ForgetEarlierReading();
         if (!StartReader(SW_SHOW)) {
-            JsState("refused");
+            WebSetState("refused");
             return 1;
         }
-        JsState("reading");
+        WebSetState("reading");
         RunMessageLoop();
         StopReader();
         mirrorHash = 0;
         int scale = 1;
-        char* script = reinterpret_cast<char*>(JsTakeScript(&scale));
+        char* script = WebTakeScript(&scale);
         if (!script) break;
         WebSetInputHook(nullptr);
         PlayPendingScript(script, scale < 1 || scale > 4 ? 1 : scale);
         std::free(script);
         WebSetInputHook(TakePageWork);
     }
-    JsState("closed");
+    WebSetState("closed");
     return 0;
 }
