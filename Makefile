@@ -2,7 +2,7 @@
 BUILD ?= build
 JOBS ?= $(shell nproc)
 
-.PHONY: all deps build run test clean
+.PHONY: all deps build run test clean web
 
 all: build
 
@@ -20,5 +20,18 @@ run: build
 test: build
 	@cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
 
+# The web edition in build-web/web (index.html, index.js, index.wasm). The book compiler,
+# the resource packer and the glyph renderer run natively from $(BUILD); emscripten's
+# optimiser runs under node, which finds Debian's node modules only when told where.
+WEB_BUILD ?= build-web
+export NODE_PATH := $(if $(NODE_PATH),$(NODE_PATH):)/usr/share/nodejs
+web: deps
+	@cmake -S . -B $(BUILD) >/dev/null
+	@cmake --build $(BUILD) -j $(JOBS) --target qh-bookc qh-respack qh-glyphs
+	@emcmake cmake -S . -B $(WEB_BUILD) -DCMAKE_BUILD_TYPE=Release -DQH_HOST_BUILD=$(abspath $(BUILD)) \
+	  -DQH_BOOK=$(abspath $(or $(QH_BOOK),book/quiet_harbour/quiet_harbour.book)) >/dev/null
+	@cmake --build $(WEB_BUILD) -j $(JOBS) --target qh_web
+	@ls -l $(WEB_BUILD)/web
+
 clean:
-	rm -rf $(BUILD)
+	rm -rf $(BUILD) $(WEB_BUILD)

@@ -19,7 +19,7 @@ function(qh_pack_resources outvar stem symbol)
   set(generated "${CMAKE_CURRENT_BINARY_DIR}/${stem}.cpp")
   add_custom_command(
     OUTPUT "${generated}"
-    COMMAND qh-respack --symbol ${symbol} --output "${generated}"
+    COMMAND qh-respack ${QH_RESPACK_OPTIONS} --symbol ${symbol} --output "${generated}"
             --depfile "${generated}.d" ${manifests}
     DEPENDS qh-respack ${manifests}
     DEPFILE "${generated}.d"

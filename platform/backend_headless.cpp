@@ -1,7 +1,9 @@
 // The headless backend: no window, a virtual clock that moves only when told, input
 // that comes from a script, sounds written down instead of played, and the framebuffer
 // saved as PNG through libpng. Pixel for pixel the screen the SDL window shows.
+#ifndef QH_NO_LIBPNG
 #include <png.h>
+#endif
 
 #include <cstdio>
 #include <cstring>
@@ -151,6 +153,8 @@ uint32_t HeadlessDevicePixel(int x, int y) {
     return gFramebuffer[y * DeviceStride() + x];
 }
 
+// A build without libpng (the web edition) makes its screenshots in the browser.
+#ifndef QH_NO_LIBPNG
 static bool WriteRows(FILE* f) {
     png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
     png_infop info = png ? png_create_info_struct(png) : nullptr;
@@ -190,6 +194,8 @@ bool HeadlessScreenshot(const char* path) {
     if (!ok) fprintf(stderr, "qh: the screenshot %s could not be written whole\n", path);
     return ok;
 }
+
+#endif
 
 // ============================================================================
 // The menu bar for scripts

@@ -115,9 +115,17 @@ static void ReleaseRow(OpenFile* f) {
 // Opens the lock file and takes the lock that the share mode asks for. Returns the lock
 // descriptor, fd when the file itself had to be locked, -1 with no lock needed, or -2
 // (lastError set) when the lock is held elsewhere.
+static FileObserver observer;
+
+void SetFileObserver(const FileObserver& o) { observer = o; }
+
 static int TakeLock(const char* path, int fd, DWORD shareMode) {
     char lockPath[kPathBytes];
     bool exclusive = shareMode == 0;
+    if (exclusive && observer.mayOpenExclusively && !observer.mayOpenExclusively(path)) {
+        lastError = ERROR_SHARING_VIOLATION;
+        return -2;
+    }
     int lockFd = -1;
     if (LockPathFor(path, lockPath)) {
         lockFd = exclusive ? open(lockPath, O_RDWR | O_CREAT | O_CLOEXEC, 0644) : -1;
@@ -234,7 +242,11 @@ DWORD SetFilePointer(HANDLE file, LONG distance, PLONG distanceHigh, DWORD moveM
 BOOL CloseHandle(HANDLE object) {
     OpenFile* f = RowOf(object, false);
     if (!f) return FailWith(ERROR_INVALID_HANDLE);
+    bool wrote = f->writable && f->fd >= 0;
+    char path[kPathBytes];
+    std::memcpy(path, f->path, sizeof path);
     ReleaseRow(f);
+    if (wrote && observer.written) observer.written(path);
     return TRUE;
 }
 
@@ -284,7 +296,11 @@ HANDLE FindFirstFileW(LPCWSTR fileName, LPWIN32_FIND_DATAW findData) {
 BOOL FindClose(HANDLE findFile) {
     OpenFile* f = RowOf(findFile, true);
     if (!f) return FailWith(ERROR_INVALID_HANDLE);
+    bool wrote = f->writable && f->fd >= 0;
+    char path[kPathBytes];
+    std::memcpy(path, f->path, sizeof path);
     ReleaseRow(f);
+    if (wrote && observer.written) observer.written(path);
     return TRUE;
 }
 
@@ -357,6 +373,7 @@ BOOL ReplaceFileContents(HANDLE file, const void* data, DWORD size) {
     close(f->fd);   // the old file, now nameless; a lock file's lock is untouched
     f->fd = fd;
     if (locksItself) f->lockFd = fd;
+    if (observer.written) observer.written(f->path);
     return FlushFolderOf(f->path) ? TRUE : FailWith(ERROR_WRITE_FAULT);
 }
 

@@ -33,3 +33,13 @@ BOOL ReplaceFileContents(HANDLE file, const void* data, DWORD size);
 // without sharing: only the holder of the lock can know that none is still being written.
 // Returns how many were removed, or -1 (GetLastError tells why).
 int RemoveInterruptedReplacements(HANDLE file);
+
+// What a machine without locks between programs (the browser, where a second tab runs
+// in a separate process of its own) adds to the file calls: a say over every exclusive
+// open, and word of every file whose content was replaced or that was closed after
+// writing. Either function may be null.
+struct FileObserver {
+    bool (*mayOpenExclusively)(const char* path);   // false: another program holds it
+    void (*written)(const char* path);
+};
+void SetFileObserver(const FileObserver& observer);

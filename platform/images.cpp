@@ -5,7 +5,9 @@
 // Sections: byte helpers / BMP / PNG / dispatch / the resource cache
 #include "platform/images.h"
 
+#ifndef QH_NO_LIBPNG
 #include <png.h>
+#endif
 
 #include <csetjmp>
 #include <cstdio>
@@ -132,6 +134,7 @@ static bool DecodeBmp(const uint8_t* data, uint32_t size, uint32_t* pixels, int3
     return true;
 }
 
+#ifndef QH_NO_LIBPNG
 // ---------------------------------------------------------------------------
 // PNG through libpng, reading from memory. libpng's allocations come from a scratch
 // area that is emptied before every picture; its errors come back through longjmp.
@@ -228,6 +231,13 @@ static bool DecodePng(const uint8_t* data, uint32_t size, uint32_t* pixels, int3
     return ok;
 }
 
+#else
+// A build without libpng (the web edition) gets its pictures packed decoded.
+static bool IsPng(const uint8_t* data, uint32_t size) { return size >= 4 && data[0] == 0x89 && data[1] == 'P'; }
+static bool DecodePng(const uint8_t*, uint32_t, uint32_t*, int32_t, DecodedImage*, char* error, int errorSize) {
+    return Fail(error, errorSize, "a PNG picture, which this build cannot decode");
+}
+#endif
 // ---------------------------------------------------------------------------
 // Dispatch
 // ---------------------------------------------------------------------------

@@ -223,3 +223,45 @@ TEST_F(Files, AFailedReplacementLeavesTheOldContent) {
 }
 
 }  // namespace
+
+// The observer a machine without locks between programs installs (the web edition):
+// its veto keeps an exclusive open out and leaves no file behind, shared opens pass,
+// and it hears of every replacement and every close of a file opened for writing.
+namespace {
+std::string observedPath;
+bool vetoExclusive = false;
+int writtenCount = 0;
+bool MayOpen(const char*) { return !vetoExclusive; }
+void Written(const char* path) {
+    observedPath = path;
+    ++writtenCount;
+}
+}  // namespace
+
+TEST_F(Files, AnObserverCanRefuseExclusiveOpensAndHearsOfWrites) {
+    SetFileObserver(FileObserver{MayOpen, Written});
+    vetoExclusive = true;
+    writtenCount = 0;
+    EXPECT_EQ(Open(CREATE_NEW), INVALID_HANDLE_VALUE);
+    EXPECT_EQ(GetLastError(), ERROR_SHARING_VIOLATION);
+    EXPECT_EQ(ContentOnDisk(), "");
+    EXPECT_EQ(StrayFiles(), 0);
+    EXPECT_EQ(access((folder + "/QTL2test.dat").c_str(), F_OK), -1);   // a refused creation leaves nothing
+
+    vetoExclusive = false;
+    HANDLE h = Open(CREATE_NEW);
+    ASSERT_NE(h, INVALID_HANDLE_VALUE);
+    EXPECT_EQ(writtenCount, 0);
+    ASSERT_TRUE(ReplaceFileContents(h, "record", 6));
+    EXPECT_EQ(writtenCount, 1);
+    EXPECT_EQ(observedPath, folder + "/QTL2test.dat");
+    CloseHandle(h);
+    EXPECT_EQ(writtenCount, 2);
+
+    vetoExclusive = true;                                          // sharing readers are not the observer's
+    h = Open(OPEN_EXISTING, FILE_SHARE_READ, GENERIC_READ);
+    EXPECT_NE(h, INVALID_HANDLE_VALUE);
+    CloseHandle(h);
+    EXPECT_EQ(writtenCount, 2);                                    // nor is closing a file only read
+    SetFileObserver(FileObserver{nullptr, nullptr});
+}

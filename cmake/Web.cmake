@@ -1,0 +1,53 @@
+# The web edition's build, configured with emcmake (`make web`). The engine's layers are
+# compiled for the browser; the tools that run while building (the book compiler, the
+# resource packer and the glyph renderer) come from the native build in QH_HOST_BUILD.
+set(QH_HOST_BUILD "${CMAKE_SOURCE_DIR}/build" CACHE PATH "The native build folder with qh-bookc, qh-respack and qh-glyphs")
+foreach(tool qh-bookc qh-respack qh-glyphs)
+  if(NOT EXISTS "${QH_HOST_BUILD}/${tool}")
+    message(FATAL_ERROR "${QH_HOST_BUILD}/${tool} is missing: build the native tools first (make web does)")
+  endif()
+  add_executable(${tool} IMPORTED)
+  set_target_properties(${tool} PROPERTIES IMPORTED_LOCATION "${QH_HOST_BUILD}/${tool}")
+endforeach()
+
+# The glyph table: both weights at 13 pixels times every device scale (1 to 4), and the two
+# arrows the input panel draws besides Latin-1.
+set(QH_FONT_DIR "/usr/share/fonts/truetype/dejavu" CACHE PATH "Folder of DejaVuSans.ttf and DejaVuSans-Bold.ttf")
+set(glyph_table "${CMAKE_BINARY_DIR}/glyph_table_data.cpp")
+add_custom_command(
+  OUTPUT "${glyph_table}"
+  COMMAND qh-glyphs --regular "${QH_FONT_DIR}/DejaVuSans.ttf" --bold "${QH_FONT_DIR}/DejaVuSans-Bold.ttf"
+          --pixels 13,26,39,52 --extra 2190,21B5 --output "${glyph_table}"
+  DEPENDS "${QH_HOST_BUILD}/qh-glyphs" "${QH_FONT_DIR}/DejaVuSans.ttf" "${QH_FONT_DIR}/DejaVuSans-Bold.ttf"
+  COMMENT "Rendering the glyph table"
+  VERBATIM)
+
+# The platform layer without SDL2, FreeType and libpng: text.cpp reads the glyph table
+# through web_freetype/ft2build.h, pictures arrive packed decoded, the browser backend
+# stands in for the window.
+add_library(qh_text_codec STATIC "${CMAKE_SOURCE_DIR}/platform/text_codec.cpp")
+file(GLOB platform_sources CONFIGURE_DEPENDS "${CMAKE_SOURCE_DIR}/platform/*.cpp")
+list(FILTER platform_sources EXCLUDE REGEX "/(backend_sdl|text_codec|file_watch)\\.cpp$")
+add_library(qh_platform STATIC ${platform_sources} "${glyph_table}")
+target_include_directories(qh_platform BEFORE PRIVATE "${CMAKE_SOURCE_DIR}/platform/web_freetype")
+target_compile_definitions(qh_platform PRIVATE QH_NO_LIBPNG)
+target_link_libraries(qh_platform PUBLIC qh_text_codec)
+
+# WebAssembly's assembler places no files in data: resources go in as byte arrays. No
+# PNG goes in, as this build has no decoder for it: the renderings of vector pictures
+# at scales 2 to 4 are left out (decoded they would take the folder far past its size;
+# the reader scales the scale-1 picture up as it does any other bitmap), and a book's
+# PNG picture is refused while building, with a word to save it as BMP.
+set(QH_RESPACK_OPTIONS --arrays --no-png)
+add_subdirectory(book)
+add_subdirectory(page)
+add_subdirectory(markup)
+qh_add_book(qh_book_builtin "${QH_BOOK}")
+add_subdirectory(shell)
+
+# qh-play's script runner and page dump, for window.quietHarbour.run.
+add_library(qh_play_web STATIC "${CMAKE_SOURCE_DIR}/tools/play/script.cpp"
+            "${CMAKE_SOURCE_DIR}/tools/play/page_dump.cpp" "${CMAKE_SOURCE_DIR}/tools/play/player.cpp")
+target_link_libraries(qh_play_web PUBLIC qh_shell)
+
+add_subdirectory(web web-build)   # the folder build-web/web holds only what is served

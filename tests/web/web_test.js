@@ -1,0 +1,355 @@
+// The web edition in headless Chromium, against the native reader: the qh-play scripts
+// through quietHarbour.run, the canvas against the headless backend's screenshots,
+// mouse clicks, touch taps and drags, the save record across a reload, a second tab,
+// and the screen-reader mirror in Chromium's accessibility tree.
+//
+// usage: node web_test.js --web DIR --play QH_PLAY --book BOOK --scripts DIR
+'use strict';
+const fs = require('fs');
+const os = require('os');
+const path = require('path');
+const { execFileSync } = require('child_process');
+let puppeteer;
+try {
+  puppeteer = require('puppeteer-core');
+} catch (e) {
+  console.error('puppeteer-core is not installed in tests/web: run scripts/install-deps');
+  process.exit(1);
+}
+const { serve } = require('./server.js');
+
+const CHROMIUM = '/usr/bin/chromium';
+const SAVE_KEY = 'quietharbour/QTL2quietharbour.dat';
+const PHONE = { width: 390, height: 844, deviceScaleFactor: 3, isMobile: true, hasTouch: true };
+const DESKTOP = { width: 1280, height: 800, deviceScaleFactor: 1 };
+// Windows in which the canvas is laid out 240 or 480 CSS pixels wide: device scales 1 and 2.
+const AT_SCALE = { 1: { width: 240, height: 320, deviceScaleFactor: 1 },
+                   2: { width: 480, height: 640, deviceScaleFactor: 1 } };
+
+function options() {
+  const o = {};
+  const argv = process.argv.slice(2);
+  for (let i = 0; i + 1 < argv.length; i += 2) o[argv[i].replace(/^--/, '')] = argv[i + 1];
+  for (const need of ['web', 'play', 'book', 'scripts'])
+    if (!o[need]) throw new Error('usage: node web_test.js --web DIR --play QH_PLAY --book BOOK --scripts DIR');
+  return o;
+}
+const args = options();
+const scratch = fs.mkdtempSync(path.join(os.tmpdir(), 'qh-web-test-'));
+
+// ---- the native reader
+// A save record as the reader writes it: the story position, sound on, version 176.
+function saveRecord(paragraph) {
+  const record = Buffer.alloc(2544);
+  record.writeInt16LE(paragraph, 0);
+  record[2] = 1;
+  record.writeInt32LE(176, 28);
+  return record;
+}
+
+// Runs qh-play on the test book at a device scale; with a paragraph, from a save file
+// that holds it.
+let nativeRuns = 0;
+function nativePlay(script, paragraph, scale) {
+  const state = path.join(scratch, 'native-' + ++nativeRuns);
+  fs.mkdirSync(path.join(state, 'quietharbour'), { recursive: true });
+  if (paragraph) fs.writeFileSync(path.join(state, 'quietharbour', 'QTL2quietharbour.dat'), saveRecord(paragraph));
+  const file = path.join(state, 'script.play');
+  fs.writeFileSync(file, script);
+  return execFileSync(args.play, ['--book', args.book, '--state', state, '--scale', String(scale || 1), file],
+                      { encoding: 'utf8' });
+}
+function nativeScreenshot(script, paragraph, scale) {
+  const png = path.join(scratch, 'shot-' + (nativeRuns + 1) + '.png');
+  nativePlay(script + 'screenshot ' + png + '\n', paragraph, scale);
+  return 'data:image/png;base64,' + fs.readFileSync(png).toString('base64');
+}
+
+// ---- the browser
+let browser, url;
+async function openReader(viewport, paragraph, context) {
+  context = context || await browser.createBrowserContext();
+  const page = await context.newPage();
+  await page.setViewport(viewport);
+  page.on('pageerror', (e) => console.log('page error: ' + e.message));
+  if (paragraph) {
+    // Stored once per tab, before the page's own scripts run; a reload keeps what the
+    // reader itself wrote.
+    await page.evaluateOnNewDocument((key, record) => {
+      if (sessionStorage.getItem('seeded')) return;
+      sessionStorage.setItem('seeded', '1');
+      localStorage.setItem(key, record);
+    }, SAVE_KEY, typeof paragraph === 'string' ? paragraph : saveRecord(paragraph).toString('base64'));
+  }
+  await page.goto(url);
+  // reading, or (a refused tab) showing the reader's message box
+  await page.waitForFunction(() => window.quietHarbour && quietHarbour.firstFrameMs !== null &&
+                             (quietHarbour.state !== 'starting' || !quietHarbour.lockHeld), { timeout: 15000 });
+  return { page, context };
+}
+async function waitForText(page, text) {
+  await page.waitForFunction((t) => document.getElementById('mirror').textContent.includes(t), { timeout: 5000 }, text);
+}
+// The number of pixels that differ between the canvas (or a PNG) and a PNG.
+async function differingPixels(page, expectedUrl, actualUrl) {
+  return page.evaluate(async (expected, actual) => {
+    async function pixels(source) {
+      let image = source;
+      if (source) {
+        image = new Image();
+        image.src = source;
+        await image.decode();
+      } else {
+        image = document.getElementById('screen');
+      }
+      const c = document.createElement('canvas');
+      c.width = image.width;
+      c.height = image.height;
+      const g = c.getContext('2d');
+      g.drawImage(image, 0, 0);
+      return { w: c.width, h: c.height, data: g.getImageData(0, 0, c.width, c.height).data };
+    }
+    const a = await pixels(expected), b = await pixels(actual);
+    if (a.w !== b.w || a.h !== b.h) return 'sizes differ: ' + a.w + 'x' + a.h + ' and ' + b.w + 'x' + b.h;
+    let differ = 0;
+    for (let i = 0; i < a.data.length; i += 4)
+      if (a.data[i] !== b.data[i] || a.data[i + 1] !== b.data[i + 1] || a.data[i + 2] !== b.data[i + 2]) differ++;
+    return differ;
+  }, expectedUrl, actualUrl);
+}
+// The page position of a word button's centre, from the mirror and the canvas's place.
+async function buttonPoint(page, label) {
+  return page.evaluate((l) => {
+    const button = [...document.querySelectorAll('#mirror button')].find((b) => b.textContent === l);
+    if (!button || button.dataset.x < 0) return null;
+    const r = document.getElementById('screen').getBoundingClientRect();
+    return { x: r.left + (Number(button.dataset.x) + 0.5) * r.width / 240,
+             y: r.top + (Number(button.dataset.y) + 0.5) * r.height / 320 };
+  }, label);
+}
+
+// ---- the checks
+const failures = [];
+const started = Date.now();
+function check(name, ok, detail) {
+  console.log(((Date.now() - started) / 1000).toFixed(1).padStart(6) + ' ' + (ok ? 'ok   ' : 'FAIL ') + name + (ok || !detail ? '' : ': ' + detail));
+  if (!ok) failures.push(name);
+}
+
+async function scriptsThroughRun() {
+  const { page, context } = await openReader(DESKTOP);
+  for (const name of fs.readdirSync(args.scripts).filter((f) => f.endsWith('.play')).sort()) {
+    const script = fs.readFileSync(path.join(args.scripts, name), 'utf8');
+    const expected = fs.readFileSync(path.join(args.scripts, name.replace(/\.play$/, '.expected')), 'utf8');
+    const actual = await page.evaluate((s) => quietHarbour.run(s), script);
+    check('script ' + name + ' through quietHarbour.run', actual.trimEnd() === expected.trimEnd(),
+          'got\n' + actual);
+  }
+  // A line that cannot be carried out ends the run with qh-play's message, and the
+  // reader goes on as before.
+  const bad = await page.evaluate(() => quietHarbour.run('dump\ntap "No such button"\ndump\n'));
+  check('a failing script line reports as qh-play does',
+        /^script:2: error: no visible button labelled "No such button"$/m.test(bad) &&
+        bad.split('page paragraph=').length === 2, bad);
+  check('the reader goes on after a script', await page.evaluate(() => quietHarbour.state) === 'reading');
+  await context.close();
+}
+
+async function pixelsAgainstHeadless() {
+  for (const scale of [1, 2]) {
+    // the live canvas of a fresh start, taken before the first splash's 2 s are up
+    const { page, context } = await openReader(AT_SCALE[scale]);
+    const fresh = await differingPixels(page, nativeScreenshot('', 0, scale), null);
+    check(`the canvas at start equals the headless screenshot at scale ${scale}`, fresh === 0, fresh + ' pixels differ');
+    // pages with pictures, buttons, an entry box and long text, through run's screenshots
+    for (const paragraph of [2, 8, 10, 16]) {
+      const script = 'goto ' + paragraph + '\n';
+      const shot = (await page.evaluate((s, n) => quietHarbour.run(s + 'screenshot page.png\n', { scale: n }),
+                                        script, scale)).trim();
+      const differ = await differingPixels(page, nativeScreenshot(script, 0, scale), shot);
+      check(`paragraph ${paragraph} equals the headless screenshot at scale ${scale}`, differ === 0, differ + ' pixels differ');
+    }
+    await context.close();
+  }
+}
+
+async function clickTapAndReload() {
+  // a real mouse click on the desktop
+  let { page, context } = await openReader(DESKTOP, 8);
+  await waitForText(page, 'The Quay');
+  const mouseAt = await buttonPoint(page, 'Hire five sailors');
+  await page.mouse.click(mouseAt.x, mouseAt.y);
+  await waitForText(page, 'Lighthouse').then(() => check('a mouse click opens the button\'s page', true),
+                                             (e) => check('a mouse click opens the button\'s page', false, e.message));
+  await page.reload();
+  await page.waitForFunction(() => quietHarbour.state === 'reading');
+  await waitForText(page, 'Lighthouse').then(() => check('the place survives a reload', true),
+                                             (e) => check('the place survives a reload', false, e.message));
+
+  // a second tab is the second instance: refused, and the stored place untouched
+  const stored = await page.evaluate((k) => localStorage.getItem(k), SAVE_KEY);
+  const second = (await openReader(DESKTOP, 0, context)).page;
+  const refused = await second.evaluate(() => ({ held: quietHarbour.lockHeld,
+                                                 status: document.getElementById('status').textContent }));
+  const answer = await second.evaluate(() => Promise.race([
+    quietHarbour.run('dump\n').then(() => 'ran', () => 'refused'),
+    new Promise((resolve) => setTimeout(() => resolve('no answer'), 2000))]));
+  check('a second tab refuses scripts', answer === 'refused', answer);
+  const screen = await second.$('#screen');
+  const box = await screen.boundingBox();
+  await second.mouse.click(box.x + box.width / 2, box.y + box.height / 2);   // about where the box's OK is
+  await second.close({ runBeforeUnload: false });
+  check('a second tab is refused', !refused.held && /another tab/.test(refused.status), JSON.stringify(refused));
+  check('a second tab touches nothing', stored === await page.evaluate((k) => localStorage.getItem(k), SAVE_KEY));
+  await context.close();
+
+  // a real touch tap on a phone
+  ({ page, context } = await openReader(PHONE, 8));
+  await waitForText(page, 'The Quay');
+  const touchAt = await buttonPoint(page, 'Take the lantern');
+  await page.touchscreen.tap(touchAt.x, touchAt.y);
+  await waitForText(page, 'Lighthouse').then(() => check('a touch tap opens the button\'s page', true),
+                                             (e) => check('a touch tap opens the button\'s page', false, e.message));
+  await context.close();
+}
+
+async function touchDragScrolls() {
+  const { page, context } = await openReader(PHONE, 16);
+  await waitForText(page, 'Long');
+  const r = await (await page.$('#screen')).boundingBox();
+  const lines = 3, cssPerLine = 16 * r.height / 320;
+  const x = r.x + r.width / 2, y = r.y + r.height * 0.6;
+  await page.touchscreen.touchStart(x, y);
+  for (let step = 1; step <= 8; step++) await page.touchscreen.touchMove(x, y - step * (lines + 0.5) * cssPerLine / 8);
+  await page.touchscreen.touchEnd();
+  await page.waitForFunction(() => true);
+  await new Promise((resolve) => setTimeout(resolve, 200));
+  const scale = await page.evaluate(() => document.getElementById('screen').width / 240);
+  const expected = nativeScreenshot('key Down\n'.repeat(lines), 16, scale);
+  const differ = await differingPixels(page, expected, null);
+  check('a touch drag scrolls the page by whole lines, as the keys do', differ === 0, differ + ' pixels differ');
+  check('a touch drag does not tap', (await page.evaluate(() => document.getElementById('mirror').textContent)).includes('Long'));
+  await context.close();
+}
+
+// Sound cues reach Web Audio from the packed WAV data, but only once a tap has let the
+// page make sound: the cue of the first page is not heard, the one after a tap is.
+async function soundAfterTheFirstTap() {
+  const { page, context } = await openReader(DESKTOP, 8);
+  await waitForText(page, 'The Quay');
+  await new Promise((resolve) => setTimeout(resolve, 300));
+  const before = await page.evaluate(() => quietHarbour.cuesStarted);
+  const at = await buttonPoint(page, 'Hire five sailors');
+  await page.mouse.click(at.x, at.y);
+  await waitForText(page, 'Lighthouse');
+  const back = await buttonPoint(page, 'Back to the story');
+  await page.mouse.click(back.x, back.y);
+  await waitForText(page, 'The Quay');
+  await page.waitForFunction(() => quietHarbour.cuesStarted.length > 0, { timeout: 5000 }).catch(() => {});
+  const after = await page.evaluate(() => quietHarbour.cuesStarted);
+  check('a cue is silent before the first tap and plays through Web Audio after it',
+        before.length === 0 && after.join() === 'GULLS', JSON.stringify({ before, after }));
+  await context.close();
+}
+
+// The keys of keyboard play and the wheel do what they do on the desktop: the canvas
+// after them equals the headless screen after the same keys and notches.
+async function keysAndWheel() {
+  let { page, context } = await openReader(DESKTOP, 8);
+  await waitForText(page, 'The Quay');
+  await page.focus('#screen');
+  for (const key of ['Tab', 'Tab', 'Tab']) await page.keyboard.press(key);
+  await page.keyboard.down('Shift');
+  await page.keyboard.press('Tab');
+  await page.keyboard.up('Shift');
+  await new Promise((resolve) => setTimeout(resolve, 200));
+  let scale = await page.evaluate(() => document.getElementById('screen').width / 240);
+  let differ = await differingPixels(page, nativeScreenshot('key Tab\nkey Tab\nkey Tab\nkey Shift+Tab\n', 8, scale), null);
+  check('keyboard play moves the focus as on the desktop', differ === 0, differ + ' pixels differ');
+  await page.keyboard.press('Space');
+  await waitForText(page, 'Lighthouse').then(() => check('Space presses the focused button', true),
+                                             (e) => check('Space presses the focused button', false, e.message));
+  await context.close();
+
+  ({ page, context } = await openReader(DESKTOP, 16));
+  await waitForText(page, 'Long');
+  const r = await (await page.$('#screen')).boundingBox();
+  await page.mouse.move(r.x + r.width / 2, r.y + r.height / 2);
+  await page.mouse.wheel({ deltaY: 200 });
+  await new Promise((resolve) => setTimeout(resolve, 200));
+  scale = await page.evaluate(() => document.getElementById('screen').width / 240);
+  differ = await differingPixels(page, nativeScreenshot('wheel 2\n', 16, scale), null);
+  check('two wheel notches scroll as on the desktop', differ === 0, differ + ' pixels differ');
+  await context.close();
+}
+
+// A stored record the reader cannot use: one that is not base64 is kept aside and the
+// book starts as with no file (sound on); a short one is what a short file is on the
+// desktop (paragraph 2, the bytes read kept: here sound off). Either is whole again
+// once the page is hidden.
+async function unusableRecords() {
+  const cases = [['a record that is not base64', '%% not a record %%', 1],
+                 ['a short record', Buffer.from([8, 0, 0, 0, 0, 0, 0, 0, 0, 0]).toString('base64'), 0]];
+  for (const [name, stored, sound] of cases) {
+    const { page, context } = await openReader(DESKTOP, stored);
+    await page.waitForFunction(() => quietHarbour.state === 'reading');
+    await page.evaluate(() => window.dispatchEvent(new Event('pagehide')));
+    const after = await page.evaluate((k) => [localStorage.getItem(k), localStorage.getItem(k + '.unreadable')], SAVE_KEY);
+    const record = Buffer.from(after[0] || '', 'base64');
+    const whole = record.length === 2544 && record.readInt16LE(0) === 2 && record.readInt32LE(28) === 176;
+    check(name + ' starts the book at its beginning and is written whole', whole && record[2] === sound,
+          'length ' + record.length + (record.length ? ', paragraph ' + record.readInt16LE(0) + ', sound ' + record[2] : ''));
+    if (sound) check(name + ' is kept aside', after[1] === stored, String(after[1]));
+    await context.close();
+  }
+}
+
+async function mirrorInAccessibilityTree() {
+  const { page, context } = await openReader(DESKTOP, 8);
+  await waitForText(page, 'The Quay');
+  const tree = await page.accessibility.snapshot();
+  const buttons = [];
+  (function walk(node) {
+    if (!node) return;
+    if (node.role === 'button') buttons.push(node.name);
+    (node.children || []).forEach(walk);
+  })(tree);
+  const wanted = ['Take the lantern', 'Light it', 'Hire five sailors', 'Jump', 'Wander', 'Menu'];
+  check('the accessibility tree lists the page\'s buttons', wanted.every((b) => buttons.includes(b)),
+        'buttons: ' + JSON.stringify(buttons));
+  console.log('     buttons in the accessibility tree: ' + buttons.join(', '));
+  // pressing a mirrored button presses the reader's
+  await page.evaluate(() => [...document.querySelectorAll('#mirror button')]
+    .find((b) => b.textContent === 'Hire five sailors').click());
+  await waitForText(page, 'Lighthouse').then(() => check('a mirrored button presses the reader\'s', true),
+                                             (e) => check('a mirrored button presses the reader\'s', false, e.message));
+  await context.close();
+}
+
+(async () => {
+  const server = await serve(args.web);
+  url = 'http://127.0.0.1:' + server.address().port + '/';
+  browser = await puppeteer.launch({
+    executablePath: CHROMIUM, headless: true, userDataDir: path.join(scratch, 'profile'),
+    args: ['--no-sandbox', '--disable-gpu', '--disable-quic', '--no-first-run', '--disable-background-networking',
+           '--disable-component-update', '--disable-sync'],
+  });
+  try {
+    await scriptsThroughRun();
+    await pixelsAgainstHeadless();
+    await clickTapAndReload();
+    await touchDragScrolls();
+    await keysAndWheel();
+    await unusableRecords();
+    await soundAfterTheFirstTap();
+    await mirrorInAccessibilityTree();
+  } catch (e) {
+    check('the run went through', false, e.stack);
+  } finally {
+    await browser.close();
+    server.close();
+    fs.rmSync(scratch, { recursive: true, force: true });
+  }
+  console.log(failures.length ? failures.length + ' check(s) failed' : 'all checks passed');
+  process.exit(failures.length ? 1 : 0);
+})();

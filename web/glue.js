@@ -1,0 +1,385 @@
+// The page's side of the web backend (platform/backend_web.cpp, web/web_main.cpp): the
+// canvas, input, Web Audio, the save record in localStorage, the instance lock, the
+// screen-reader mirror and window.quietHarbour. Loaded before the module's own code.
+'use strict';
+
+var qh = Module.qh = (function () {
+  var SAVE_PATH = '/qh/quietharbour/QTL2quietharbour.dat';
+  var SAVE_KEY = 'quietharbour/QTL2quietharbour.dat';
+  var TOUCH_SLOP = 8;          // CSS pixels a finger may wander and still tap
+  var VIRTUAL_KEYS = {
+    Backspace: 0x08, Tab: 0x09, Enter: 0x0D, Escape: 0x1B, PageUp: 0x21, PageDown: 0x22,
+    End: 0x23, Home: 0x24, ArrowLeft: 0x25, ArrowUp: 0x26, ArrowRight: 0x27, ArrowDown: 0x28,
+    Delete: 0x2E, ' ': 0x20, Shift: 0x10, F5: 0x74,
+  };
+
+  var canvas = document.getElementById('screen');
+  var context = canvas.getContext('2d', { alpha: false });
+  var image = null;
+  var wakeUp = null, wakeTimer = 0;
+  var presses = [], answers = [], drags = [];
+  var scripts = [], output = null;
+  var audio = null, sounds = {}, playing = null, soundGeneration = 0;
+  var touch = null;
+
+  var self = {
+    lockHeld: false,
+    state: 'starting',
+    firstFrameMs: null,
+    frames: 0,
+    cuesStarted: [],           // the names of the cues that reached Web Audio, in order
+  };
+
+  // ---- the screen
+  self.present = function (pixels, width, height) {
+    if (canvas.width !== width || canvas.height !== height) {
+      canvas.width = width;
+      canvas.height = height;
+      image = null;
+    }
+    if (!image) image = context.createImageData(width, height);
+    image.data.set(pixels);
+    context.putImageData(image, 0, 0);
+    self.frames++;
+    if (self.firstFrameMs === null) self.firstFrameMs = performance.now();
+  };
+
+  // ---- waiting: the reader sleeps here until input arrives or the timeout passes
+  self.sleep = function (timeoutMs, wake) {
+    wakeUp = wake;
+    if (timeoutMs >= 0) wakeTimer = setTimeout(self.wake, timeoutMs);
+  };
+  self.wake = function () {
+    if (!wakeUp) return;
+    var wake = wakeUp;
+    wakeUp = null;
+    clearTimeout(wakeTimer);
+    wake();
+  };
+
+  // ---- input
+  function screenPoint(event) {
+    var r = canvas.getBoundingClientRect();
+    var x = Math.floor((event.clientX - r.left) * 240 / r.width);
+    var y = Math.floor((event.clientY - r.top) * 320 / r.height);
+    return { x: Math.max(0, Math.min(239, x)), y: Math.max(0, Math.min(319, y)) };
+  }
+  function pointer(kind, p) {
+    Module._qh_web_pointer(kind, p.x, p.y);
+    self.wake();
+  }
+  function unlockAudio() {
+    if (audio) {
+      if (audio.state === 'suspended') audio.resume();
+      return;
+    }
+    var Context = window.AudioContext || window.webkitAudioContext;
+    if (Context) audio = new Context();
+  }
+
+  canvas.addEventListener('pointerdown', function (e) {
+    unlockAudio();
+    canvas.focus();
+    e.preventDefault();
+    if (e.pointerType === 'touch') {
+      // A finger taps only when it lifts close to where it went down; if it travels,
+      // the page scrolls under it instead.
+      touch = { id: e.pointerId, x: e.clientX, y: e.clientY, at: screenPoint(e), scrolling: false };
+      return;
+    }
+    canvas.setPointerCapture(e.pointerId);
+    pointer(0, screenPoint(e));
+  });
+  canvas.addEventListener('pointermove', function (e) {
+    if (e.pointerType === 'touch') {
+      if (!touch || touch.id !== e.pointerId) return;
+      var dy = e.clientY - touch.y;
+      if (!touch.scrolling && Math.hypot(e.clientX - touch.x, dy) <= TOUCH_SLOP) return;
+      var starting = !touch.scrolling;
+      touch.scrolling = true;
+      var r = canvas.getBoundingClientRect();
+      drags.push({ dy: Math.round(dy * 320 / r.height), starting: starting });
+      self.wake();
+      return;
+    }
+    if (e.buttons) pointer(1, screenPoint(e));
+  });
+  function pointerEnd(e) {
+    if (e.pointerType === 'touch') {
+      if (!touch || touch.id !== e.pointerId) return;
+      var t = touch;
+      touch = null;
+      if (!t.scrolling && e.type === 'pointerup') {
+        pointer(0, t.at);
+        pointer(2, t.at);
+      }
+      return;
+    }
+    pointer(2, screenPoint(e));
+  }
+  canvas.addEventListener('pointerup', pointerEnd);
+  canvas.addEventListener('pointercancel', pointerEnd);
+  canvas.addEventListener('contextmenu', function (e) { e.preventDefault(); });
+
+  // Keys as the desktop reader gets them: a key down and up with the platform's key code
+  // (letters, digits and the keys of keyboard play among them), and typed text besides.
+  function virtualKey(e) {
+    if (VIRTUAL_KEYS[e.key]) return VIRTUAL_KEYS[e.key];
+    if (/^Key[A-Z]$/.test(e.code)) return e.code.charCodeAt(3);
+    if (/^Digit[0-9]$/.test(e.code)) return e.code.charCodeAt(5);
+    return 0;
+  }
+  function keyEvent(e) {
+    if (e.target && e.target.closest && e.target.closest('#mirror')) return;   // the mirror's own keys
+    if (e.ctrlKey || e.metaKey || e.altKey) return;
+    unlockAudio();
+    var down = e.type === 'keydown';
+    var key = virtualKey(e);
+    if (key) Module._qh_web_key(down ? 1 : 0, key);
+    var c = e.key.length <= 2 ? e.key.codePointAt(0) : 0;
+    var text = down && c >= 0x20 && c <= 0xFFFF && e.key.length === 1;   // the boxes hold the 16-bit plane
+    if (text) Module._qh_web_text(c);
+    if (!key && !text) return;
+    e.preventDefault();
+    self.wake();
+  }
+  document.addEventListener('keydown', keyEvent);
+  document.addEventListener('keyup', keyEvent);
+
+  // The wheel: whole notches, as the desktop's wheel gives them; a touchpad's small
+  // movements add up to one.
+  var wheelPixels = 0;
+  canvas.addEventListener('wheel', function (e) {
+    e.preventDefault();
+    var pixels = e.deltaMode === 1 ? e.deltaY * 100 / 3 : e.deltaMode === 2 ? e.deltaY * 800 : e.deltaY;
+    wheelPixels += pixels;
+    var notches = Math.trunc(wheelPixels / 100);
+    if (!notches) return;
+    wheelPixels -= notches * 100;
+    var p = screenPoint(e);
+    Module._qh_web_wheel(notches, p.x, p.y);
+    self.wake();
+  }, { passive: false });
+
+  // The device scale: device pixels per logical pixel of the canvas as laid out, rounded
+  // up so the picture is never enlarged by the browser, at most 4.
+  self.deviceScale = function () {
+    var cssScale = canvas.getBoundingClientRect().width / 240;
+    var scale = Math.ceil(cssScale * (window.devicePixelRatio || 1) - 1e-6);
+    return Math.max(1, Math.min(4, scale || 1));
+  };
+  window.addEventListener('resize', function () {
+    if (self.state !== 'reading') return;
+    Module._qh_web_scale_changed(self.deviceScale());
+    self.wake();
+  });
+
+  self.takeDrag = function () { return drags.length ? drags.shift() : null; };
+  self.takePress = function () { return presses.length ? presses.shift() : -1; };
+  self.takeAnswer = function () { return answers.length ? answers.shift() : null; };
+
+  // ---- sound: cues are decoded once and replace one another, as on the handheld
+  self.playSound = function (name, wave) {
+    var generation = ++soundGeneration;
+    if (!audio) return;   // not unlocked yet: browsers let a page sound only after a tap
+    if (playing) { try { playing.stop(); } catch (e) {} playing = null; }
+    var start = function (buffer) {
+      if (generation !== soundGeneration || !buffer) return;
+      var source = audio.createBufferSource();
+      source.buffer = buffer;
+      source.connect(audio.destination);
+      source.start();
+      playing = source;
+      self.cuesStarted.push(name);
+    };
+    if (sounds[name]) return start(sounds[name]);
+    audio.decodeAudioData(wave.buffer).then(function (buffer) {
+      sounds[name] = buffer;
+      start(buffer);
+    }, function () { console.warn('Quiet Harbour: the sound ' + name + ' cannot be played'); });
+  };
+  self.stopSound = function () {
+    soundGeneration++;
+    if (playing) { try { playing.stop(); } catch (e) {} playing = null; }
+  };
+
+  // ---- the save record
+  function toBase64(bytes) {
+    var text = '';
+    for (var i = 0; i < bytes.length; i++) text += String.fromCharCode(bytes[i]);
+    return btoa(text);
+  }
+  function fromBase64(text) {
+    if (!/^[A-Za-z0-9+/]*={0,2}$/.test(text) || text.length % 4 !== 0) return null;
+    try {
+      var raw = atob(text);
+      var bytes = new Uint8Array(raw.length);
+      for (var i = 0; i < raw.length; i++) bytes[i] = raw.charCodeAt(i);
+      return bytes;
+    } catch (e) {
+      return null;
+    }
+  }
+  // The record reaches localStorage at the end of the task that wrote it: a write there
+  // costs more than the page turn itself, and the reader should not wait for it. A page
+  // being hidden writes at once (flushRecord).
+  var pendingRecord = null, recordTimer = 0;
+  function flushRecord() {
+    clearTimeout(recordTimer);
+    recordTimer = 0;
+    if (pendingRecord === null) return;
+    var text = pendingRecord;
+    pendingRecord = null;
+    try {
+      localStorage.setItem(SAVE_KEY, text);
+    } catch (e) {
+      console.warn('Quiet Harbour: the browser refused to keep the reader\'s place (' + e + ')');
+    }
+  }
+  self.store = function (path, bytes) {
+    if (!self.lockHeld) return;   // a refused tab touches nothing
+    pendingRecord = toBase64(bytes);
+    if (!recordTimer) recordTimer = setTimeout(flushRecord, 0);
+  };
+  // Puts the stored record where the reader looks for its save file. A short record is
+  // handed over as a short file is on the desktop; one that is not base64 is kept aside
+  // under another key and the reader starts as with no file.
+  function loadRecord() {
+    var text = null;
+    try { text = localStorage.getItem(SAVE_KEY); } catch (e) {}
+    if (text === null) return;
+    var bytes = fromBase64(text);
+    if (bytes === null) {
+      console.warn('Quiet Harbour: the stored place is not readable; it is kept as ' + SAVE_KEY +
+                   '.unreadable and the book starts afresh');
+      if (self.lockHeld) {
+        try { localStorage.setItem(SAVE_KEY + '.unreadable', text); } catch (e) {}
+      }
+      return;
+    }
+    FS.mkdirTree(SAVE_PATH.substring(0, SAVE_PATH.lastIndexOf('/')));
+    FS.writeFile(SAVE_PATH, bytes);
+  }
+
+  // ---- the mirror for screen readers
+  var mirror = document.getElementById('mirror');
+  self.mirror = function (html) {
+    var focused = document.activeElement && mirror.contains(document.activeElement);
+    mirror.innerHTML = html;
+    if (focused) {
+      var first = mirror.querySelector('button, input');
+      if (first) first.focus();
+    }
+  };
+  mirror.addEventListener('click', function (e) {
+    var button = e.target.closest('button');
+    if (!button) return;
+    unlockAudio();
+    if (button.dataset.id) presses.push(Number(button.dataset.id));
+    else if (button.dataset.tool) presses.push(button.dataset.tool === 'menu' ? 0 : Number(button.dataset.tool));
+    self.wake();
+  });
+  mirror.addEventListener('keydown', function (e) {
+    if (e.key !== 'Enter' || !e.target.dataset || !e.target.dataset.id || e.target.tagName !== 'INPUT') return;
+    answers.push({ box: Number(e.target.dataset.id), text: e.target.value });
+    e.preventDefault();
+    self.wake();
+  });
+
+  // ---- state, scripts and output
+  var status = document.getElementById('status');
+  self.setState = function (state) {
+    self.state = state;
+    document.body.dataset.state = state;
+    if (state === 'refused') status.textContent = 'The book is open in another tab: read it there.';
+    if (state === 'closed') {
+      status.textContent = 'The book is closed. Reload the page to open it again.';
+      flushRecord();
+    }
+    if (state === 'reading' && scripts.length) Module._qh_web_quit(), self.wake();
+  };
+  self.takeScript = function () {
+    if (!scripts.length) return null;
+    output = [];
+    return scripts[0];
+  };
+  self.scriptFinished = function (code) {
+    var job = scripts.shift();
+    var text = output.length ? output.join('\n') + '\n' : '';
+    output = null;
+    job.resolve(text);
+  };
+  self.printScreenshot = function (pixels, width, height) {
+    var c = document.createElement('canvas');
+    c.width = width;
+    c.height = height;
+    var g = c.getContext('2d');
+    var data = g.createImageData(width, height);
+    data.data.set(pixels);
+    g.putImageData(data, 0, 0);
+    Module.print(c.toDataURL('image/png'));
+  };
+  Module.print = function (line) {
+    if (output) output.push(line); else console.log(line);
+  };
+  Module.printErr = function (line) {
+    if (output) output.push(line); else console.warn(line);
+  };
+
+  window.quietHarbour = {
+    // Plays a qh-play script on a fresh reader and resolves with what qh-play prints;
+    // the reader's own place is kept and it goes on where it was afterwards. options.scale
+    // (1 to 4, default 1) is qh-play's --scale.
+    run: function (script, options) {
+      var scale = Number((options && options.scale) || 1);
+      return new Promise(function (resolve, reject) {
+        if (self.state === 'refused' || self.state === 'closed') {
+          reject(new Error('the reader is not running in this tab (' + self.state + ')'));
+          return;
+        }
+        if (!(scale >= 1 && scale <= 4 && Math.floor(scale) === scale)) {
+          reject(new Error('scale takes a whole number from 1 to 4'));
+          return;
+        }
+        scripts.push({ text: String(script), scale: scale, resolve: resolve });
+        if (scripts.length === 1 && self.state === 'reading') {
+          Module._qh_web_quit();
+          self.wake();
+        }
+      });
+    },
+    get state() { return self.state; },
+    get lockHeld() { return self.lockHeld; },
+    get firstFrameMs() { return self.firstFrameMs; },
+    get cuesStarted() { return self.cuesStarted.slice(); },
+  };
+
+  // ---- start: the instance lock first, then the stored record, then the reader
+  Module.preRun = [function () {
+    addRunDependency('instance-lock');
+    var granted = function (held) {
+      self.lockHeld = held;
+      if (!held) self.setState('refused');   // the reader will say so in its own words too
+      loadRecord();
+      removeRunDependency('instance-lock');
+    };
+    if (!navigator.locks) return granted(true);   // no Web Locks: one tab is all we can assume
+    navigator.locks.request('quietharbour/QTL2quietharbour', { ifAvailable: true }, function (lock) {
+      if (!lock) return granted(false);
+      granted(true);
+      return new Promise(function () {});   // held for as long as the page lives
+    });
+  }];
+
+  // The reader may be closed with the tab at any moment after it is hidden.
+  document.addEventListener('visibilitychange', function () {
+    if (document.visibilityState === 'hidden' && self.state === 'reading') Module._qh_web_page_hidden();
+    flushRecord();
+  });
+  window.addEventListener('pagehide', function () {
+    if (self.state === 'reading') Module._qh_web_page_hidden();
+    flushRecord();
+  });
+
+  return self;
+})();
