@@ -27,10 +27,10 @@ for layer in platform book page markup shell; do
       BEGIN { n = split(prefixes, allow, " ") }
       {
         match($0, /include[[:space:]]*["<][^">]*[">]/)
-        spec = substr($0, RSTART, RLENGTH); sub(/^include[[:space:]]*/, "", spec)
-        header = substr(spec, 2, length(spec) - 2)
+        written = substr($0, RSTART, RLENGTH); sub(/^include[[:space:]]*/, "", written)
+        header = substr(written, 2, length(written) - 2)
         split($0, where, ":"); place = where[1] ":" where[2]
-        if (substr(spec, 1, 1) == "<") {
+        if (substr(written, 1, 1) == "<") {
           if (layer != "platform" && header ~ /^(SDL|ft2build|freetype|png|emscripten)/)
             print place ": only platform/ may use SDL2, FreeType, libpng or emscripten (<" header ">)"
           next
