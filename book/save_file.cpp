@@ -15,7 +15,6 @@ static_assert(std::endian::native == std::endian::little, "the record is little-
 static SaveRecord saveRecord = {};
 static SaveFilePlace savePlace = {};
 
-const SaveRecord& SavedRecord() { return saveRecord; }
 void ClearSaveRecord() { saveRecord = {}; }
 void SetSaveFilePlace(const SaveFilePlace& place) { savePlace = place; }
 

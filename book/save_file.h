@@ -34,9 +34,8 @@ struct SaveRecord {
 #pragma pack(pop)
 static_assert(sizeof(SaveRecord) == kSaveRecordSize, "the file's layout is fixed");
 
-// The record for the whole run, owned by book/save_file.cpp.
-const SaveRecord& SavedRecord();
-// As before any file was read: every byte zero.
+// The record for the whole run (book/save_file.cpp) as before any file was read:
+// every byte zero.
 void ClearSaveRecord();
 
 // Where the file is kept and how it is replaced durably: services of the desktop that

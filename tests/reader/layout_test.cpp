@@ -11,17 +11,6 @@
 
 namespace {
 
-// Lays out a page built by `build` instead of a paragraph, through a real paint.
-void PaintPageOf(const std::function<void()>& build) {
-    GoTo(8);
-    DestroyPageControls();
-    ClearPageItems();
-    EmitAlignment(0);
-    build();
-    InvalidateRect(Frame().window, nullptr, TRUE);
-    UpdateWindow(Frame().window);
-}
-
 // A control's rectangle in the main window's client coordinates.
 RECT Place(int16_t identifier) {
     HWND control = identifier >= kFirstButtonId ? Controls().buttonWindows[identifier - kFirstButtonId]

@@ -2,10 +2,13 @@
 // page back as dump lines.
 #pragma once
 
+#include <functional>
 #include <string>
 #include <vector>
 
 #include "markup/scanner.h"
+#include "page/controls.h"
+#include "page/geometry.h"
 #include "page/page_items.h"
 #include "shell/main_window.h"
 #include "shell/navigation.h"
@@ -19,6 +22,17 @@ inline void GoTo(int paragraph) {
     HeadlessRun();
     HeadlessClearMessages();
     HeadlessClearSounds();
+}
+
+// Lays out a page built by `build` instead of a paragraph, through a real paint.
+inline void PaintPageOf(const std::function<void()>& build) {
+    GoTo(8);
+    DestroyPageControls();
+    ClearPageItems();
+    EmitAlignment(0);
+    build();
+    InvalidateRect(Frame().window, nullptr, TRUE);
+    UpdateWindow(Frame().window);
 }
 
 // The page dump's lines, without the message and sound lines that it takes.

@@ -106,17 +106,6 @@ Places PagesAtScale(int s, std::vector<std::string>* dump) {
     return p;
 }
 
-// Lays out a page built by `build` instead of a paragraph, through a real paint.
-void PaintPageOf(const std::function<void()>& build) {
-    GoTo(8);
-    DestroyPageControls();
-    ClearPageItems();
-    EmitAlignment(0);
-    build();
-    InvalidateRect(Frame().window, nullptr, TRUE);
-    UpdateWindow(Frame().window);
-}
-
 TEST(Scale, EverythingStandsAtThreeTimesItsPlace) {
     std::vector<std::string> dump1, dump3;
     Places one = PagesAtScale(1, &dump1);
