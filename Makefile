@@ -29,7 +29,7 @@ web: deps
 	@cmake -S . -B $(BUILD) >/dev/null
 	@cmake --build $(BUILD) -j $(JOBS) --target qh-bookc qh-respack qh-glyphs
 	@emcmake cmake -S . -B $(WEB_BUILD) -DCMAKE_BUILD_TYPE=Release -DQH_HOST_BUILD=$(abspath $(BUILD)) \
-	  -DQH_BOOK=$(abspath $(or $(QH_BOOK),book/quiet_harbour/quiet_harbour.book)) >/dev/null
+	  -DQH_BOOK=$(abspath $(or $(QH_BOOK),books/quiet_harbour/quiet_harbour.book)) >/dev/null
 	@cmake --build $(WEB_BUILD) -j $(JOBS) --target qh_web
 	@ls -l $(WEB_BUILD)/web
 

@@ -46,8 +46,6 @@ qh_add_book(qh_book_builtin "${QH_BOOK}")
 add_subdirectory(shell)
 
 # qh-play's script runner and page dump, for window.quietHarbour.run.
-add_library(qh_play_web STATIC "${CMAKE_SOURCE_DIR}/tools/play/script.cpp"
-            "${CMAKE_SOURCE_DIR}/tools/play/page_dump.cpp" "${CMAKE_SOURCE_DIR}/tools/play/player.cpp")
-target_link_libraries(qh_play_web PUBLIC qh_shell)
+add_subdirectory(driver)
 
 add_subdirectory(web web-build)   # the folder build-web/web holds only what is served

@@ -23,8 +23,8 @@
 #include "platform/backend.h"
 #include "shell/navigation.h"
 #include "shell/startup.h"
-#include "tools/play/player.h"
-#include "tools/play/script.h"
+#include "driver/player.h"
+#include "driver/script.h"
 #include "web/screen_places.h"
 
 // ============================================================================

@@ -324,7 +324,7 @@ TEST(ProgramResources, MenuTemplateHoldsThePopUpAndItsNineItems) {
 // ---- the book's pictures ----------------------------------------------------------
 
 TEST(BookArtwork, EveryPictureRendersAndFitsTheScreen) {
-    DIR* folder = opendir("book/quiet_harbour/art");
+    DIR* folder = opendir("books/quiet_harbour/art");
     ASSERT_NE(nullptr, folder);
     int pictures = 0;
     while (dirent* entry = readdir(folder)) {
@@ -333,7 +333,7 @@ TEST(BookArtwork, EveryPictureRendersAndFitsTheScreen) {
         Picture picture;
         Pixels pixels;
         ArtworkErrors errors;
-        EXPECT_TRUE(ReadPictureFile("book/quiet_harbour/art/" + name, &picture, &errors) &&
+        EXPECT_TRUE(ReadPictureFile("books/quiet_harbour/art/" + name, &picture, &errors) &&
                     RenderPicture(picture, &pixels, &errors))
             << JoinErrors(errors);
         EXPECT_LE(pixels.width, 220) << name;

@@ -88,7 +88,7 @@ TEST(Lint, CheckExitsOneOnlyForErrorsOrUnderWerror) {
     Diagnostics broken = QuietDiagnostics();
     EXPECT_EQ(RunBookCompiler({"--check", TreePath("tests/books/broken/repeated_number.book")}, broken, out), 1);
     Diagnostics clean = QuietDiagnostics();
-    EXPECT_EQ(RunBookCompiler({"--check", "--werror", TreePath("book/quiet_harbour/quiet_harbour.book")}, clean, out), 0);
+    EXPECT_EQ(RunBookCompiler({"--check", "--werror", TreePath("books/quiet_harbour/quiet_harbour.book")}, clean, out), 0);
 }
 
 TEST(Graph, EdgesAreLabelledByTheCommandThatMakesThem) {

@@ -2,12 +2,12 @@
 # Checks every example of the author's guide: each ```book NAME block is part of book
 # NAME (the blocks of one name are put together in order), each book is compiled with
 # qh-bookc --check --werror, the pieces of "starter" must be exactly the starter book
-# kept in book/examples/starter/, and each ```play NAME script is played with qh-play
+# kept in books/examples/starter/, and each ```play NAME script is played with qh-play
 # against its book and must print exactly the ```output block that follows it.
 # Usage: guide_examples.sh QH_BOOKC QH_PLAY GUIDE SOURCE_DIR
 set -u
 bookc="$1"; play="$2"; guide="$3"; root="$4"
-starter="$root/book/examples/starter/starter.book"
+starter="$root/books/examples/starter/starter.book"
 work=$(mktemp -d); trap 'rm -rf "$work"' EXIT
 mkdir -p "$work/books" "$work/plays"
 

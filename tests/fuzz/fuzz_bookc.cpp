@@ -38,8 +38,8 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
     // book does with a prefix (sample-art/..., sample-cues/...): let them find it.
     std::string here(folder);
     symlink(QH_SOURCE_DIR "/tests/books/art", (here + "/art").c_str());
-    symlink(QH_SOURCE_DIR "/book/quiet_harbour/art", (here + "/sample-art").c_str());
-    symlink(QH_SOURCE_DIR "/book/quiet_harbour/cues", (here + "/sample-cues").c_str());
+    symlink(QH_SOURCE_DIR "/books/quiet_harbour/art", (here + "/sample-art").c_str());
+    symlink(QH_SOURCE_DIR "/books/quiet_harbour/cues", (here + "/sample-cues").c_str());
     return 0;
 }
 

@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <string>
 
-#include "tools/play/script.h"
+#include "driver/script.h"
 
 // UTF-16 back to UTF-8, for the round trip: a text the parser accepts as UTF-8 must be
 // exactly the encoding of what it decoded (no overlong forms, no lone surrogates).

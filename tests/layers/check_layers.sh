@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# The layers of the reader, lowest first: platform < book < page < markup < shell.
+# The layers of the reader, lowest first: platform < book < page < markup < shell < driver.
 # A file may include its own layer and the headers that the table below lets it see
 # of the layers under it; the third-party libraries belong to platform/ alone.
 # Usage: check_layers.sh SOURCE_DIR   (prints every wrong include; exit 1 if any)
@@ -14,11 +14,12 @@ allowed() {
     page)     echo "page/ book/ platform/win32.h platform/text_codec.h" ;;
     markup)   echo "markup/ page/ book/ platform/win32.h platform/text_codec.h" ;;
     shell)    echo "shell/ markup/ page/ book/ platform/" ;;
+    driver)   echo "driver/ shell/ markup/ page/ book/ platform/" ;;
   esac
 }
 
 wrong=0
-for layer in platform book page markup shell; do
+for layer in platform book page markup shell driver; do
   files=$(find "$root/$layer" -maxdepth 1 -type f \( -name '*.cpp' -o -name '*.h' \) | sort)
   [ -n "$files" ] || continue
   # FILE:LINE:"HEADER" for every quoted include, FILE:LINE:<HEADER> for a library's.

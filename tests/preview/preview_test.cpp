@@ -17,7 +17,7 @@
 #include "shell/main_window.h"
 #include "shell/navigation.h"
 #include "shell/startup.h"
-#include "tools/play/page_dump.h"
+#include "driver/page_dump.h"
 
 namespace fs = std::filesystem;
 

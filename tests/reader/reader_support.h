@@ -13,7 +13,7 @@
 #include "shell/main_window.h"
 #include "shell/navigation.h"
 #include "platform/headless.h"
-#include "tools/play/page_dump.h"
+#include "driver/page_dump.h"
 
 // Shows paragraph p in the story, past any splash, and lets everything due run.
 inline void GoTo(int paragraph) {

@@ -5,7 +5,7 @@
 
 #include <string>
 
-#include "tools/play/script.h"
+#include "driver/script.h"
 
 namespace {
 

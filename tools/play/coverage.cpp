@@ -12,7 +12,7 @@
 #include "markup/markup_hooks.h"
 #include "markup/scanner.h"
 #include "shell/navigation.h"
-#include "tools/play/script.h"
+#include "driver/script.h"
 
 namespace {
 

@@ -12,7 +12,7 @@
 #include "book/book_tables.h"
 #include "tools/bookc/in_memory.h"
 #include "tools/play/explore.h"
-#include "tools/play/player.h"
+#include "driver/player.h"
 #include "tools/preview/book_artwork.h"
 
 static const char kUsage[] =

@@ -1,6 +1,6 @@
 // The script runner: each script line runs when the reader's message loop would wait,
 // so the reader is driven exactly as a person at the device would drive it.
-#include "tools/play/player.h"
+#include "driver/player.h"
 
 #include <cstring>
 
@@ -10,7 +10,7 @@
 #include "shell/navigation.h"
 #include "platform/headless.h"
 #include "shell/startup.h"
-#include "tools/play/page_dump.h"
+#include "driver/page_dump.h"
 
 namespace {
 

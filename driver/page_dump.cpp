@@ -1,6 +1,6 @@
 // The page dump: what the page item list, the slots and the navigation state say is
 // on screen.
-#include "tools/play/page_dump.h"
+#include "driver/page_dump.h"
 
 #include <cstdio>
 
@@ -11,7 +11,7 @@
 #include "shell/navigation.h"
 #include "platform/headless.h"
 #include "shell/window_proc.h"
-#include "tools/play/script.h"
+#include "driver/script.h"
 
 namespace {
 

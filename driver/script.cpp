@@ -1,6 +1,6 @@
 // The qh-play script language: a verb and its arguments; texts in double quotes with
 // \" and \\ escapes.
-#include "tools/play/script.h"
+#include "driver/script.h"
 
 #include <cctype>
 #include <cstdlib>

@@ -5,7 +5,7 @@
 #include <cstdio>
 #include <string>
 
-#include "tools/play/script.h"
+#include "driver/script.h"
 
 // Runs the reader with the script read from `script` (named `name` in messages) and
 // returns the exit code: the reader's own, 1 when a line could not be carried out or a
