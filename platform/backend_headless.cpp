@@ -9,6 +9,7 @@
 #include <cstring>
 
 #include "platform/headless.h"
+#include "platform/tool_files.h"
 #include "platform/window_system.h"
 
 // ============================================================================
@@ -184,15 +185,20 @@ static bool WriteRows(FILE* f) {
 
 bool HeadlessScreenshot(const char* path) {
     RunUntilIdle();
-    FILE* f = path ? fopen(path, "wb") : nullptr;
-    if (!f) {
-        fprintf(stderr, "qh: cannot write the screenshot %s\n", path ? path : "(no name)");
+    char why[kToolReasonBytes];
+    ToolOutput output;
+    if (!path || !BeginToolOutput(path, &output, why, sizeof why)) {
+        fprintf(stderr, "qh: the screenshot cannot be written: %s\n", path ? why : "no file named");
         return false;
     }
-    bool ok = WriteRows(f);
-    ok = fclose(f) == 0 && ok;
-    if (!ok) fprintf(stderr, "qh: the screenshot %s could not be written whole\n", path);
-    return ok;
+    if (!WriteRows(output.stream)) {
+        AbandonToolOutput(&output);
+        fprintf(stderr, "qh: the screenshot %s could not be written whole\n", path);
+        return false;
+    }
+    if (FinishToolOutput(&output, why, sizeof why)) return true;
+    fprintf(stderr, "qh: the screenshot cannot be written: %s\n", why);
+    return false;
 }
 
 #endif

@@ -9,6 +9,7 @@
 #include <cstring>
 
 #include "platform/text_codec.h"
+#include "platform/tool_files.h"
 #include "tools/artwork/tokens.h"
 
 namespace {
@@ -112,8 +113,10 @@ std::vector<uint8_t> EncodeBmp1(const Grid& g) {
 }
 
 bool WritePng(const Pixels& p, const std::string& path, std::string* error) {
-    FILE* f = std::fopen(path.c_str(), "wb");
-    if (!f) return *error = "cannot write " + path + ": " + std::strerror(errno), false;
+    char why[kToolReasonBytes];
+    ToolOutput output;
+    if (!BeginToolOutput(path.c_str(), &output, why, sizeof why)) return *error = why, false;
+    FILE* f = output.stream;
     png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
     png_infop info = png ? png_create_info_struct(png) : nullptr;
     std::vector<uint8_t> row(static_cast<size_t>(p.width) * 3);
@@ -133,30 +136,26 @@ bool WritePng(const Pixels& p, const std::string& path, std::string* error) {
         png_write_end(png, nullptr);
     }
     png_destroy_write_struct(png ? &png : nullptr, info ? &info : nullptr);
-    ok = std::fclose(f) == 0 && ok;
-    if (!ok) *error = "cannot write the PNG " + path;
-    return ok;
+    if (!ok) {
+        AbandonToolOutput(&output);
+        return *error = "cannot write the PNG " + path, false;
+    }
+    if (!FinishToolOutput(&output, why, sizeof why)) return *error = why, false;
+    return true;
 }
 
 bool WriteWholeFile(const std::string& path, const std::vector<uint8_t>& bytes, std::string* error) {
-    FILE* f = std::fopen(path.c_str(), "wb");
-    bool ok = f && std::fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size();
-    ok = f && std::fclose(f) == 0 && ok;
-    if (!ok) *error = "cannot write " + path + ": " + std::strerror(errno);
-    return ok;
+    char why[kToolReasonBytes];
+    if (WriteToolOutput(path.c_str(), bytes.data(), bytes.size(), why, sizeof why)) return true;
+    *error = why;
+    return false;
 }
 
 bool ReadWholeFile(const std::string& path, std::string* out, std::string* error) {
-    FILE* f = std::fopen(path.c_str(), "rb");
-    if (!f) return *error = std::string("cannot read the file: ") + std::strerror(errno), false;
-    char buffer[8192];
-    size_t got = 0;
-    out->clear();
-    while ((got = std::fread(buffer, 1, sizeof buffer, f)) > 0) out->append(buffer, got);
-    bool ok = !std::ferror(f);
-    std::fclose(f);
-    if (!ok) *error = "cannot read the file";
-    return ok;
+    char why[kToolReasonBytes];
+    if (ReadToolInput(path.c_str(), kToolFileLimit, out, why, sizeof why)) return true;
+    *error = why;
+    return false;
 }
 
 bool IsArtworkSource(const std::string& path) {

@@ -4,8 +4,8 @@
 
 #include <cstdio>
 #include <memory>
-#include <unistd.h>
 
+#include "platform/tool_files.h"
 #include "tools/bookc/artwork.h"
 #include "tools/bookc/codegen.h"
 #include "tools/bookc/graph.h"
@@ -97,13 +97,9 @@ static bool ParseOptions(const std::vector<std::string>& args, Options& o, Diagn
 }
 
 bool WriteFileAtomically(const std::string& path, const std::string& content, Diagnostics& diag) {
-    std::string temporary = path + ".tmp" + std::to_string(static_cast<long>(getpid()));
-    std::FILE* file = std::fopen(temporary.c_str(), "wb");
-    bool written = file != nullptr && std::fwrite(content.data(), 1, content.size(), file) == content.size();
-    if (file != nullptr && std::fclose(file) != 0) written = false;
-    if (written && std::rename(temporary.c_str(), path.c_str()) == 0) return true;
-    std::remove(temporary.c_str());
-    ReportToolError(diag, "cannot write '%s'", path.c_str());
+    char why[kToolReasonBytes];
+    if (WriteToolOutput(path.c_str(), content.data(), content.size(), why, sizeof why)) return true;
+    ReportToolError(diag, "%s", why);
     return false;
 }
 

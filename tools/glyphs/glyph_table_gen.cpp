@@ -15,6 +15,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/tool_files.h"
+
 // The load flags of the platform's text code; the table records them so that a reader
 // asking with other flags is refused rather than served different pixels.
 constexpr FT_Int32 kLoadFlags = FT_LOAD_RENDER | FT_LOAD_TARGET_NORMAL;
@@ -138,14 +140,8 @@ int main(int argc, char** argv) {
                       "static const TableFace kFaces[] = {\n" + w.faces + "};\n\n"
                       "extern const GlyphTable gGlyphTable = {kFaces, int(sizeof kFaces / sizeof kFaces[0]), kGlyphs, "
                       "kBits, sizeof kBits, " + std::to_string(kLoadFlags) + "};\n";
-    std::string temporary = o.output + ".part";
-    FILE* f = std::fopen(temporary.c_str(), "wb");
-    bool ok = f && std::fwrite(out.data(), 1, out.size(), f) == out.size();
-    ok = (f && std::fclose(f) == 0) && ok;
-    if (!ok || std::rename(temporary.c_str(), o.output.c_str()) != 0) {
-        std::fprintf(stderr, "qh-glyphs: cannot write %s\n", o.output.c_str());
-        std::remove(temporary.c_str());
-        return 1;
-    }
-    return 0;
+    char why[kToolReasonBytes];
+    if (WriteToolOutput(o.output.c_str(), out.data(), out.size(), why, sizeof why)) return 0;
+    std::fprintf(stderr, "qh-glyphs: %s\n", why);
+    return 1;
 }

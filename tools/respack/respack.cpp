@@ -26,6 +26,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/tool_files.h"
 #include "tools/artwork/artwork.h"
 
 namespace {
@@ -378,13 +379,9 @@ std::string DepfileFor(const Options& o, const std::vector<Entry>& entries) {
 
 // Writes through a temporary file so that a failed run never leaves half a file.
 bool WriteWhole(const std::string& path, const std::string& content) {
-    std::string temporary = path + ".tmp";
-    FILE* f = std::fopen(temporary.c_str(), "wb");
-    bool ok = f && std::fwrite(content.data(), 1, content.size(), f) == content.size();
-    ok = f && std::fclose(f) == 0 && ok;
-    if (ok && std::rename(temporary.c_str(), path.c_str()) == 0) return true;
-    std::fprintf(stderr, "respack: cannot write %s: %s\n", path.c_str(), std::strerror(errno));
-    std::remove(temporary.c_str());
+    char why[kToolReasonBytes];
+    if (WriteToolOutput(path.c_str(), content.data(), content.size(), why, sizeof why)) return true;
+    std::fprintf(stderr, "respack: %s\n", why);
     return false;
 }
 
