@@ -12,7 +12,7 @@
 
 constexpr int32_t kSaveVersion = 176;
 constexpr int kSaveRecordSize = 2544;
-constexpr int kSaveNameSize = 1024;     // UTF-16 characters of the file's full path
+constexpr int kSaveNameSize = 4096;     // UTF-16 characters of the file's full path
 
 #pragma pack(push, 1)
 struct SavedVariable {
@@ -52,14 +52,23 @@ struct SaveFilePlace {
 void SetSaveFilePlace(const SaveFilePlace& place);
 
 // Opens (or creates) the file, loads and unpacks the record and writes the paragraph
-// to open first. False when the file cannot be opened: another reader holds it.
+// to open first. False when the file cannot be opened (another reader holds it, or the
+// cause is said on standard error with the path). A file that can only be read is read,
+// and this reading is not saved. A file that cannot be used (short, another version,
+// unreadable) is copied to NAME.unreadable before anything is written over it, and the
+// reading starts afresh, sound on; an empty file is a fresh start too.
 bool LoadSaveFile(int16_t* firstParagraph);
 // Packs the record with the story position and replaces the file's content with it,
-// so that a failing write never destroys the previous save; reports a failure on
-// standard error. The file stays open and locked. False when nothing was written.
+// so that a failing write never destroys the previous save; a deleted folder is made
+// again. A failure is said on standard error every time and, once per reading, in a
+// message box. The file stays open and locked. False when nothing was written.
 bool WriteSaveFile(int16_t storyPosition);
-// The same at shutdown, then closes the file.
+// The same at shutdown, without a message box, then closes the file.
 void StoreSaveFile(int16_t storyPosition);
+// Shows, once per reading, what start-up found wrong with the save file (that this
+// reading will not be saved) in a message box; nothing when all is well. Called once
+// the window shows its first page.
+void ShowSaveFileNote();
 
 uint8_t SoundSetting();
 void SetSoundSetting(uint8_t on);

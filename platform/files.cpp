@@ -24,12 +24,19 @@
 // ---------------------------------------------------------------------------
 
 static DWORD lastError = ERROR_SUCCESS;
+static const char* lastErrorText = "";
 
 DWORD GetLastError() { return lastError; }
-void SetLastError(DWORD error) { lastError = error; }
+void SetLastError(DWORD error) {
+    lastError = error;
+    lastErrorText = "";
+}
+const char* LastFileErrorText() { return lastErrorText; }
 
-// The platform's code for what errno says went wrong.
+// The platform's code for what errno says went wrong; its words are kept for
+// LastFileErrorText.
 static DWORD ErrorFromErrno(int error, DWORD otherwise) {
+    lastErrorText = std::strerror(error);
     switch (error) {
     case ENOENT: return ERROR_FILE_NOT_FOUND;
     case ENOTDIR: return ERROR_PATH_NOT_FOUND;
@@ -40,6 +47,15 @@ static DWORD ErrorFromErrno(int error, DWORD otherwise) {
     case EWOULDBLOCK: return ERROR_SHARING_VIOLATION;
     default: return otherwise;
     }
+}
+
+void SetLastErrorFromErrno(int error) { lastError = ErrorFromErrno(error, ERROR_ACCESS_DENIED); }
+
+// A failure the system has no words for.
+static HANDLE FailHandleSaying(DWORD error, const char* text) {
+    lastError = error;
+    lastErrorText = text;
+    return INVALID_HANDLE_VALUE;
 }
 
 static BOOL FailWith(DWORD error) {
@@ -56,14 +72,48 @@ static HANDLE FailHandle(DWORD error) {
 // Names
 // ---------------------------------------------------------------------------
 
+bool PathToName(const char* path, WCHAR* name, int size) {
+    size_t length = std::strlen(path);
+    int n = 0;
+    for (size_t at = 0; at < length;) {
+        char32_t c;
+        int bytes = DecodeUtf8Char(path + at, length - at, &c);
+        if (bytes == 0) {   // not UTF-8: the byte stands for itself
+            c = 0xDC00 + uint8_t(path[at]);
+            bytes = 1;
+        }
+        int units = c > 0xFFFF ? 2 : 1;
+        if (n + units >= size) return false;
+        if (units == 1) name[n] = WCHAR(c);
+        else EncodeUtf16Char(c, name + n, size_t(size - n));
+        n += units;
+        at += size_t(bytes);
+    }
+    name[n] = 0;
+    return true;
+}
+
 // The UTF-16 name as a UTF-8 path with '/' separators; false when it is empty, holds an
-// unpaired surrogate or does not fit. No byte of a longer UTF-8 sequence is a backslash,
-// so the separators can be turned round after encoding.
+// unpaired surrogate other than a byte's (see PathToName) or does not fit.
 static bool MapPath(LPCWSTR name, char* path) {
-    if (!name || !Utf16ToUtf8(name, path, kPathBytes)) return false;
-    for (char* p = path; *p; ++p)
-        if (*p == '\\') *p = '/';
-    return path[0] != 0;
+    if (!name) return false;
+    int n = 0;
+    for (size_t at = 0; name[at];) {
+        char32_t c;
+        int units = DecodeUtf16Char(name + at, 2, &c);
+        if (units == 0 && name[at] >= 0xDC80 && name[at] <= 0xDCFF) {
+            if (n + 1 >= kPathBytes) return false;
+            path[n++] = char(name[at++] - 0xDC00);
+            continue;
+        }
+        if (units == 0) return false;
+        int bytes = EncodeUtf8Char(c == u'\\' ? u'/' : c, path + n, size_t(kPathBytes - 1 - n));
+        if (bytes == 0) return false;
+        n += bytes;
+        at += size_t(units);
+    }
+    path[n] = 0;
+    return n != 0;
 }
 
 // ".NAME.lock" in the folder of path.
@@ -128,8 +178,13 @@ static int TakeLock(const char* path, int fd, DWORD shareMode) {
     }
     int lockFd = -1;
     if (LockPathFor(path, lockPath)) {
-        lockFd = exclusive ? open(lockPath, O_RDWR | O_CREAT | O_CLOEXEC, 0644) : -1;
-        if (lockFd < 0) lockFd = open(lockPath, O_RDONLY | O_CLOEXEC);
+        // Never through a link: one planted there would have the lock create its target.
+        lockFd = exclusive ? open(lockPath, O_RDWR | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0644) : -1;
+        if (lockFd < 0 && errno != ELOOP) lockFd = open(lockPath, O_RDONLY | O_NOFOLLOW | O_CLOEXEC);
+        if (lockFd < 0 && errno == ELOOP) {
+            FailHandleSaying(ERROR_ACCESS_DENIED, "its lock file is a link, which is never followed");
+            return -2;
+        }
     }
     if (lockFd < 0 && !exclusive) return -1;   // no lock file: nobody holds the file exclusively
     int target = lockFd >= 0 ? lockFd : fd;
@@ -150,17 +205,36 @@ static int OpenFlags(DWORD access, DWORD creation, bool* valid) {
     return flags | O_CLOEXEC | (creation == CREATE_NEW ? O_CREAT | O_EXCL : 0);
 }
 
-// Opens the file itself; on failure sets lastError and returns -1.
+static const char* NotAFile(mode_t mode) {
+    if (S_ISDIR(mode)) return "a folder, not a file";
+    if (S_ISFIFO(mode)) return "a pipe, not a file";
+    if (S_ISCHR(mode) || S_ISBLK(mode)) return "a device, not a file";
+    return "not a regular file";
+}
+
+// Opens the file itself, a regular file only; on failure sets lastError and returns -1.
+// O_NONBLOCK lets a pipe be opened (and refused) without waiting for a writer.
 static int OpenData(const char* path, int flags) {
-    int fd = open(path, flags, 0644);
+    int fd = open(path, flags | O_NONBLOCK | O_NOCTTY, 0644);
     if (fd >= 0) {
-        struct stat st;
-        if (fstat(fd, &st) == 0 && !S_ISDIR(st.st_mode)) return fd;
+        struct stat st = {};
+        if (fstat(fd, &st) == 0 && S_ISREG(st.st_mode)) {
+            fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) & ~O_NONBLOCK);
+            return fd;
+        }
         close(fd);
-        errno = EISDIR;
+        FailHandleSaying(ERROR_ACCESS_DENIED, NotAFile(st.st_mode));
+        return -1;
     }
-    bool folderMissing = errno == ENOENT && (flags & O_CREAT);
-    lastError = folderMissing ? ERROR_PATH_NOT_FOUND : ErrorFromErrno(errno, ERROR_ACCESS_DENIED);
+    int error = errno;
+    struct stat st;
+    if (error == EEXIST && lstat(path, &st) == 0 && S_ISLNK(st.st_mode)) {
+        FailHandleSaying(ERROR_ACCESS_DENIED, "a link to a file that does not exist");
+        return -1;
+    }
+    bool folderMissing = error == ENOENT && (flags & O_CREAT);
+    lastError = ErrorFromErrno(error, ERROR_ACCESS_DENIED);
+    if (folderMissing) lastError = ERROR_PATH_NOT_FOUND;
     return -1;
 }
 
@@ -184,7 +258,7 @@ HANDLE CreateFileW(LPCWSTR fileName, DWORD desiredAccess, DWORD shareMode, LPSEC
     }
     fresh.exclusive = shareMode == 0;
     *row = fresh;
-    lastError = ERROR_SUCCESS;
+    SetLastError(ERROR_SUCCESS);
     return row;
 }
 
@@ -247,6 +321,45 @@ BOOL CloseHandle(HANDLE object) {
     std::memcpy(path, f->path, sizeof path);
     ReleaseRow(f);
     if (wrote && observer.written) observer.written(path);
+    return TRUE;
+}
+
+static bool WriteAll(int fd, const void* data, DWORD size);
+
+// The copy is written beside its new name and renamed over it, so that a reader of the
+// new name never sees half a copy; only a regular file is copied.
+BOOL CopyFileW(LPCWSTR existingFileName, LPCWSTR newFileName, BOOL failIfExists) {
+    char from[kPathBytes], to[kPathBytes], temporary[kPathBytes];
+    if (!MapPath(existingFileName, from) || !MapPath(newFileName, to)) return FailWith(ERROR_PATH_NOT_FOUND);
+    struct stat st;
+    if (failIfExists && lstat(to, &st) == 0) return FailWith(ERROR_FILE_EXISTS);
+    int in = OpenData(from, O_RDONLY | O_CLOEXEC);
+    if (in < 0) return FALSE;
+    const char* slash = std::strrchr(to, '/');
+    int folder = slash ? int(slash - to + 1) : 0;
+    int written = std::snprintf(temporary, sizeof temporary, "%.*s.%s.XXXXXX", folder, to, to + folder);
+    int out = written > 0 && written < kPathBytes ? mkostemp(temporary, O_CLOEXEC) : -1;
+    bool copied = out >= 0;
+    char buffer[8192];
+    for (ssize_t got; copied && (got = read(in, buffer, sizeof buffer)) != 0;) {
+        if (got < 0 && errno == EINTR) continue;
+        copied = got > 0 && WriteAll(out, buffer, DWORD(got));
+    }
+    int error = errno;
+    if (out >= 0 && fstat(in, &st) == 0) fchmod(out, st.st_mode & 07777);
+    close(in);
+    if (out >= 0 && close(out) != 0) copied = false;
+    if (copied && rename(temporary, to) == 0) return SetLastError(ERROR_SUCCESS), TRUE;
+    if (copied) error = errno;
+    if (out >= 0) unlink(temporary);
+    return FailWith(ErrorFromErrno(error, ERROR_WRITE_FAULT));
+}
+
+BOOL DeleteFileW(LPCWSTR fileName) {
+    char path[kPathBytes];
+    if (!MapPath(fileName, path)) return FailWith(ERROR_PATH_NOT_FOUND);
+    if (unlink(path) != 0) return FailWith(ErrorFromErrno(errno, ERROR_ACCESS_DENIED));
+    SetLastError(ERROR_SUCCESS);
     return TRUE;
 }
 
@@ -353,6 +466,23 @@ static bool FlushFolderOf(const char* path) {
     return flushed;
 }
 
+// A folder removed while the file was held took its lock file with it; once the file
+// is back in a folder, so is a lock for the next reader to find held. Another program
+// that took a new lock in the meantime keeps it: there is nothing better to do then.
+static void RelockIfLockFileGone(OpenFile* f) {
+    char lockPath[kPathBytes];
+    struct stat st;
+    if (f->lockFd < 0 || f->lockFd == f->fd || !LockPathFor(f->path, lockPath) || lstat(lockPath, &st) == 0) return;
+    int fd = open(lockPath, O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0644);
+    if (fd < 0) return;
+    if (flock(fd, LOCK_EX | LOCK_NB) != 0) {
+        close(fd);
+        return;
+    }
+    close(f->lockFd);
+    f->lockFd = fd;
+}
+
 BOOL ReplaceFileContents(HANDLE file, const void* data, DWORD size) {
     OpenFile* f = RowOf(file, false);
     if (!f) return FailWith(ERROR_INVALID_HANDLE);
@@ -373,6 +503,7 @@ BOOL ReplaceFileContents(HANDLE file, const void* data, DWORD size) {
     close(f->fd);   // the old file, now nameless; a lock file's lock is untouched
     f->fd = fd;
     if (locksItself) f->lockFd = fd;
+    RelockIfLockFileGone(f);
     if (observer.written) observer.written(f->path);
     return FlushFolderOf(f->path) ? TRUE : FailWith(ERROR_WRITE_FAULT);
 }

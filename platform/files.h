@@ -5,6 +5,10 @@
 // '/'; a name without a folder is in the current folder (the reader passes full paths,
 // see data_folder.h).
 //
+// Only regular files are opened: a folder, a pipe or a device in a file's place is
+// refused with ERROR_ACCESS_DENIED (opening a pipe never waits for a writer). A lock
+// file is never opened through a link.
+//
 // Sharing: CreateFileW with share mode 0 takes an exclusive flock on a companion lock
 // file ".NAME.lock" beside the file (created once and left there); any other share mode
 // takes a shared lock on it when it exists. Either fails, with ERROR_SHARING_VIOLATION,
@@ -17,7 +21,18 @@
 #include "platform/win32.h"
 
 constexpr int kOpenFiles = 16;       // file and search handles open at once
-constexpr int kPathBytes = 1024;     // a mapped UTF-8 path, with its zero
+constexpr int kPathBytes = 4096;     // a mapped UTF-8 path, with its zero (the system's own limit)
+
+// A Linux path is any string of bytes; as a UTF-16 name, each byte that is not part of
+// well-formed UTF-8 stands as the lone surrogate U+DC80 + (byte - 0x80), which the file
+// calls turn back into that byte. False when the name does not fit in size characters.
+bool PathToName(const char* path, WCHAR* name, int size);
+
+// Why the last file call failed, in the system's words ("Permission denied") or, where
+// the system has none, ours ("a pipe, not a file"). Empty after a success.
+const char* LastFileErrorText();
+// Records errno's value as the last error, code and words.
+void SetLastErrorFromErrno(int error);
 
 // Replaces the whole content of a file opened for writing with size bytes of data,
 // durably: the data goes to a temporary file in the same folder, is flushed to the disk,

@@ -3,6 +3,8 @@
 // story position is written back when the message loop ends.
 #include "shell/startup.h"
 
+#include <cstdio>
+
 #include "book/book_tables.h"
 #include "book/save_file.h"
 #include "page/geometry.h"
@@ -16,12 +18,15 @@
 constexpr int kIconId = 420;
 constexpr int kCaptionSize = 256;
 
+// The save file has said on standard error why it could not be opened.
 static void BringRunningReaderForward() {
     HWND running = FindWindowW(kWindowClassName, nullptr);
     if (!running) {
         MessageBoxW(nullptr, u"I cannot the book?", nullptr, MB_OK);
         return;
     }
+    std::fputs("quietharbour: another reader is reading from the same save file; it was brought to the front\n",
+               stderr);
     SetForegroundWindow(running);
     InvalidateRect(running, nullptr, TRUE);
     UpdateWindow(running);
@@ -68,6 +73,7 @@ bool StartReader(int showCommand) {
     RecordCreationRect(window);
     ShowWindow(window, showCommand);
     UpdateWindow(window);
+    ShowSaveFileNote();
     return true;
 }
 

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <dirent.h>
+#include <pwd.h>
 #include <signal.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
@@ -13,6 +14,7 @@
 #include <cstdlib>
 #include <string>
 
+#include "platform/data_folder.h"
 #include "platform/files.h"
 
 namespace {
@@ -264,4 +266,77 @@ TEST_F(Files, AnObserverCanRefuseExclusiveOpensAndHearsOfWrites) {
     CloseHandle(h);
     EXPECT_EQ(writtenCount, 2);                                    // nor is closing a file only read
     SetFileObserver(FileObserver{nullptr, nullptr});
+}
+
+// Without HOME the home folder comes from the password database; XDG_DATA_HOME wins
+// when it is an absolute path.
+TEST(DataFolder, FollowsXdgDataHomeElseHomeElseThePasswordDatabase) {
+    std::string home = std::getenv("HOME") ? std::getenv("HOME") : "";
+    const char* data = std::getenv("XDG_DATA_HOME");
+    std::string savedData = data ? data : "";
+    char path[kPathBytes];
+    unsetenv("HOME");
+    unsetenv("XDG_DATA_HOME");
+    const passwd* entry = getpwuid(getuid());
+    ASSERT_NE(entry, nullptr);
+    ASSERT_TRUE(DataFolderPath(path, sizeof path));
+    EXPECT_EQ(std::string(path), std::string(entry->pw_dir) + "/.local/share/quietharbour/");
+    setenv("HOME", "/home/reader", 1);
+    ASSERT_TRUE(DataFolderPath(path, sizeof path));
+    EXPECT_STREQ(path, "/home/reader/.local/share/quietharbour/");
+    setenv("XDG_DATA_HOME", "/data/\xF0\x9F\x8C\x8A", 1);
+    ASSERT_TRUE(DataFolderPath(path, sizeof path));
+    EXPECT_STREQ(path, "/data/\xF0\x9F\x8C\x8A/quietharbour/");
+    setenv("XDG_DATA_HOME", "relative", 1);   // not absolute: ignored, as the convention says
+    ASSERT_TRUE(DataFolderPath(path, sizeof path));
+    EXPECT_STREQ(path, "/home/reader/.local/share/quietharbour/");
+    char tiny[16];
+    EXPECT_FALSE(DataFolderPath(tiny, sizeof tiny));
+    if (home.empty()) unsetenv("HOME");
+    else setenv("HOME", home.c_str(), 1);
+    if (data) setenv("XDG_DATA_HOME", savedData.c_str(), 1);
+    else unsetenv("XDG_DATA_HOME");
+}
+
+// A path's bytes that are not UTF-8 survive the trip through a UTF-16 name, and so do
+// characters beyond the 16-bit plane.
+TEST_F(Files, AnyBytesAPathHoldsReachTheFile) {
+    std::string path = folder + "/\xFF\xFE-\xF0\x9F\x8C\x8A-\xC3\xA9.dat";
+    WCHAR wide[kPathBytes];
+    ASSERT_TRUE(PathToName(path.c_str(), wide, kPathBytes));
+    HANDLE h = CreateFileW(wide, GENERIC_WRITE, 0, nullptr, CREATE_NEW, 0, nullptr);
+    ASSERT_NE(h, INVALID_HANDLE_VALUE);
+    CloseHandle(h);
+    struct stat st;
+    EXPECT_EQ(stat(path.c_str(), &st), 0);
+    WCHAR small[8];
+    EXPECT_FALSE(PathToName(path.c_str(), small, 8));
+}
+
+// A copy replaces what was at its name whole; a pipe is never opened to be copied.
+TEST_F(Files, CopyReplacesTheNewNameWholeAndRefusesAPipe) {
+    HANDLE h = Open(CREATE_NEW);
+    ASSERT_NE(h, INVALID_HANDLE_VALUE);
+    DWORD written = 0;
+    ASSERT_TRUE(WriteFile(h, "first record", 12, &written, nullptr));
+    std::u16string copy = name + u".unreadable";
+    ASSERT_TRUE(CopyFileW(name.c_str(), copy.c_str(), FALSE));
+    ASSERT_TRUE(ReplaceFileContents(h, "second", 6));
+    EXPECT_FALSE(CopyFileW(name.c_str(), copy.c_str(), TRUE));
+    EXPECT_EQ(GetLastError(), ERROR_FILE_EXISTS);
+    ASSERT_TRUE(CopyFileW(name.c_str(), copy.c_str(), FALSE));
+    CloseHandle(h);
+    FILE* f = std::fopen((folder + "/QTL2test.dat.unreadable").c_str(), "rb");
+    ASSERT_NE(f, nullptr);
+    char back[32] = {};
+    EXPECT_EQ(std::fread(back, 1, sizeof back, f), 6u);
+    std::fclose(f);
+    EXPECT_STREQ(back, "second");
+    EXPECT_EQ(StrayFiles(), 1);   // the copy, and no temporary file beside it
+
+    ASSERT_EQ(mkfifo((folder + "/pipe").c_str(), 0600), 0);
+    std::u16string pipe = Utf16(folder + "/pipe");
+    EXPECT_FALSE(CopyFileW(pipe.c_str(), copy.c_str(), FALSE));
+    EXPECT_STREQ(LastFileErrorText(), "a pipe, not a file");
+    EXPECT_EQ(CreateFileW(pipe.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr), INVALID_HANDLE_VALUE);
 }
