@@ -32,6 +32,7 @@ static bool stylusDown = false;
 static char16_t pendingText[kPendingText];
 static int pendingCount = 0;
 static SDL_AudioDeviceID audio = 0;
+static bool soundUnavailable = false;   // said once; no device is tried again
 static Uint8* soundBuffer = nullptr;
 static WCHAR shownTitle[kWindowTextLength];
 
@@ -93,6 +94,13 @@ static void SizeWindowFor(int wanted) {
     SDL_SetWindowMinimumSize(window, int(kScreenWidth / pointsToPixels), int(kScreenHeight / pointsToPixels));
 }
 
+// A machine without a sound device: said once, and no cue tries again (the sound
+// library would repeat its own complaints at every try).
+static void SayNoSound() {
+    if (!soundUnavailable) fprintf(stderr, "quietharbour: sound is unavailable (%s); the sound cues stay silent\n", SDL_GetError());
+    soundUnavailable = true;
+}
+
 static bool Open(int wanted) {
     if (window) return true;
     noDisplay = !DisplayAvailable();
@@ -106,7 +114,7 @@ static bool Open(int wanted) {
         SDL_Quit();
         return false;
     }
-    if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) fprintf(stderr, "qh: no sound: %s\n", SDL_GetError());
+    if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) SayNoSound();
     window = SDL_CreateWindow("", SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED, kScreenWidth, kScreenHeight,
                               SDL_WINDOW_HIDDEN | SDL_WINDOW_RESIZABLE | SDL_WINDOW_ALLOW_HIGHDPI);
     renderer = window ? SDL_CreateRenderer(window, -1, 0) : nullptr;
@@ -190,6 +198,7 @@ static void Raise() {
 // the new sound's format.
 static void PlaySound(const char*, const uint8_t* wave, uint32_t size) {
     StopSound();
+    if (soundUnavailable) return;
     SDL_AudioSpec format;
     Uint32 length = 0;
     SDL_RWops* rw = SDL_RWFromConstMem(wave, int(size));
@@ -198,7 +207,10 @@ static void PlaySound(const char*, const uint8_t* wave, uint32_t size) {
         return;
     }
     audio = SDL_OpenAudioDevice(nullptr, 0, &format, nullptr, 0);
-    if (!audio) return StopSound();
+    if (!audio) {
+        SayNoSound();
+        return StopSound();
+    }
     SDL_QueueAudio(audio, soundBuffer, length);
     SDL_PauseAudioDevice(audio, 0);
 }

@@ -1,6 +1,9 @@
 // System services: the clock, the version, icons and cursors, and the way a second
 // copy of the program finds the first: the running program listens on a socket in
-// $XDG_RUNTIME_DIR named after its window class, and FindWindowW connects to it.
+// $XDG_RUNTIME_DIR named after its window class and its data folder, and FindWindowW
+// connects to it. The folder is part of the name because the save file there is what
+// keeps a second reader out: readers of different folders (a live preview beside the
+// reader) run side by side and never answer for each other.
 #include <fcntl.h>
 #include <sys/socket.h>
 #include <sys/un.h>
@@ -11,6 +14,8 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "platform/data_folder.h"
+#include "platform/files.h"
 #include "platform/window_system.h"
 
 // ============================================================================
@@ -59,10 +64,20 @@ HINSTANCE GetModuleHandleW(LPCWSTR) {
 // The activation socket
 // ============================================================================
 
-// $XDG_RUNTIME_DIR/<class>.sock, with the class name reduced to ASCII letters and digits.
+// 64 bits of FNV-1a: a data folder's path of any length as a short part of a name.
+static uint64_t FolderKey(const char* path) {
+    uint64_t hash = 0xcbf29ce484222325ull;
+    for (const char* p = path; *p; ++p) hash = (hash ^ uint8_t(*p)) * 0x100000001b3ull;
+    return hash;
+}
+
+// $XDG_RUNTIME_DIR/<class>-<folder key>.sock, with the class name reduced to ASCII
+// letters and digits.
 static bool SocketAddress(const WCHAR* className, sockaddr_un* address) {
     const char* dir = getenv("XDG_RUNTIME_DIR");
     if (!dir || !*dir) dir = "/tmp";
+    char folder[kPathBytes];
+    if (!DataFolderPath(folder, sizeof folder)) folder[0] = 0;
     char name[kClassNameLength + 1];
     int n = 0;
     for (; className[n] && n < kClassNameLength; ++n) {
@@ -73,8 +88,15 @@ static bool SocketAddress(const WCHAR* className, sockaddr_un* address) {
     name[n] = 0;
     *address = sockaddr_un{};
     address->sun_family = AF_UNIX;
-    int written = snprintf(address->sun_path, sizeof address->sun_path, "%s/%s.sock", dir, name);
+    int written = snprintf(address->sun_path, sizeof address->sun_path, "%s/%s-%016llx.sock", dir, name,
+                           static_cast<unsigned long long>(FolderKey(folder)));
     return written > 0 && size_t(written) < sizeof address->sun_path;
+}
+
+bool ActivationSocketPath(const WCHAR* className, char* path, int size) {
+    sockaddr_un address;
+    if (!SocketAddress(className, &address)) return false;
+    return snprintf(path, size_t(size), "%s", address.sun_path) < size;
 }
 
 static int Connect(const sockaddr_un& address) {

@@ -220,4 +220,7 @@ bool InputPanelShown();
 // ============================================================================
 
 void ListenForActivation(const WCHAR* className);   // only a program with a real window listens
+// The socket's path for the window class and the current data folder; false when it
+// does not fit a socket address.
+bool ActivationSocketPath(const WCHAR* className, char* path, int size);
 void PollActivation();                              // a second process asking us to the front

@@ -49,6 +49,20 @@ static void PrintHelp() {
                 kUsage);
 }
 
+// A display that is named but does not answer is a different trouble from none named.
+static void SayWhyNoDisplay() {
+    const char* x = std::getenv("DISPLAY");
+    const char* wayland = std::getenv("WAYLAND_DISPLAY");
+    if (x && *x)
+        std::fprintf(stderr, "quietharbour: the display DISPLAY=%s could not be opened.\n", x);
+    else if (wayland && *wayland)
+        std::fprintf(stderr, "quietharbour: the display WAYLAND_DISPLAY=%s could not be opened.\n", wayland);
+    else
+        std::fprintf(stderr, "quietharbour: there is no display to open a window on (neither DISPLAY nor "
+                             "WAYLAND_DISPLAY is set).\n");
+    std::fprintf(stderr, "qh-play runs the reader without one.\n");
+}
+
 // Returns the exit code to end with at once, or -1 to go on and run the reader.
 static int ParseArguments(int argc, char** argv, int* scale) {
     for (int i = 1; i < argc; ++i) {
@@ -133,8 +147,7 @@ int main(int argc, char** argv) {
     }
     if (!UseBackend(&kSdlBackend, scale)) {
         if (NoDisplayForWindow()) {
-            std::fprintf(stderr, "quietharbour: there is no display to open a window on (neither DISPLAY nor "
-                                 "WAYLAND_DISPLAY is set).\nqh-play runs the reader without one.\n");
+            SayWhyNoDisplay();
             return 2;
         }
         std::fprintf(stderr, "quietharbour: cannot open a window on this desktop\n");

@@ -9,6 +9,7 @@
 #include <string>
 
 #include "platform/backend.h"
+#include "platform/window_system.h"
 #include "tests/platform/window_support.h"
 
 namespace {
@@ -40,8 +41,30 @@ TEST_F(System, TheVersionIsThreeZero) {
     EXPECT_EQ(info.dwMinorVersion, 0u);
 }
 
+std::string SocketPath(const WCHAR* className) {
+    RuntimeDir();
+    char path[sizeof(sockaddr_un::sun_path)];
+    EXPECT_TRUE(ActivationSocketPath(className, path, sizeof path));
+    return path;
+}
+
+// The socket belongs to the data folder as the save file does: readers of two folders
+// (the reader and a live preview) never find each other, and no folder's path is too
+// long for a socket's address.
+TEST_F(System, EachDataFolderHasItsOwnSocket) {
+    setenv("XDG_DATA_HOME", "/data/a", 1);
+    std::string a = SocketPath(u"QTL2quietharbour");
+    EXPECT_EQ(SocketPath(u"QTL2quietharbour"), a);
+    EXPECT_EQ(a.rfind(RuntimeDir() + "/QTL2quietharbour-", 0), 0u) << a;
+    setenv("XDG_DATA_HOME", "/data/b", 1);
+    EXPECT_NE(SocketPath(u"QTL2quietharbour"), a);
+    setenv("XDG_DATA_HOME", ("/" + std::string(3000, 'x')).c_str(), 1);
+    EXPECT_NE(SocketPath(u"QTL2quietharbour"), a);
+    unsetenv("XDG_DATA_HOME");
+}
+
 TEST_F(System, FindWindowAsksTheRunningCopyThroughItsSocket) {
-    std::string path = RuntimeDir() + "/QTL2elsewhere.sock";
+    std::string path = SocketPath(u"QTL2elsewhere");
     unlink(path.c_str());
     int server = socket(AF_UNIX, SOCK_STREAM, 0);
     sockaddr_un a = AddressOf(path);
@@ -79,7 +102,7 @@ const Backend kWindowedBackend = {
 };
 
 TEST_F(System, TheRunningCopyComesToTheFrontWhenAsked) {
-    std::string path = RuntimeDir() + "/QTL2listening.sock";
+    std::string path = SocketPath(u"QTL2listening");
     ASSERT_TRUE(UseBackend(&kWindowedBackend, 1));
     WNDCLASSW wc = {};
     wc.lpfnWndProc = TestWindowProc;
