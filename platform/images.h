@@ -1,25 +1,16 @@
-// Bitmap decoding: BMP (1-, 4-, 8- and 24-bit, with or without the file header) and PNG
-// into 32-bit 0x00RRGGBB pixels. Bitmap resources are decoded on first use into one fixed
-// pixel pool and kept there, so a picture loaded again while a page is built costs a
-// table lookup and never allocates.
+// Bitmap resources, decoded (image_decoder.h) on first use into one fixed pixel pool and
+// kept there, so a picture loaded again while a page is built costs a table lookup and
+// never allocates.
 #pragma once
 
 #include <cstdint>
 
+#include "platform/image_decoder.h"
+
 constexpr int kDecodedImages = 64;                   // bitmap resources a run may load
 constexpr int kImagePixelPool = 4 * 1024 * 1024;     // pixels shared by all of them (16 MB)
-constexpr int kImageSideLimit = 4096;                // widest or tallest picture accepted
 constexpr int kScaledImages = 64;                    // copies at the device scale held at once
 constexpr int kScaledPixelPool = 4 * 1024 * 1024;    // pixels they share (touched only above scale 1)
-
-// Rows top to bottom, width pixels each, no padding. PNG transparency is blended over
-// white, the page's colour.
-struct DecodedImage {
-    const uint32_t* pixels;
-    int32_t width;
-    int32_t height;
-    bool pixelArt;        // a palette picture (1 to 8 bits a pixel): grows by whole pixels
-};
 
 // The decoded pixels of bitmap resource id (resources.h), decoded on the first call and
 // shared by every later one. The pixels stay valid for the whole run; after the
@@ -36,9 +27,3 @@ bool LoadBitmapResource(uint16_t id, DecodedImage* out);
 bool LoadScaledBitmap(uint16_t id, int scale, DecodedImage* out);
 // Lets the copies at the previous scale go; the device scale has changed.
 void ForgetScaledBitmaps();
-
-// Decodes a whole BMP or PNG file into pixels (room for capacity pixels). On failure
-// writes why into error (errorSize bytes) and returns false; the pixels may then hold
-// part of the picture.
-bool DecodeImage(const uint8_t* data, uint32_t size, uint32_t* pixels, int32_t capacity,
-                 DecodedImage* out, char* error, int errorSize);

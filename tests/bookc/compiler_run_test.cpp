@@ -55,7 +55,7 @@ TEST(CompilerRun, EachBrokenSourceGivesOneErrorAtItsPlaceAndNoOutput) {
         {"unknown_option", "3:27", "unknown option 'size'"},
         {"limit_and_items", "3:28", "limit=3 but 2 items are listed"},
         {"restart_without_paragraph", "3:1", "no paragraph holds <s *4>"},
-        {"missing_picture", "3:17", "cannot read the picture file"},
+        {"missing_picture", "3:17", "cannot use the picture file"},
         {"sound_out_of_range", "3:7", "sound number 9 is out of range (0 to 7)"},
         {"stray_text", "2:1", "expected a declaration"},
     };

@@ -80,7 +80,12 @@ bool ParsePicture(const std::string& text, const std::string& fileName, Picture*
                   ArtworkErrors* errors);
 bool ReadPictureFile(const std::string& path, Picture* out, ArtworkErrors* errors);
 
-// Shapes are antialiased (16 samples a pixel); text goes through FreeType.
+// Shapes are antialiased (16 samples a pixel); text goes through FreeType. The work is
+// counted before anything is drawn: a picture (at the scale it is drawn) that would
+// take more than kDrawingWorkLimit pixel tests is an error at the command that passes it.
+constexpr double kDrawingWorkLimit = 2e9;
+constexpr int kPicturePointLimit = 10000;   // points of one polyline or polygon
+constexpr double kPictureTextSizeLimit = 1000;   // pixels, at scale 1
 bool RenderPicture(const Picture& picture, Pixels* out, ArtworkErrors* errors);
 
 // The same picture drawn scale times as wide and as tall from its vectors: every

@@ -128,6 +128,9 @@ void ReadArguments(LineReader& r, const CommandSpec& command, const std::string&
         if (numbers % 2 || numbers / 2 < static_cast<size_t>(command.minimumPoints))
             r.Fail(nameColumn, std::string(command.name) + " needs at least " + std::to_string(command.minimumPoints) +
                                    " points, each an x and a y");
+        else if (numbers / 2 > static_cast<size_t>(kPicturePointLimit))
+            r.Fail(nameColumn, std::string(command.name) + " has " + std::to_string(numbers / 2) + " points; at most " +
+                                   std::to_string(kPicturePointLimit) + " are drawn");
     }
 }
 
@@ -151,6 +154,9 @@ void CheckValues(LineReader& r, const Command& c, int column, Picture* picture) 
     case Shape::Text: nonNegative(2, 1); break;
     default: break;
     }
+    if (c.shape == Shape::Text && c.numbers.size() > 2 && c.numbers[2] > kPictureTextSizeLimit)
+        return r.Fail(column, "a text size is at most " + std::to_string(int(kPictureTextSizeLimit)) + " pixels");
+
     if (c.shape != Shape::Strip || !r.ok) return;
     Grid grid;
     ArtworkErrors gridErrors;

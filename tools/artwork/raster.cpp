@@ -203,10 +203,13 @@ uint32_t Mix(uint32_t a, uint32_t b, double t) {
     return out;
 }
 
+// A coordinate on the canvas (or just off it): no number in a source overflows a pixel index.
+int Pixel(double v, int limit) { return static_cast<int>(std::lround(std::clamp(v, -1.0, double(limit)))); }
+
 void DrawGradient(Pixels* p, const Command& c) {
     const auto& n = c.numbers;
-    int x0 = std::max(0, static_cast<int>(std::lround(n[0]))), x1 = std::min(p->width, static_cast<int>(std::lround(n[0] + n[2])));
-    int y0 = std::max(0, static_cast<int>(std::lround(n[1]))), y1 = std::min(p->height, static_cast<int>(std::lround(n[1] + n[3])));
+    int x0 = std::max(0, Pixel(n[0], p->width)), x1 = std::min(p->width, Pixel(n[0] + n[2], p->width));
+    int y0 = std::max(0, Pixel(n[1], p->height)), y1 = std::min(p->height, Pixel(n[1] + n[3], p->height));
     for (int y = y0; y < y1; ++y) {
         uint32_t colour = Mix(c.colour, c.colour2, n[3] > 0 ? (y + 0.5 - n[1]) / n[3] : 0);
         for (int x = x0; x < x1; ++x) Blend(p, x, y, colour, 1);
@@ -237,8 +240,9 @@ void DrawFloodFill(Pixels* p, const Command& c) {
 void DrawGrain(Pixels* p, const Command& c) {
     const auto& n = c.numbers;
     uint32_t state = c.seed * 2654435761u + 1;
-    for (int y = std::max(0, int(n[1])); y < std::min(p->height, int(n[1] + n[3])); ++y)
-        for (int x = std::max(0, int(n[0])); x < std::min(p->width, int(n[0] + n[2])); ++x) {
+    auto whole = [](double v, int limit) { return static_cast<int>(std::clamp(v, -1.0, double(limit))); };
+    for (int y = std::max(0, whole(n[1], p->height)); y < std::min(p->height, whole(n[1] + n[3], p->height)); ++y)
+        for (int x = std::max(0, whole(n[0], p->width)); x < std::min(p->width, whole(n[0] + n[2], p->width)); ++x) {
             state ^= state << 13, state ^= state >> 17, state ^= state << 5;
             int delta = static_cast<int>(std::lround((state % 2001 / 1000.0 - 1) * n[4]));
             uint32_t& px = p->rgb[static_cast<size_t>(y) * p->width + x];
@@ -272,6 +276,39 @@ bool DrawTextCommand(Pixels* p, const Command& c, ArtworkErrors* errors) {
     return ok;
 }
 
+// ---- the work a drawing takes ---------------------------------------------------
+
+// Pixels of the canvas inside b.
+double ClippedArea(Bounds b, const Pixels& p) {
+    double w = std::min<double>(p.width, b.x1) - std::max(0.0, b.x0);
+    double h = std::min<double>(p.height, b.y1) - std::max(0.0, b.y0);
+    return w > 0 && h > 0 ? (w + 1) * (h + 1) : 0;
+}
+
+// Inside tests (or plain pixel steps) that drawing the command takes: every pixel under
+// an area shape's bounds is sampled 16 times, and a point list's test walks all its
+// points; text costs its square size for every character.
+double CommandWork(const Command& c, const Pixels& p) {
+    constexpr double kSamples = kSamplesPerSide * kSamplesPerSide;
+    const auto& n = c.numbers;
+    switch (c.shape) {
+    case Shape::Gradient: case Shape::Grain: return ClippedArea({n[0], n[1], n[0] + n[2], n[1] + n[3]}, p);
+    case Shape::FloodFill: return double(p.width) * p.height;
+    case Shape::Strip: return double(c.scale) * c.scale * kArtworkSideLimit;
+    case Shape::Text: return (double(c.text.size()) + 1) * (n[2] + 1) * (n[2] + 1);
+    case Shape::Polyline: case Shape::Polygon: return ClippedArea(ShapeBounds(c), p) * kSamples * (1 + n.size() / 2);
+    default: return ClippedArea(ShapeBounds(c), p) * kSamples;
+    }
+}
+
+// The first command that takes the picture's work past the limit, or null.
+const Command* CommandPastWorkLimit(const Picture& picture, const Pixels& canvas) {
+    double work = 0;
+    for (const Command& c : picture.commands)
+        if ((work += CommandWork(c, canvas)) > kDrawingWorkLimit) return &c;
+    return nullptr;
+}
+
 bool DrawCommand(Pixels* p, const Command& c, ArtworkErrors* errors) {
     switch (c.shape) {
     case Shape::Gradient: DrawGradient(p, c); return true;
@@ -289,6 +326,12 @@ bool RenderPicture(const Picture& picture, Pixels* out, ArtworkErrors* errors) {
     out->width = picture.width;
     out->height = picture.height;
     out->rgb.assign(static_cast<size_t>(picture.width) * picture.height, picture.background);
+    if (const Command* past = CommandPastWorkLimit(picture, *out)) {
+        errors->messages.push_back(past->where + ": error: the picture is too much work to draw from here on (more than " +
+                                   std::to_string(int64_t(kDrawingWorkLimit / 1e6)) +
+                                   " million pixel tests): use fewer points, smaller shapes or smaller text");
+        return false;
+    }
     bool ok = true;
     for (const Command& c : picture.commands) ok = DrawCommand(out, c, errors) && ok;
     return ok;

@@ -1,13 +1,9 @@
-// Artwork files named by a book. The compiler does not decode pictures or sounds;
-// it only checks they are there and passes their paths on to whoever packs them.
+// Artwork files named by a book: the size a picture declares and the manifest that
+// passes their paths on to whoever packs them. (The source reader decodes each one
+// through, tools/artwork/artwork_check.h, so that a broken one is an error at once.)
 #include "tools/bookc/artwork.h"
 
 #include <fstream>
-
-bool ArtworkReadable(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return static_cast<bool>(in) && in.peek() != std::ifstream::traits_type::eof();
-}
 
 static uint32_t LittleEndian(const unsigned char* b) {
     return b[0] | (b[1] << 8) | (b[2] << 16) | (static_cast<uint32_t>(b[3]) << 24);

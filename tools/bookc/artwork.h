@@ -1,13 +1,10 @@
-// The book's artwork files: whether they can be read, the size a picture file
-// declares, and the manifest that tells the resource packer what to pack.
+// The book's artwork files: the size a picture file declares, and the manifest that tells the resource packer what to pack.
 #pragma once
 
 #include <cstdint>
 #include <string>
 
 #include "tools/bookc/book_model.h"
-
-bool ArtworkReadable(const std::string& path);
 
 // Width and height from a BMP or PNG header; both 0 when the file tells neither.
 void ReadPictureSize(const std::string& path, uint16_t& width, uint16_t& height);

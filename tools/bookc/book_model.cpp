@@ -2,6 +2,7 @@
 // restart paragraphs taken from the markup, and the length limits of the reader.
 #include "tools/bookc/book_model.h"
 
+#include "tools/bookc/limits.h"
 #include "tools/bookc/markup_walk.h"
 
 bool ParagraphExists(const BookModel& book, int paragraph) {
@@ -32,27 +33,9 @@ static void ResolveRestarts(BookModel& book, Diagnostics& diag) {
     }
 }
 
-static void CheckLengths(const BookModel& book, Diagnostics& diag) {
-    for (int p = 1; p <= kParagraphRows; p++) {
-        const ParagraphSource& paragraph = book.paragraphs[p];
-        if (!paragraph.declared) continue;
-        int joined = 0;
-        for (const SourceWord& word : paragraph.words) {
-            int length = static_cast<int>(word.text.size());
-            if (length > kLongestWord)
-                ReportWarning(diag, word.pos, "this word has %d characters; the reader shows at most %d in one word",
-                              length, kLongestWord);
-            joined += length + 1;
-        }
-        if (joined > kLongestParagraph)
-            ReportWarning(diag, paragraph.pos, "paragraph %d has %d characters when joined; the reader reports \"Too many words\" past %d",
-                          p, joined, kLongestParagraph);
-    }
-}
-
 bool FinishBook(BookModel& book, Diagnostics& diag) {
     int errorsBefore = diag.errors;
     ResolveRestarts(book, diag);
-    CheckLengths(book, diag);
+    CheckReaderLimits(book, diag, diag.limitsAreErrors);
     return diag.errors == errorsBefore;
 }

@@ -17,6 +17,7 @@ struct Diagnostics {
     int errors = 0;
     int warnings = 0;
     bool warningsAreErrors = false;    // --werror
+    bool limitsAreErrors = false;      // --check: a text too long for the reader fails
     std::FILE* echo = stderr;          // null: keep the lines only
     std::vector<std::string> lines;    // every message, as printed
 };

@@ -117,6 +117,7 @@ int RunBookCompiler(const std::vector<std::string>& args, Diagnostics& diag, std
         return 0;
     }
     diag.file = o.book;
+    diag.limitsAreErrors = o.check;
     auto book = std::make_unique<BookModel>();
     PoolLayout layout;
     if (ReadBookSource(o.book, diag, *book) && FinishBook(*book, diag)) {

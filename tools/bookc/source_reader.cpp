@@ -15,11 +15,14 @@
 #include "tools/bookc/source_reader.h"
 
 #include <cstdint>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
 
 #include "platform/text_codec.h"
+#include "platform/tool_files.h"
+#include "tools/artwork/artwork_check.h"
 #include "tools/bookc/artwork.h"
 
 // ---------------------------------------------------------------------------
@@ -45,6 +48,29 @@ bool Utf8LineToLatin1(const std::string& utf8, int line, Diagnostics& diag,
             return false;
         }
         latin1 += static_cast<char>(code);
+        at += length;
+    }
+    return true;
+}
+
+// Artwork declarations name files, and a file's name may hold any character: such a line
+// is read as written, in UTF-8, not narrowed to the Latin-1 of the book's text.
+static bool NamesAFile(const std::string& utf8) {
+    size_t start = utf8.find_first_not_of(" \t");
+    return start != std::string::npos &&
+           (utf8.compare(start, 8, "picture ") == 0 || utf8.compare(start, 6, "sound ") == 0);
+}
+
+static bool CheckUtf8Line(const std::string& utf8, int line, Diagnostics& diag) {
+    int column = 1;
+    for (size_t at = 0; at < utf8.size(); column++) {
+        char32_t code = 0;
+        int length = DecodeUtf8Char(utf8.data() + at, utf8.size() - at, &code);
+        if (length == 0) {
+            ReportError(diag, {line, column}, "this is not UTF-8 text (byte 0x%02X)",
+                        static_cast<unsigned char>(utf8[at]));
+            return false;
+        }
         at += length;
     }
     return true;
@@ -281,11 +307,11 @@ static bool ReadArtworkPath(Parser& p, LineCursor& c, const char* what, std::str
     std::error_code ec;
     std::filesystem::path full = std::filesystem::absolute(p.folder / written, ec);
     path = full.lexically_normal().string();
-    if (!ArtworkReadable(path)) {
-        ReportError(p.diag, pos, "cannot read the %s file '%s'", what, path.c_str());
-        return false;
-    }
-    return true;
+    std::string why;
+    bool picture = std::strcmp(what, "picture") == 0;
+    if (picture ? CheckPictureFile(path, &why) : CheckSoundFile(path, &why)) return true;
+    ReportError(p.diag, pos, "cannot use the %s file '%s': %s", what, path.c_str(), why.c_str());
+    return false;
 }
 
 static void ParsePicture(Parser& p, PictureSource& picture, LineCursor& c) {
@@ -594,6 +620,10 @@ bool ReadBookText(const std::string& text, const std::string& path, Diagnostics&
         if (!raw.empty() && raw.back() == '\r') raw.pop_back();
         if (lineNumber == 1 && raw.compare(0, 3, "\xEF\xBB\xBF") == 0) raw.erase(0, 3);
         if (!raw.empty() && raw[0] == '#') continue;
+        if (NamesAFile(raw)) {
+            if (CheckUtf8Line(raw, lineNumber, diag)) ParseLine(p, raw, lineNumber);
+            continue;
+        }
         if (!Utf8LineToLatin1(raw, lineNumber, diag, latin1)) continue;
         ParseLine(p, latin1, lineNumber);
     }
@@ -601,12 +631,15 @@ bool ReadBookText(const std::string& text, const std::string& path, Diagnostics&
 }
 
 bool ReadBookSource(const std::string& path, Diagnostics& diag, BookModel& book) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) {
-        ReportToolError(diag, "cannot read the book file '%s'", path.c_str());
+    std::string text;
+    char why[kToolReasonBytes];
+    if (!ReadToolInput(path.c_str(), kToolFileLimit, &text, why, sizeof why)) {
+        ReportToolError(diag, "%s", why);
         return false;
     }
-    std::ostringstream text;
-    text << in.rdbuf();
-    return ReadBookText(text.str(), path, diag, book);
+    if (text.find_first_not_of(" \t\r\n") == std::string::npos) {
+        ReportToolError(diag, "the book file '%s' is empty", path.c_str());
+        return false;
+    }
+    return ReadBookText(text, path, diag, book);
 }

@@ -28,6 +28,7 @@
 
 #include "platform/tool_files.h"
 #include "tools/artwork/artwork.h"
+#include "tools/artwork/artwork_check.h"
 
 namespace {
 
@@ -124,16 +125,33 @@ const char* FormatProblem(const Kind& kind, const unsigned char* head, size_t go
     return nullptr;
 }
 
+// A picture is decoded and a recording read through as the reader will: a broken one
+// is refused here, not met while reading.
 void CheckFile(const Entry& e) {
     unsigned char head[16];
     size_t got = 0;
     long size = 0;
+    struct stat st;
+    if (stat(e.path.c_str(), &st) == 0 && !S_ISREG(st.st_mode)) {
+        Complain(e.where, e.path + ": not a regular file");
+        return;
+    }
+    if (stat(e.path.c_str(), &st) == 0 && st.st_size > kToolFileLimit) {
+        Complain(e.where, e.path + ": longer than " + std::to_string(kToolFileLimit) + " bytes, more than any book needs");
+        return;
+    }
     if (!ReadHead(e.path, head, sizeof head, &got, &size)) {
         Complain(e.where, "cannot read " + e.path + ": " + std::strerror(errno));
         return;
     }
-    if (const char* problem = FormatProblem(*e.kind, head, got, size))
+    if (const char* problem = FormatProblem(*e.kind, head, got, size)) {
         Complain(e.where, e.path + ": " + problem);
+        return;
+    }
+    std::string why;
+    bool bitmap = !std::strcmp(e.kind->keyword, "bitmap"), wave = !std::strcmp(e.kind->keyword, "wave");
+    if ((bitmap && !CheckPictureFile(e.path, &why)) || (wave && !CheckSoundFile(e.path, &why)))
+        Complain(e.where, e.path + ": " + why);
 }
 
 bool ParseId(const std::string& word, unsigned* id) {

@@ -1,0 +1,248 @@
+// Bitmap decoding. BMP is read here; PNG goes through libpng, whose memory comes from a
+// fixed scratch area, so decoding a picture never touches the heap.
+//
+// Sections: byte helpers / BMP / PNG / dispatch
+#include "platform/image_decoder.h"
+
+#ifndef QH_NO_LIBPNG
+#include <png.h>
+#endif
+
+#include <csetjmp>
+#include <cstdio>
+#include <cstring>
+
+
+// ---------------------------------------------------------------------------
+// Byte helpers
+// ---------------------------------------------------------------------------
+
+static uint32_t Little16(const uint8_t* p) { return p[0] | (p[1] << 8); }
+static uint32_t Little32(const uint8_t* p) { return p[0] | (p[1] << 8) | (p[2] << 16) | (uint32_t(p[3]) << 24); }
+
+static uint32_t Rgb(uint32_t r, uint32_t g, uint32_t b) { return (r << 16) | (g << 8) | b; }
+
+static bool Fail(char* error, int errorSize, const char* message) {
+    std::snprintf(error, errorSize, "%s", message);
+    return false;
+}
+
+static bool SizeAcceptable(int64_t width, int64_t height, int32_t capacity, char* error, int errorSize) {
+    if (width < 1 || height < 1 || width > kImageSideLimit || height > kImageSideLimit) {
+        std::snprintf(error, errorSize, "a picture of %lld x %lld pixels is not accepted",
+                      (long long)width, (long long)height);
+        return false;
+    }
+    if (width * height > capacity) {
+        std::snprintf(error, errorSize, "no room for a picture of %lld x %lld pixels",
+                      (long long)width, (long long)height);
+        return false;
+    }
+    return true;
+}
+
+// ---------------------------------------------------------------------------
+// BMP: an optional 14-byte file header, a BITMAPINFOHEADER (or a later, longer version),
+// a palette for up to 8 bits per pixel, then rows padded to 4 bytes, bottom row first
+// unless the height is negative.
+// ---------------------------------------------------------------------------
+
+constexpr uint32_t kFileHeaderSize = 14;
+constexpr uint32_t kInfoHeaderSize = 40;
+
+struct BmpLayout {
+    int32_t width, height;
+    bool topDown;
+    uint32_t bits;
+    uint32_t paletteAt, colours;
+    uint32_t pixelsAt, stride;
+};
+
+static bool HasFileHeader(const uint8_t* data, uint32_t size) {
+    return size >= 2 && data[0] == 'B' && data[1] == 'M';
+}
+
+static bool IsDib(const uint8_t* data, uint32_t size) {
+    uint32_t at = HasFileHeader(data, size) ? kFileHeaderSize : 0;
+    return size >= at + 4 && Little32(data + at) >= kInfoHeaderSize && Little32(data + at) <= 124;
+}
+
+// Reads and checks the headers; every offset in the layout lies inside the data.
+static bool ReadBmpLayout(const uint8_t* data, uint32_t size, BmpLayout* b, char* error, int errorSize) {
+    uint32_t at = HasFileHeader(data, size) ? kFileHeaderSize : 0;
+    if (size < at + kInfoHeaderSize) return Fail(error, errorSize, "the bitmap header is cut short");
+    const uint8_t* info = data + at;
+    uint32_t headerSize = Little32(info);
+    int32_t height = int32_t(Little32(info + 8));
+    b->width = int32_t(Little32(info + 4));
+    b->topDown = height < 0;
+    b->height = height == INT32_MIN ? 0 : height < 0 ? -height : height;
+    b->bits = Little16(info + 14);
+    if (Little32(info + 16) != 0) return Fail(error, errorSize, "compressed bitmaps are not supported");
+    if (b->bits != 1 && b->bits != 4 && b->bits != 8 && b->bits != 24) {
+        std::snprintf(error, errorSize, "bitmaps of %u bits per pixel are not supported", b->bits);
+        return false;
+    }
+    uint32_t used = Little32(info + 32);
+    b->colours = b->bits > 8 ? 0 : used ? used : 1u << b->bits;
+    if (b->colours > 256) return Fail(error, errorSize, "the bitmap's palette has more than 256 colours");
+    b->paletteAt = at + headerSize;
+    uint64_t paletteEnd = uint64_t(b->paletteAt) + 4ull * b->colours;
+    if (paletteEnd > size) return Fail(error, errorSize, "the bitmap's palette is cut short");
+    b->pixelsAt = at ? Little32(data + 10) : uint32_t(paletteEnd);
+    b->stride = uint32_t((uint64_t(b->width > 0 ? b->width : 0) * b->bits + 31) / 32 * 4);
+    return true;
+}
+
+static bool RowsFit(const BmpLayout& b, uint32_t size, char* error, int errorSize) {
+    if (uint64_t(b.pixelsAt) + uint64_t(b.stride) * uint64_t(b.height) > size)
+        return Fail(error, errorSize, "the bitmap's pixels are cut short");
+    return true;
+}
+
+static void DecodeBmpRow(const BmpLayout& b, const uint8_t* row, const uint32_t* palette, uint32_t* out) {
+    if (b.bits == 24) {
+        for (int32_t x = 0; x < b.width; ++x, row += 3) out[x] = Rgb(row[2], row[1], row[0]);
+        return;
+    }
+    uint32_t mask = (1u << b.bits) - 1;
+    for (int32_t x = 0; x < b.width; ++x) {
+        uint32_t bit = uint32_t(x) * b.bits;
+        uint32_t index = (row[bit / 8] >> (8 - b.bits - bit % 8)) & mask;
+        out[x] = palette[index];   // an index past the palette reads a zero (black) entry
+    }
+}
+
+static bool DecodeBmp(const uint8_t* data, uint32_t size, uint32_t* pixels, int32_t capacity,
+                      DecodedImage* out, char* error, int errorSize) {
+    BmpLayout b;
+    if (!ReadBmpLayout(data, size, &b, error, errorSize) ||
+        !SizeAcceptable(b.width, b.height, capacity, error, errorSize) || !RowsFit(b, size, error, errorSize))
+        return false;
+    uint32_t palette[256] = {};
+    for (uint32_t i = 0; i < b.colours; ++i) {
+        const uint8_t* entry = data + b.paletteAt + 4 * i;
+        palette[i] = Rgb(entry[2], entry[1], entry[0]);
+    }
+    for (int32_t y = 0; y < b.height; ++y) {
+        int32_t stored = b.topDown ? y : b.height - 1 - y;
+        DecodeBmpRow(b, data + b.pixelsAt + uint64_t(stored) * b.stride, palette, pixels + int64_t(y) * b.width);
+    }
+    *out = {pixels, b.width, b.height, b.bits <= 8};
+    return true;
+}
+
+#ifndef QH_NO_LIBPNG
+// ---------------------------------------------------------------------------
+// PNG through libpng, reading from memory. libpng's allocations come from a scratch
+// area that is emptied before every picture; its errors come back through longjmp.
+// ---------------------------------------------------------------------------
+
+constexpr uint32_t kPngScratchBytes = 512 * 1024;
+alignas(16) static uint8_t pngScratch[kPngScratchBytes];
+static uint32_t pngScratchUsed;
+
+static png_voidp ScratchAlloc(png_structp, png_alloc_size_t size) {
+    png_alloc_size_t rounded = (size + 15) & ~png_alloc_size_t(15);
+    if (rounded < size || rounded > kPngScratchBytes - pngScratchUsed) return nullptr;
+    png_voidp block = pngScratch + pngScratchUsed;
+    pngScratchUsed += uint32_t(rounded);
+    return block;
+}
+
+static void ScratchFree(png_structp, png_voidp) {}   // the whole area is emptied at once
+
+struct PngSource {
+    const uint8_t* data;
+    uint32_t size, at;
+    char* error;
+    int errorSize;
+};
+
+static void PngRead(png_structp png, png_bytep to, size_t length) {
+    PngSource* s = static_cast<PngSource*>(png_get_io_ptr(png));
+    if (length > s->size - s->at) png_error(png, "the PNG data is cut short");
+    std::memcpy(to, s->data + s->at, length);
+    s->at += uint32_t(length);
+}
+
+static void PngError(png_structp png, png_const_charp message) {
+    PngSource* s = static_cast<PngSource*>(png_get_error_ptr(png));
+    std::snprintf(s->error, s->errorSize, "broken PNG: %s", message);
+    png_longjmp(png, 1);
+}
+
+static void PngWarning(png_structp, png_const_charp) {}
+
+static bool IsPng(const uint8_t* data, uint32_t size) {
+    return size >= 8 && png_sig_cmp(data, 0, 8) == 0;
+}
+
+// Whatever the PNG holds, libpng hands over 8-bit RGBA rows.
+static void AskForRgba(png_structp png, png_infop info) {
+    png_set_expand(png);
+    png_set_strip_16(png);
+    png_set_gray_to_rgb(png);
+    png_set_filler(png, 0xFF, PNG_FILLER_AFTER);
+    png_set_interlace_handling(png);
+    png_read_update_info(png, info);
+}
+
+// Turns RGBA bytes, read in place, into 0x00RRGGBB blended over white.
+static void RgbaToPixels(uint32_t* pixels, int64_t count) {
+    uint8_t* bytes = reinterpret_cast<uint8_t*>(pixels);
+    for (int64_t i = 0; i < count; ++i) {
+        const uint8_t* p = bytes + 4 * i;
+        uint32_t a = p[3], over = 255 * (255 - a);
+        pixels[i] = Rgb((p[0] * a + over + 127) / 255, (p[1] * a + over + 127) / 255, (p[2] * a + over + 127) / 255);
+    }
+}
+
+// The part that libpng may leave by longjmp: nothing here needs cleaning up.
+static bool ReadPng(png_structp png, png_infop info, uint32_t* pixels, int32_t capacity,
+                    DecodedImage* out, PngSource* source) {
+    if (setjmp(png_jmpbuf(png))) return false;
+    png_set_read_fn(png, source, PngRead);
+    png_read_info(png, info);
+    bool palette = png_get_color_type(png, info) == PNG_COLOR_TYPE_PALETTE;
+    int64_t width = png_get_image_width(png, info), height = png_get_image_height(png, info);
+    if (!SizeAcceptable(width, height, capacity, source->error, source->errorSize)) return false;
+    AskForRgba(png, info);
+    png_bytepp rows = static_cast<png_bytepp>(png_malloc(png, sizeof(png_bytep) * height));
+    for (int64_t y = 0; y < height; ++y) rows[y] = reinterpret_cast<png_bytep>(pixels + y * width);
+    png_read_image(png, rows);
+    RgbaToPixels(pixels, width * height);
+    *out = {pixels, int32_t(width), int32_t(height), palette};
+    return true;
+}
+
+static bool DecodePng(const uint8_t* data, uint32_t size, uint32_t* pixels, int32_t capacity,
+                      DecodedImage* out, char* error, int errorSize) {
+    PngSource source{data, size, 0, error, errorSize};
+    pngScratchUsed = 0;
+    png_structp png = png_create_read_struct_2(PNG_LIBPNG_VER_STRING, &source, PngError, PngWarning,
+                                               nullptr, ScratchAlloc, ScratchFree);
+    png_infop info = png ? png_create_info_struct(png) : nullptr;
+    if (!info) return Fail(error, errorSize, "no memory to read a PNG");
+    bool ok = ReadPng(png, info, pixels, capacity, out, &source);
+    png_destroy_read_struct(&png, &info, nullptr);
+    return ok;
+}
+
+#else
+// A build without libpng (the web edition) gets its pictures packed decoded.
+static bool IsPng(const uint8_t* data, uint32_t size) { return size >= 4 && data[0] == 0x89 && data[1] == 'P'; }
+static bool DecodePng(const uint8_t*, uint32_t, uint32_t*, int32_t, DecodedImage*, char* error, int errorSize) {
+    return Fail(error, errorSize, "a PNG picture, which this build cannot decode");
+}
+#endif
+// ---------------------------------------------------------------------------
+// Dispatch
+// ---------------------------------------------------------------------------
+
+bool DecodeImage(const uint8_t* data, uint32_t size, uint32_t* pixels, int32_t capacity,
+                 DecodedImage* out, char* error, int errorSize) {
+    if (IsPng(data, size)) return DecodePng(data, size, pixels, capacity, out, error, errorSize);
+    if (IsDib(data, size)) return DecodeBmp(data, size, pixels, capacity, out, error, errorSize);
+    return Fail(error, errorSize, "neither a BMP nor a PNG picture");
+}
