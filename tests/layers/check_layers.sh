@@ -10,7 +10,7 @@ root="${1:-.}"
 allowed() {
   case "$1" in
     platform) echo "platform/" ;;
-    book)     echo "book/ platform/win32.h platform/text_codec.h" ;;
+    book)     echo "book/ platform/win32.h platform/files.h platform/data_folder.h platform/text_codec.h" ;;
     page)     echo "page/ book/ platform/win32.h platform/text_codec.h" ;;
     markup)   echo "markup/ page/ book/ platform/win32.h platform/text_codec.h" ;;
     shell)    echo "shell/ markup/ page/ book/ platform/" ;;
