@@ -259,7 +259,7 @@ static void TakePageWork() {
 extern "C" {
 
 // The page is being hidden, and may be closed without another word: keep the place.
-void qh_web_page_hidden() { WriteSaveFile(Navigation().storyPosition); }
+void qh_web_page_hidden() { WriteSaveFile(Place().storyPosition); }
 
 // For the benchmark (bench/web_bench.js): a page turn as a hotword makes it, painted and
 // on the canvas before it returns, so the page can time it. Paragraphs as the book
