@@ -15,6 +15,7 @@
 
 #include "book/error_message.h"
 #include "book/story_state.h"
+#include "platform/data_folder.h"
 #include "platform/files.h"
 #include "platform/text_codec.h"
 #include "platform/win32.h"
@@ -36,11 +37,9 @@ struct SaveFileState {
 };
 
 static SaveRecord saveRecord = {};
-static SaveFilePlace savePlace = {};
 static SaveFileState saveState;
 
 void ClearSaveRecord() { saveRecord = {}; }
-void SetSaveFilePlace(const SaveFilePlace& place) { savePlace = place; }
 
 // ---------------------------------------------------------------------------
 // Telling the reader
@@ -84,8 +83,7 @@ void ShowSaveFileNote() {
 
 // The folder, then the window class name and ".dat".
 static bool BuildSaveName(WCHAR* name) {
-    if (!savePlace.folder) return false;
-    if (!savePlace.folder(name, kSaveNameSize)) {
+    if (!GetDataFolder(name, kSaveNameSize)) {
         char folder[kPathBytes] = "";
         Utf16ToUtf8(name, folder, sizeof folder);
         if (folder[0]) SayOnStandardError("cannot make the folder for the save file, '%s': %s", folder, Reason());
@@ -210,7 +208,7 @@ bool LoadSaveFile(int16_t* firstParagraph) {
     }
     // A reader killed while it wrote left its temporary copy; now that this reader holds
     // the file, no other can be writing one.
-    if (savePlace.sweep && !saveState.readOnly) savePlace.sweep(saveState.file);
+    if (!saveState.readOnly) RemoveInterruptedReplacements(saveState.file);
     if (existed) {
         saveState.hadSave = true;
         ReadSaveFile(firstParagraph);
@@ -242,13 +240,12 @@ static void PackRecord(int16_t storyPosition) {
 // complete on disk, so a crash or a full disk leaves the previous save intact. A folder
 // deleted while the reader runs is made again.
 static bool ReplaceRecord() {
-    if (!savePlace.replace) return false;
-    if (savePlace.replace(saveState.file, &saveRecord, kSaveRecordSize)) return true;
+    if (ReplaceFileContents(saveState.file, &saveRecord, kSaveRecordSize)) return true;
     DWORD error = GetLastError();
     if (error != ERROR_FILE_NOT_FOUND && error != ERROR_PATH_NOT_FOUND) return false;
     WCHAR folder[kSaveNameSize];
-    if (!savePlace.folder || !savePlace.folder(folder, kSaveNameSize)) return false;
-    return savePlace.replace(saveState.file, &saveRecord, kSaveRecordSize);
+    if (!GetDataFolder(folder, kSaveNameSize)) return false;
+    return ReplaceFileContents(saveState.file, &saveRecord, kSaveRecordSize);
 }
 
 static bool WriteRecord(int16_t storyPosition) {

@@ -49,7 +49,7 @@ bool StartReader(int showCommand) {
     ConnectLayers();
     ClearNavigation();
     ClearScanningState();
-    int16_t firstParagraph = Navigation().displayedParagraph;
+    int16_t firstParagraph = Place().displayedParagraph;
     if (!LoadSaveFile(&firstParagraph)) {
         BringRunningReaderForward();
         return false;
@@ -86,4 +86,4 @@ int RunMessageLoop() {
     return int(message.wParam);
 }
 
-void StopReader() { StoreSaveFile(Navigation().storyPosition); }
+void StopReader() { StoreSaveFile(Place().storyPosition); }
