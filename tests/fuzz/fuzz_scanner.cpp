@@ -1,6 +1,8 @@
 // Fuzz target: the markup scanner with the whole command set on arbitrary paragraph
 // text, against the test book's variables, pictures and restart points. Each input is
-// one page: cut to what the paragraph text buffer holds, then scanned.
+// one page: cut to what the paragraph text buffer holds, then scanned. Its first two
+// bytes also name a paragraph of the book (or one it does not have) to put together
+// as a page turn does.
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
@@ -36,5 +38,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         bool hasText = item.kind == kItemText || item.kind == kItemTitle;
         if (hasText && !TextInsidePageBuffer(item.text)) __builtin_trap();
     }
+    static char assembled[kParagraphTextSize];
+    int16_t paragraph = size >= 2 ? int16_t((data[0] | data[1] << 8) % (kParagraphRows + 20) - 10) : 2;
+    assembled[0] = 0;
+    AssembleParagraph(paragraph, assembled);
+    if (!std::memchr(assembled, 0, sizeof assembled)) __builtin_trap();
     return 0;
 }

@@ -216,22 +216,20 @@ std::string Trimmed(std::string line) {
 }
 
 void ReadManifest(const std::string& path, std::vector<Entry>* entries) {
-    FILE* f = std::fopen(path.c_str(), "r");
-    if (!f) return Complain(path, std::string("cannot read the manifest: ") + std::strerror(errno));
+    std::string content;
+    char why[kToolReasonBytes];
+    if (!ReadToolInput(path.c_str(), kToolFileLimit, &content, why, sizeof why)) return Complain(path, why);
     std::string base = FolderOf(Absolute(path, "."));
-    char buffer[4096];
     int lineNumber = 0;
-    std::string line;
-    while (std::fgets(buffer, sizeof buffer, f)) {
-        line += buffer;
-        if (line.back() != '\n' && !std::feof(f)) continue;   // a line longer than the buffer
+    for (size_t at = 0; at < content.size();) {
+        size_t end = content.find('\n', at);
+        if (end == std::string::npos) end = content.size();
+        std::string text = Trimmed(content.substr(at, end - at));
+        at = end + 1;
         ++lineNumber;
-        std::string text = Trimmed(line.substr(0, line.find('\n')));
-        line.clear();
         if (text.empty() || text[0] == '#') continue;
         ParseLine(text, path + ":" + std::to_string(lineNumber), base, entries);
     }
-    std::fclose(f);
 }
 
 bool SameKey(const Entry& a, const Entry& b) {
