@@ -1,6 +1,5 @@
 // Fuzz target: the save file. An input's first byte chooses what stands around the
-// file (none at all, a read-only file or folder, a disk that refuses writes, a folder
-// deleted while reading); the rest is the whole file in a private data folder. The
+// file (see ScenarioFlags); the rest is the whole file in a private data folder. The
 // reader loads it, shows the paragraph it names (so the loaded variables go through
 // conditions and displays), turns a page and writes the file back as at shutdown. The
 // save must then hold one complete record of the current version, or, when it could
@@ -31,6 +30,8 @@ enum ScenarioFlags : uint8_t {
     kWritesFail = 4,       // the disk takes no more than 1 KB of a file
     kFolderDeleted = 8,    // the folder goes between loading and the last write
     kReadOnlyFolder = 16,  // nothing new can be made in the folder
+    kFolderIsAFile = 32,   // a file stands where the folder should be
+    kHeldElsewhere = 64,   // another reader holds the file
 };
 
 static std::string scratchFolder, folder, savePath;
@@ -73,6 +74,10 @@ static void Prepare(uint8_t flags, const uint8_t* data, size_t size) {
         if (!(flags & kNoFile)) chown(savePath.c_str(), worker, worker);
     }
     if (flags & kReadOnlyFolder) chmod(folder.c_str(), 0500);
+    if (flags & kFolderIsAFile) {
+        std::filesystem::remove_all(folder, ignored);
+        if (std::FILE* file = std::fopen(folder.c_str(), "wb")) std::fclose(file);
+    }
 }
 
 static void ShowLoadedState() {
@@ -127,8 +132,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     rlimit small = {1024, unlimited.rlim_max};   // the soft limit only: it can be raised again
     sigaction(SIGXFSZ, &ignore, &fuzzers);
     if (flags & kWritesFail) setrlimit(RLIMIT_FSIZE, &small);
+    std::u16string name(savePath.begin(), savePath.end());
+    HANDLE other = flags & kHeldElsewhere ? CreateFileW(name.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr)
+                                          : INVALID_HANDLE_VALUE;
     int16_t first = 2;
     bool loaded = LoadSaveFile(&first);
+    if (loaded && other != INVALID_HANDLE_VALUE) __builtin_trap();   // two readers of one file
+    if (other != INVALID_HANDLE_VALUE) CloseHandle(other);
     if (loaded) {
         if (first < 1 || first > kParagraphRows) __builtin_trap();
         StartAt(first);

@@ -2,7 +2,7 @@
 // text, against the test book's variables, pictures and restart points. Each input is
 // one page: cut to what the paragraph text buffer holds, then scanned. Its first two
 // bytes also name a paragraph of the book (or one it does not have) to put together
-// as a page turn does.
+// as a page turn does, and the whole input is loaded as one command.
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
@@ -38,6 +38,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         bool hasText = item.kind == kItemText || item.kind == kItemTitle;
         if (hasText && !TextInsidePageBuffer(item.text)) __builtin_trap();
     }
+    // A command loaded whole for the argument readers is cut to its buffer.
+    LoadCommand(ParagraphText());
+    if (std::strlen(Scan().commandBuffer) >= size_t(kCommandBufferSize)) __builtin_trap();
     static char assembled[kParagraphTextSize];
     int16_t paragraph = size >= 2 ? int16_t((data[0] | data[1] << 8) % (kParagraphRows + 20) - 10) : 2;
     assembled[0] = 0;

@@ -125,6 +125,8 @@ const char* FormatProblem(const Kind& kind, const unsigned char* head, size_t go
     return nullptr;
 }
 
+bool packingWithoutPng = false;   // --no-png
+
 // A picture is decoded and a recording read through as the reader will: a broken one
 // is refused here, not met while reading.
 void CheckFile(const Entry& e) {
@@ -150,6 +152,8 @@ void CheckFile(const Entry& e) {
     }
     std::string why;
     bool bitmap = !std::strcmp(e.kind->keyword, "bitmap"), wave = !std::strcmp(e.kind->keyword, "wave");
+    // Without a PNG decoder a PNG is refused whole (RefusePng), with a word on what to use.
+    if (bitmap && packingWithoutPng && got >= 4 && head[0] == 0x89 && head[1] == 'P') return;
     if ((bitmap && !CheckPictureFile(e.path, &why)) || (wave && !CheckSoundFile(e.path, &why)))
         Complain(e.where, e.path + ": " + why);
 }
@@ -492,6 +496,7 @@ int main(int argc, char** argv) {
         return 2;
     }
     std::vector<Entry> entries;
+    packingWithoutPng = options.noPng;
     for (const std::string& manifest : options.manifests) ReadManifest(manifest, &entries);
     CheckDuplicates(entries);
     if (!failed) BuildArtworkSources(options, &entries);
