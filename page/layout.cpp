@@ -63,19 +63,30 @@ int FitWords(WCHAR* buffer, const char* text, int32_t* height, int32_t* width, H
     SIZE fitSize = {};
     SIZE size;
     int i = 0;
+    // Each prefix is measured, and its width is the last prefix's plus that of the
+    // characters after it (the platform's text has no kerning): only those are measured
+    // again, so a line costs its length rather than its length times its words.
+    int measured = 0;
+    LONG measuredWidth = 0;
+    auto measureTo = [&](int end) {
+        GetTextExtentExPointW(dc, buffer + measured, end - measured, 0, nullptr, nullptr, &size);
+        size.cx += measuredWidth;
+        measured = end;
+        measuredWidth = size.cx;
+    };
     // Copy and measure up to the space after the first word that no longer fits; the
     // buffer's size bounds a run without spaces.
     while (i < length && i < kLineBufferSize - 1) {
         WCHAR c = WCHAR(static_cast<unsigned char>(text[i]));
         buffer[i++] = c;
         if (c != ' ') continue;
-        GetTextExtentExPointW(dc, buffer, i, 0, nullptr, nullptr, &size);
+        measureTo(i);
         if (size.cx >= *width) break;
         fit = i;
         fitSize = size;
     }
     if (i == length && fit < length) {
-        GetTextExtentExPointW(dc, buffer, length, 0, nullptr, nullptr, &size);
+        measureTo(length);
         if (size.cx < *width) {
             fit = length;
             fitSize = size;

@@ -315,6 +315,10 @@ void DrawGlyphRun(int instance, const WCHAR* text, int count, int x, int y, RECT
     FontInstance& f = instances[instance];
     int baseline = y + f.metrics.tmAscent;
     clip = Intersect(clip, RECT{0, 0, kScreenWidth, kScreenHeight});
+    // A scroll step paints a strip, but the layout draws every line of the page through
+    // it: a line whose cell, with an em to spare above and below (no glyph reaches
+    // further), misses the strip is passed over whole.
+    if (clip.bottom <= y - f.pixels || clip.top >= y + f.metrics.tmHeight + f.pixels) return;
     if (gDeviceScale > 1) {
         DrawScaledRun(f, text, count, x, y, clip, color);
         gFramebufferChanged = true;
