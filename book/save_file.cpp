@@ -24,8 +24,11 @@ static_assert(std::endian::native == std::endian::little, "the record is little-
 
 constexpr int kNoteLength = kErrorMessageLength;
 
-// The file, how far it may be written, and what the reader has been told about it.
+// The record for the whole run, the file it is read from and written to (held open
+// without sharing from LoadSaveFile to StoreSaveFile), how far that file may be written,
+// and what the reader has been told about it.
 struct SaveFileState {
+    SaveRecord record = {};
     HANDLE file = INVALID_HANDLE_VALUE;
     WCHAR name[kSaveNameSize] = {};
     char path[kPathBytes] = {};    // the name as UTF-8, for messages
@@ -36,10 +39,9 @@ struct SaveFileState {
     char pendingNote[kNoteLength + 1] = {};   // shown in the window by ShowSaveFileNote
 };
 
-static SaveRecord saveRecord = {};
 static SaveFileState saveState;
 
-void ClearSaveRecord() { saveRecord = {}; }
+void ClearSaveRecord() { saveState.record = {}; }
 
 // ---------------------------------------------------------------------------
 // Telling the reader
@@ -153,20 +155,20 @@ static bool KeepUnusable(const char* why) {
 }
 
 static void UnpackRecord(int16_t* firstParagraph) {
-    int16_t position = saveRecord.storyPosition;
+    int16_t position = saveState.record.storyPosition;
     *firstParagraph = position < 1 || position > kParagraphRows ? 2 : position;
     StoryStateImage image;
     for (int k = 0; k < kStoryVariables; ++k)
-        std::memcpy(image.variableStates[k], saveRecord.variables[k].state, 2);
-    std::memcpy(image.snapshots, saveRecord.snapshots, sizeof image.snapshots);
-    std::memcpy(image.usedFlags, saveRecord.usedFlags, sizeof image.usedFlags);
+        std::memcpy(image.variableStates[k], saveState.record.variables[k].state, 2);
+    std::memcpy(image.snapshots, saveState.record.snapshots, sizeof image.snapshots);
+    std::memcpy(image.usedFlags, saveState.record.usedFlags, sizeof image.usedFlags);
     RestoreStoryState(image);
 }
 
 // A new reading: paragraph 2, nothing restored, sound on.
 static void StartAfresh(int16_t* firstParagraph) {
     ClearSaveRecord();
-    saveRecord.soundSetting = 1;
+    saveState.record.soundSetting = 1;
     *firstParagraph = 2;
 }
 
@@ -176,14 +178,14 @@ static void StartAfresh(int16_t* firstParagraph) {
 static void ReadSaveFile(int16_t* firstParagraph) {
     DWORD read = 0;
     char why[160] = "";
-    if (!ReadFile(saveState.file, &saveRecord, kSaveRecordSize, &read, nullptr))
+    if (!ReadFile(saveState.file, &saveState.record, kSaveRecordSize, &read, nullptr))
         std::snprintf(why, sizeof why, "it could not be read: %s", Reason());
     else if (read == 0)
         return StartAfresh(firstParagraph);
     else if (read < DWORD(kSaveRecordSize))
         std::snprintf(why, sizeof why, "it holds %u bytes, not %d", unsigned(read), kSaveRecordSize);
-    else if (saveRecord.version != kSaveVersion)
-        std::snprintf(why, sizeof why, "its version is %d, not %d", int(saveRecord.version), int(kSaveVersion));
+    else if (saveState.record.version != kSaveVersion)
+        std::snprintf(why, sizeof why, "its version is %d, not %d", int(saveState.record.version), int(kSaveVersion));
     if (!why[0]) return UnpackRecord(firstParagraph);
     StartAfresh(firstParagraph);
     if (!saveState.readOnly && !KeepUnusable(why)) saveState.readOnly = true;
@@ -226,26 +228,26 @@ bool LoadSaveFile(int16_t* firstParagraph) {
 // ---------------------------------------------------------------------------
 
 static void PackRecord(int16_t storyPosition) {
-    saveRecord.storyPosition = storyPosition;
-    saveRecord.version = kSaveVersion;
+    saveState.record.storyPosition = storyPosition;
+    saveState.record.version = kSaveVersion;
     StoryStateImage image;
     CaptureStoryState(&image);
     for (int k = 0; k < kStoryVariables; ++k)
-        std::memcpy(saveRecord.variables[k].state, image.variableStates[k], 2);
-    std::memcpy(saveRecord.snapshots, image.snapshots, sizeof saveRecord.snapshots);
-    std::memcpy(saveRecord.usedFlags, image.usedFlags, sizeof saveRecord.usedFlags);
+        std::memcpy(saveState.record.variables[k].state, image.variableStates[k], 2);
+    std::memcpy(saveState.record.snapshots, image.snapshots, sizeof saveState.record.snapshots);
+    std::memcpy(saveState.record.usedFlags, image.usedFlags, sizeof saveState.record.usedFlags);
 }
 
 // The new record is written beside the old one and takes its place only once it is
 // complete on disk, so a crash or a full disk leaves the previous save intact. A folder
 // deleted while the reader runs is made again.
 static bool ReplaceRecord() {
-    if (ReplaceFileContents(saveState.file, &saveRecord, kSaveRecordSize)) return true;
+    if (ReplaceFileContents(saveState.file, &saveState.record, kSaveRecordSize)) return true;
     DWORD error = GetLastError();
     if (error != ERROR_FILE_NOT_FOUND && error != ERROR_PATH_NOT_FOUND) return false;
     WCHAR folder[kSaveNameSize];
     if (!GetDataFolder(folder, kSaveNameSize)) return false;
-    return ReplaceFileContents(saveState.file, &saveRecord, kSaveRecordSize);
+    return ReplaceFileContents(saveState.file, &saveState.record, kSaveRecordSize);
 }
 
 static bool WriteRecord(int16_t storyPosition) {
@@ -274,6 +276,6 @@ void StoreSaveFile(int16_t storyPosition) {
     saveState.file = INVALID_HANDLE_VALUE;
 }
 
-uint8_t SoundSetting() { return saveRecord.soundSetting; }
+uint8_t SoundSetting() { return saveState.record.soundSetting; }
 
-void SetSoundSetting(uint8_t on) { saveRecord.soundSetting = on; }
+void SetSoundSetting(uint8_t on) { saveState.record.soundSetting = on; }

@@ -1,13 +1,15 @@
-// Bitmap decoding. BMP is read here; PNG goes through libpng, whose memory comes from a
-// fixed scratch area, so decoding a picture never touches the heap.
+// Bitmap decoding. BMP and the run-length form are read here; PNG goes through libpng,
+// whose memory comes from a fixed scratch area, so decoding a picture never touches
+// the heap.
 //
-// Sections: byte helpers / BMP / PNG / dispatch
+// Sections: byte helpers / BMP / PNG / run-length / dispatch
 #include "platform/image_decoder.h"
 
 #ifndef QH_NO_LIBPNG
 #include <png.h>
 #endif
 
+#include <algorithm>
 #include <csetjmp>
 #include <cstdio>
 #include <cstring>
@@ -237,11 +239,46 @@ static bool DecodePng(const uint8_t*, uint32_t, uint32_t*, int32_t, DecodedImage
 }
 #endif
 // ---------------------------------------------------------------------------
+// The run-length form (images.h). Every operation is checked against the data left and
+// the pixels left before it writes.
+// ---------------------------------------------------------------------------
+
+static bool IsRunLength(const uint8_t* data, uint32_t size) { return size >= 8 && !std::memcmp(data, "QHRL", 4); }
+
+static bool DecodeRunLength(const uint8_t* data, uint32_t size, uint32_t* pixels, int32_t capacity,
+                            DecodedImage* out, char* error, int errorSize) {
+    int32_t width = int32_t(Little16(data + 4)), height = int32_t(Little16(data + 6));
+    if (!SizeAcceptable(width, height, capacity, error, errorSize)) return false;
+    int64_t total = int64_t(width) * height, at = 0;
+    uint32_t read = 8;
+    while (at < total) {
+        if (size - read < 2) return Fail(error, errorSize, "the run-length picture is cut short");
+        uint32_t word = Little16(data + read), kind = word >> 14, count = word & 0x3FFF;
+        read += 2;
+        uint32_t bytes = kind == 0 ? 3 : kind == 2 ? 3 * count : 0;
+        if (count == 0 || count > total - at || kind == 3 || (kind == 1 && (at < width || int32_t(count) > width)))
+            return Fail(error, errorSize, "the run-length picture is broken");
+        if (size - read < bytes) return Fail(error, errorSize, "the run-length picture is cut short");
+        const uint8_t* p = data + read;
+        uint32_t* to = pixels + at;
+        if (kind == 0) std::fill_n(to, count, Rgb(p[0], p[1], p[2]));
+        else if (kind == 1) std::memcpy(to, to - width, count * sizeof(uint32_t));
+        else
+            for (uint32_t i = 0; i < count; ++i, p += 3) to[i] = Rgb(p[0], p[1], p[2]);
+        read += bytes;
+        at += count;
+    }
+    *out = {pixels, width, height, false};
+    return true;
+}
+
+// ---------------------------------------------------------------------------
 // Dispatch
 // ---------------------------------------------------------------------------
 
 bool DecodeImage(const uint8_t* data, uint32_t size, uint32_t* pixels, int32_t capacity,
                  DecodedImage* out, char* error, int errorSize) {
+    if (IsRunLength(data, size)) return DecodeRunLength(data, size, pixels, capacity, out, error, errorSize);
     if (IsPng(data, size)) return DecodePng(data, size, pixels, capacity, out, error, errorSize);
     if (IsDib(data, size)) return DecodeBmp(data, size, pixels, capacity, out, error, errorSize);
     return Fail(error, errorSize, "neither a BMP nor a PNG picture");

@@ -3,6 +3,7 @@
 // Sections: the resource cache / copies at the device scale
 #include "platform/images.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 

@@ -130,6 +130,9 @@ bool ParseWords(const std::string& text, const std::string& fileName,
 std::vector<uint8_t> EncodeBmp24(const Pixels& pixels);
 std::vector<uint8_t> EncodeBmp1(const Grid& grid);   // palette: 0 black ink, 1 white paper
 bool WritePng(const Pixels& pixels, const std::string& path, std::string* error);
+// The run-length form the reader decodes cheaply (platform/images.h); at most 65535
+// pixels a side.
+std::vector<uint8_t> EncodeRunLength(const Pixels& pixels);
 bool WriteWholeFile(const std::string& path, const std::vector<uint8_t>& bytes, std::string* error);
 bool ReadWholeFile(const std::string& path, std::string* out, std::string* error);
 // UTF-8 to UTF-16 code units, appended to out; false on a malformed sequence.
