@@ -19,9 +19,9 @@
 
 #include "platform/text_codec.h"
 
-// ---------------------------------------------------------------------------
+// ============================================================================
 // Last error
-// ---------------------------------------------------------------------------
+// ============================================================================
 
 static DWORD lastError = ERROR_SUCCESS;
 
@@ -52,9 +52,9 @@ static HANDLE FailHandle(DWORD error) {
     return INVALID_HANDLE_VALUE;
 }
 
-// ---------------------------------------------------------------------------
+// ============================================================================
 // Names
-// ---------------------------------------------------------------------------
+// ============================================================================
 
 // The UTF-16 name as a UTF-8 path with '/' separators; false when it is empty, holds an
 // unpaired surrogate or does not fit. No byte of a longer UTF-8 sequence is a backslash,
@@ -74,9 +74,9 @@ static bool LockPathFor(const char* path, char* lockPath) {
     return written > 0 && written < kPathBytes;
 }
 
-// ---------------------------------------------------------------------------
+// ============================================================================
 // Handles: a HANDLE is the address of its row.
-// ---------------------------------------------------------------------------
+// ============================================================================
 
 struct OpenFile {
     bool used;
@@ -108,9 +108,9 @@ static void ReleaseRow(OpenFile* f) {
     *f = OpenFile{};
 }
 
-// ---------------------------------------------------------------------------
+// ============================================================================
 // Locks
-// ---------------------------------------------------------------------------
+// ============================================================================
 
 // Opens the lock file and takes the lock that the share mode asks for. Returns the lock
 // descriptor, fd when the file itself had to be locked, -1 with no lock needed, or -2
@@ -139,9 +139,9 @@ static int TakeLock(const char* path, int fd, DWORD shareMode) {
     return -2;
 }
 
-// ---------------------------------------------------------------------------
+// ============================================================================
 // The calls
-// ---------------------------------------------------------------------------
+// ============================================================================
 
 static int OpenFlags(DWORD access, DWORD creation, bool* valid) {
     bool reads = access & GENERIC_READ, writes = access & GENERIC_WRITE;
@@ -304,9 +304,9 @@ BOOL FindClose(HANDLE findFile) {
     return TRUE;
 }
 
-// ---------------------------------------------------------------------------
+// ============================================================================
 // Durable replacement
-// ---------------------------------------------------------------------------
+// ============================================================================
 
 static bool WriteAll(int fd, const void* data, DWORD size) {
     DWORD done = 0;
@@ -377,9 +377,9 @@ BOOL ReplaceFileContents(HANDLE file, const void* data, DWORD size) {
     return FlushFolderOf(f->path) ? TRUE : FailWith(ERROR_WRITE_FAULT);
 }
 
-// ---------------------------------------------------------------------------
+// ============================================================================
 // Leftovers of interrupted replacements
-// ---------------------------------------------------------------------------
+// ============================================================================
 
 // ".NAME." and the six letters or digits that mkostemp put in place of XXXXXX. The lock
 // file ".NAME.lock" has four and is never taken for one.

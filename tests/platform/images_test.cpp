@@ -132,9 +132,9 @@ TEST(BmpDecoding, BrokenOrUnsupportedFilesAreRefusedWithAReason) {
     EXPECT_FALSE(Decode(Bytes{'h', 'e', 'l', 'l', 'o'}).ok);
 }
 
-// ---------------------------------------------------------------------------
+// ============================================================================
 // PNG, written with libpng into memory
-// ---------------------------------------------------------------------------
+// ============================================================================
 
 void Append(png_structp png, png_bytep data, size_t length) {
     Bytes* out = static_cast<Bytes*>(png_get_io_ptr(png));
@@ -206,9 +206,9 @@ TEST(PngDecoding, BrokenFilesAreRefusedWithAReason) {
     EXPECT_FALSE(Decode(Bytes(good.begin(), good.begin() + 12)).ok);
 }
 
-// ---------------------------------------------------------------------------
+// ============================================================================
 // Bitmap resources (1701 is packed for this test program: 2 x 2, 24-bit)
-// ---------------------------------------------------------------------------
+// ============================================================================
 
 std::string WriteFile(const char* stem, const Bytes& content) {
     // Test processes run side by side: each writes its own files.
