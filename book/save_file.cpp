@@ -14,6 +14,7 @@
 #include <cstring>
 
 #include "book/error_message.h"
+#include "book/reader_place.h"
 #include "book/story_state.h"
 #include "platform/data_folder.h"
 #include "platform/files.h"
@@ -43,9 +44,9 @@ static SaveFileState saveState;
 
 void ClearSaveRecord() { saveState.record = {}; }
 
-// ---------------------------------------------------------------------------
+// ============================================================================
 // Telling the reader
-// ---------------------------------------------------------------------------
+// ============================================================================
 
 static void SayOnStandardError(const char* format, ...) __attribute__((format(printf, 1, 2)));
 static void SayOnStandardError(const char* format, ...) {
@@ -79,9 +80,9 @@ void ShowSaveFileNote() {
     ShowErrorMessage("%s", text);
 }
 
-// ---------------------------------------------------------------------------
+// ============================================================================
 // Opening
-// ---------------------------------------------------------------------------
+// ============================================================================
 
 // The folder, then the window class name and ".dat".
 static bool BuildSaveName(WCHAR* name) {
@@ -156,7 +157,7 @@ static bool KeepUnusable(const char* why) {
 
 static void UnpackRecord(int16_t* firstParagraph) {
     int16_t position = saveState.record.storyPosition;
-    *firstParagraph = position < 1 || position > kParagraphRows ? 2 : position;
+    *firstParagraph = position < 1 || position > kParagraphRows ? kOpeningParagraph : position;
     StoryStateImage image;
     for (int k = 0; k < kStoryVariables; ++k)
         std::memcpy(image.variableStates[k], saveState.record.variables[k].state, 2);
@@ -165,11 +166,11 @@ static void UnpackRecord(int16_t* firstParagraph) {
     RestoreStoryState(image);
 }
 
-// A new reading: paragraph 2, nothing restored, sound on.
+// A new reading: the opening paragraph, nothing restored, sound on.
 static void StartAfresh(int16_t* firstParagraph) {
     ClearSaveRecord();
     saveState.record.soundSetting = 1;
-    *firstParagraph = 2;
+    *firstParagraph = kOpeningParagraph;
 }
 
 // Reads the held file. An empty file is one that never got its first record: a fresh
@@ -219,13 +220,13 @@ bool LoadSaveFile(int16_t* firstParagraph) {
     // A whole record at once, so that a reader killed before its first page turn leaves
     // a file that opens at the start; a file that could not get one is not left empty.
     StartAfresh(firstParagraph);
-    if (!WriteRecord(2)) DeleteFileW(saveState.name);
+    if (!WriteRecord(kOpeningParagraph)) DeleteFileW(saveState.name);
     return true;
 }
 
-// ---------------------------------------------------------------------------
+// ============================================================================
 // Writing
-// ---------------------------------------------------------------------------
+// ============================================================================
 
 static void PackRecord(int16_t storyPosition) {
     saveState.record.storyPosition = storyPosition;

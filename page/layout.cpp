@@ -24,9 +24,9 @@ const LayoutMetrics& Metrics() { return layoutMetrics; }
 void ResetLayoutBold() { layoutMetrics.bold = false; }
 void SetPageContentBuilder(PageContentBuilder builder) { contentBuilder = builder; }
 
-// ---------------------------------------------------------------------------
+// ============================================================================
 // Pass state
-// ---------------------------------------------------------------------------
+// ============================================================================
 
 // The working state of the layout, one record: the pending line, the pen, and what
 // carries over from one pass to the next as the page's markup left it (alignment, the
@@ -67,9 +67,9 @@ void InvertBand(HDC dc, const RECT& band) {
            band.top, DSTINVERT);
 }
 
-// ---------------------------------------------------------------------------
+// ============================================================================
 // Measuring
-// ---------------------------------------------------------------------------
+// ============================================================================
 
 int FitWords(WCHAR* buffer, const char* text, int32_t* height, int32_t* width, HDC dc,
              HFONT font) {
@@ -137,9 +137,9 @@ static int CutWord(const char* text, int32_t* width, HDC dc, HFONT font) {
     return fit;
 }
 
-// ---------------------------------------------------------------------------
+// ============================================================================
 // Placing lines
-// ---------------------------------------------------------------------------
+// ============================================================================
 
 static void PlaceControl(HWND control, int x, int width, int height) {
     if (!control) return;
@@ -226,9 +226,9 @@ static void QueueText(HDC dc, int n, int32_t width) {
     AppendLineItem(dc, kItemText, int16_t(n), int16_t(width))->text = copy;
 }
 
-// ---------------------------------------------------------------------------
+// ============================================================================
 // Laying out the page items
-// ---------------------------------------------------------------------------
+// ============================================================================
 
 static void LayoutText(HDC dc, const char* rest) {
     int length = int(std::strlen(rest));
@@ -339,9 +339,9 @@ static void LayoutItem(HDC dc, const PageItem& item, const RECT& client) {
     }
 }
 
-// ---------------------------------------------------------------------------
+// ============================================================================
 // Rebuild and paint
-// ---------------------------------------------------------------------------
+// ============================================================================
 
 static void MeasureDefaultFont(HWND window) {
     HDC dc = GetDC(window);

@@ -21,9 +21,9 @@
 
 #include "platform/text_codec.h"
 
-// ---------------------------------------------------------------------------
+// ============================================================================
 // Last error
-// ---------------------------------------------------------------------------
+// ============================================================================
 
 static DWORD lastError = ERROR_SUCCESS;
 static const char* lastErrorText = "";
@@ -70,9 +70,9 @@ static HANDLE FailHandle(DWORD error) {
     return INVALID_HANDLE_VALUE;
 }
 
-// ---------------------------------------------------------------------------
+// ============================================================================
 // Names
-// ---------------------------------------------------------------------------
+// ============================================================================
 
 bool PathToName(const char* path, WCHAR* name, int size) {
     size_t length = std::strlen(path);
@@ -126,9 +126,9 @@ static bool LockPathFor(const char* path, char* lockPath) {
     return written > 0 && written < kPathBytes;
 }
 
-// ---------------------------------------------------------------------------
+// ============================================================================
 // Handles: a HANDLE is the address of its row.
-// ---------------------------------------------------------------------------
+// ============================================================================
 
 struct OpenFile {
     bool used;
@@ -160,9 +160,9 @@ static void ReleaseRow(OpenFile* f) {
     *f = OpenFile{};
 }
 
-// ---------------------------------------------------------------------------
+// ============================================================================
 // Locks
-// ---------------------------------------------------------------------------
+// ============================================================================
 
 // Opens the lock file and takes the lock that the share mode asks for. Returns the lock
 // descriptor, fd when the file itself had to be locked, -1 with no lock needed, or -2
@@ -196,7 +196,7 @@ static int TakeLock(const char* path, int fd, DWORD shareMode) {
     return -2;
 }
 
-// ---------------------------------------------------------------------------
+// ============================================================================
 // Flushing in the background
 //
 // A replacement is safe from a killed process once its rename returns: the kernel holds
@@ -207,7 +207,7 @@ static int TakeLock(const char* path, int fd, DWORD shareMode) {
 // descriptors, which can wait for the disk too. Each handle row has one request, shared
 // with that thread under flushLock; the thread reaches the file by its path, never by a
 // descriptor the caller may close meanwhile.
-// ---------------------------------------------------------------------------
+// ============================================================================
 
 // fsync calls made on this thread, and on the flusher (files.h).
 static thread_local long flushesHere;
@@ -414,9 +414,9 @@ static bool FlushRowNow(int row) {
 }
 #endif
 
-// ---------------------------------------------------------------------------
+// ============================================================================
 // The calls
-// ---------------------------------------------------------------------------
+// ============================================================================
 
 static int OpenFlags(DWORD access, DWORD creation, bool* valid) {
     bool reads = access & GENERIC_READ, writes = access & GENERIC_WRITE;
@@ -640,9 +640,9 @@ BOOL FindClose(HANDLE findFile) {
     return TRUE;
 }
 
-// ---------------------------------------------------------------------------
+// ============================================================================
 // Durable replacement
-// ---------------------------------------------------------------------------
+// ============================================================================
 
 static bool WriteAll(int fd, const void* data, DWORD size) {
     DWORD done = 0;
@@ -721,9 +721,9 @@ BOOL ReplaceFileContents(HANDLE file, const void* data, DWORD size) {
     return TRUE;
 }
 
-// ---------------------------------------------------------------------------
+// ============================================================================
 // Leftovers of interrupted replacements
-// ---------------------------------------------------------------------------
+// ============================================================================
 
 // ".NAME." and the six letters or digits that mkostemp put in place of XXXXXX. The lock
 // file ".NAME.lock" has four and is never taken for one.

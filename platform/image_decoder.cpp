@@ -14,10 +14,9 @@
 #include <cstdio>
 #include <cstring>
 
-
-// ---------------------------------------------------------------------------
+// ============================================================================
 // Byte helpers
-// ---------------------------------------------------------------------------
+// ============================================================================
 
 static uint32_t Little16(const uint8_t* p) { return p[0] | (p[1] << 8); }
 static uint32_t Little32(const uint8_t* p) { return p[0] | (p[1] << 8) | (p[2] << 16) | (uint32_t(p[3]) << 24); }
@@ -43,11 +42,11 @@ static bool SizeAcceptable(int64_t width, int64_t height, int32_t capacity, char
     return true;
 }
 
-// ---------------------------------------------------------------------------
+// ============================================================================
 // BMP: an optional 14-byte file header, a BITMAPINFOHEADER (or a later, longer version),
 // a palette for up to 8 bits per pixel, then rows padded to 4 bytes, bottom row first
 // unless the height is negative.
-// ---------------------------------------------------------------------------
+// ============================================================================
 
 constexpr uint32_t kFileHeaderSize = 14;
 constexpr uint32_t kInfoHeaderSize = 40;
@@ -135,10 +134,10 @@ static bool DecodeBmp(const uint8_t* data, uint32_t size, uint32_t* pixels, int3
 }
 
 #ifndef QH_NO_LIBPNG
-// ---------------------------------------------------------------------------
+// ============================================================================
 // PNG through libpng, reading from memory. libpng's allocations come from a scratch
 // area that is emptied before every picture; its errors come back through longjmp.
-// ---------------------------------------------------------------------------
+// ============================================================================
 
 constexpr uint32_t kPngScratchBytes = 512 * 1024;
 alignas(16) static uint8_t pngScratch[kPngScratchBytes];
@@ -238,10 +237,10 @@ static bool DecodePng(const uint8_t*, uint32_t, uint32_t*, int32_t, DecodedImage
     return Fail(error, errorSize, "a PNG picture, which this build cannot decode");
 }
 #endif
-// ---------------------------------------------------------------------------
-// The run-length form (images.h). Every operation is checked against the data left and
+// ============================================================================
+// The run-length form (image_decoder.h). Every operation is checked against the data left and
 // the pixels left before it writes.
-// ---------------------------------------------------------------------------
+// ============================================================================
 
 static bool IsRunLength(const uint8_t* data, uint32_t size) { return size >= 8 && !std::memcmp(data, "QHRL", 4); }
 
@@ -272,9 +271,9 @@ static bool DecodeRunLength(const uint8_t* data, uint32_t size, uint32_t* pixels
     return true;
 }
 
-// ---------------------------------------------------------------------------
+// ============================================================================
 // Dispatch
-// ---------------------------------------------------------------------------
+// ============================================================================
 
 bool DecodeImage(const uint8_t* data, uint32_t size, uint32_t* pixels, int32_t capacity,
                  DecodedImage* out, char* error, int errorSize) {

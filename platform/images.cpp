@@ -9,10 +9,10 @@
 
 #include "platform/resources.h"
 
-// ---------------------------------------------------------------------------
+// ============================================================================
 // The resource cache: one row per bitmap id tried, failures included, so that a broken
 // picture is reported once and not decoded again on every page.
-// ---------------------------------------------------------------------------
+// ============================================================================
 
 struct CachedImage {
     uint16_t id;
@@ -72,11 +72,11 @@ bool LoadBitmapResource(uint16_t id, DecodedImage* out) {
     return row.decoded;
 }
 
-// ---------------------------------------------------------------------------
+// ============================================================================
 // Copies at the device scale. One pool, one scale at a time: a change of scale or a
 // full pool starts it again, which is safe because a copy is only read while a bitmap
 // is copied to the screen.
-// ---------------------------------------------------------------------------
+// ============================================================================
 
 struct ScaledImage {
     uint16_t id;

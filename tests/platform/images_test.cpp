@@ -133,9 +133,9 @@ TEST(BmpDecoding, BrokenOrUnsupportedFilesAreRefusedWithAReason) {
     EXPECT_FALSE(Decode(Bytes{'h', 'e', 'l', 'l', 'o'}).ok);
 }
 
-// ---------------------------------------------------------------------------
+// ============================================================================
 // PNG, written with libpng into memory
-// ---------------------------------------------------------------------------
+// ============================================================================
 
 void Append(png_structp png, png_bytep data, size_t length) {
     Bytes* out = static_cast<Bytes*>(png_get_io_ptr(png));
@@ -207,9 +207,9 @@ TEST(PngDecoding, BrokenFilesAreRefusedWithAReason) {
     EXPECT_FALSE(Decode(Bytes(good.begin(), good.begin() + 12)).ok);
 }
 
-// ---------------------------------------------------------------------------
+// ============================================================================
 // The run-length form of the renderings above scale 1
-// ---------------------------------------------------------------------------
+// ============================================================================
 
 Bytes RunLengthHeader(int width, int height) {
     Bytes b = {'Q', 'H', 'R', 'L'};
@@ -272,9 +272,9 @@ TEST(RunLengthDecoding, BrokenFilesAreRefusedBeforeAnythingIsWrittenPastThePictu
     EXPECT_TRUE(refused(literalCut));
 }
 
-// ---------------------------------------------------------------------------
+// ============================================================================
 // Bitmap resources (1701 is packed for this test program: 2 x 2, 24-bit)
-// ---------------------------------------------------------------------------
+// ============================================================================
 
 std::string WriteFile(const char* stem, const Bytes& content) {
     // Test processes run side by side: each writes its own files.
