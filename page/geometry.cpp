@@ -4,8 +4,9 @@
 
 #include "page/layout.h"
 
-static PageFrame pageFrame = {nullptr, nullptr, {}, nullptr, nullptr, 0, 400,
-                              0,       0,       0,  false,   false};
+static const PageFrame kFreshFrame = {nullptr, nullptr, {}, nullptr, nullptr, 0, 400,
+                                     0,       0,       0,  false,   false};
+static PageFrame pageFrame = kFreshFrame;
 
 const PageFrame& Frame() { return pageFrame; }
 
@@ -21,6 +22,12 @@ void ForgetContentHeight() { pageFrame.lastContentHeight = 0; }
 
 static int32_t lastViewHeight = 0;
 static bool repaintRequest = false;
+
+void ClearPageFrame() {
+    pageFrame = kFreshFrame;
+    lastViewHeight = 0;
+    repaintRequest = false;
+}
 
 // The page lives in this window from now on: controls are its children, and every
 // repaint that the page asks for goes to it.

@@ -25,6 +25,9 @@ struct PageFrame {
 };
 const PageFrame& Frame();
 
+// As a program starts: no window, the initial scroll range, no page measured yet. For a
+// reader started again in the same program (the web edition after a script).
+void ClearPageFrame();
 // Start-up: the main window's height above the input panel, and the panel's flags.
 void SetViewHeight(int32_t height, DWORD inputPanelFlags);
 // A new page starts at its top.

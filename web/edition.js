@@ -18,7 +18,11 @@
   function bookTitle() { return document.title || 'the book'; }
 
   // ---- words on the page: the progress line, and notices that stay until dismissed
-  function say(text) { status.textContent = text; }
+  var loadingSaid = false;
+  function say(text, loading) {
+    status.textContent = text;
+    loadingSaid = !!loading && text !== '';
+  }
   var noticesShown = {};
   function tell(key, text) {
     if (noticesShown[key]) return;   // each kind of trouble is said once
@@ -80,12 +84,12 @@
 
   // ---- the module, fetched here so the page can show how far it has come
   Module.instantiateWasm = function (imports, receive) {
-    say('Opening ' + bookTitle() + '…');
+    say('Opening ' + bookTitle() + '…', true);
     editionFile('index.wasm', function (received, total) {
       say('Loading ' + bookTitle() + ': ' + (total ? Math.floor(100 * received / total) + '% of ' + megabytes(total)
-                                                  : megabytes(received)));
+                                                  : megabytes(received)), true);
     }).then(function (bytes) {
-      say('Starting ' + bookTitle() + '…');
+      say('Starting ' + bookTitle() + '…', true);
       return WebAssembly.instantiate(bytes, imports).catch(function (error) {
         throw new Error('index.wasm is damaged or not this edition\'s (' + error.message + '). Put the edition\'s own ' +
                         'index.wasm beside index.html and reload the page.');
@@ -102,7 +106,7 @@
   };
   var present = qh.present;
   qh.present = function (pixels, width, height) {
-    if (qh.frames === 0 && !noticesShown.failed) say('');
+    if (loadingSaid) say('');   // the book is on screen: the progress line has done its work
     present(pixels, width, height);
   };
 
@@ -179,6 +183,17 @@
       rememberPicture(key, bitmap);
       wakeUp(copyPicture(bitmap, at, capacity, sizeAt));
     }, function () { wakeUp(0); });
+  };
+
+  // For the benchmark: a page turn made from outside the reader's loop, which cannot
+  // wait for a picture to be decoded (one not decoded yet is grown instead).
+  qh.turnTo = function (paragraph) {
+    qh.noWaiting = true;
+    try {
+      Module._qh_web_turn_to(paragraph);
+    } finally {
+      qh.noWaiting = false;
+    }
   };
 
   // ---- storage: asked to persist; a record that cannot be written is said once

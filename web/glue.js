@@ -297,7 +297,7 @@ var qh = Module.qh = (function () {
       status.textContent = '';   // the closed page says it (web/edition.js)
       flushRecord();
     }
-    if (state === 'reading' && scripts.length) Module._qh_web_quit(), self.wake();
+    if (state === 'reading' && scripts.length) Module._qh_web_note_view(), Module._qh_web_quit(), self.wake();
   };
   self.currentScript = function () { return scripts[0] || null; };
   self.takeScript = function () {
@@ -353,6 +353,7 @@ var qh = Module.qh = (function () {
         }
         scripts.push({ text: String(script), scale: scale, record: record, resolve: resolve });
         if (scripts.length === 1 && self.state === 'reading') {
+          Module._qh_web_note_view();   // what the reader shows now, to show again afterwards
           Module._qh_web_quit();
           self.wake();
         }

@@ -49,8 +49,10 @@ struct ReaderView {
     int16_t displayedParagraph;
     int16_t storyPosition;
     int scrollPosition;
+    bool pastSplashes;   // neither splash was on screen or due
+    bool titlePage;      // the title page the splashes lead to
 };
-static ReaderView lastView = {0, 0, 0};
+static ReaderView lastView = {0, 0, 0, false, false};
 
 // ============================================================================
 // Start and stop
@@ -60,6 +62,8 @@ static ReaderView lastView = {0, 0, 0};
 // program on the desktop does.
 static void ForgetEarlierReading() {
     ClearPageState();
+    ClearPageFrame();   // the new window's scroll bar is set up as a new program's
+    SipShowIM(SIPF_OFF);   // an answer box of the last reader may have left the input panel up
     RequestRebuild();
     RestoreStoryState(compiledState);
     ClearSaveRecord();
@@ -282,7 +286,11 @@ static void FollowDrag(int dy, bool starting) {
 static void NoteView() {
     HWND main = Frame().window;
     if (!main) return;
-    lastView = {Navigation().displayedParagraph, Navigation().storyPosition, ScrollPosition(main)};
+    // The title page is the one whose previous arrow leads back to the title splash.
+    const ArrowTarget& previous = PageNow().previousArrow;
+    lastView = {Navigation().displayedParagraph, Navigation().storyPosition, ScrollPosition(main),
+                Navigation().pageMode == kPageNone,
+                previous.kind == kArrowPage && previous.value == kPageTitleSplash};
 }
 
 // The restarted reader opens at its story position; a side page open before (the
@@ -291,6 +299,11 @@ static void NoteView() {
 static void RestoreView(const ReaderView& view) {
     HWND main = Frame().window;
     if (!main || view.storyPosition != Navigation().storyPosition) return;
+    if (view.pastSplashes && Navigation().pageMode != kPageNone) {   // a fresh start's splashes: seen already
+        SkipSplashes();
+        if (view.titlePage) ShowSpecialPage(kPageTitle);
+        else NavigateTo(view.storyPosition, kNavigateKeep);
+    }
     if (view.displayedParagraph != view.storyPosition && view.displayedParagraph >= 1)
         ShowSidePage(int16_t(view.displayedParagraph - 1));
     if (Navigation().displayedParagraph != view.displayedParagraph) return;
@@ -312,10 +325,12 @@ static void TakePageWork() {
     AnswerBack();
     UpdateMirror();
     FollowStoryTurns();
-    NoteView();
 }
 
 extern "C" {
+
+// A script is about to stop the reader: what it shows now is what it shows again after.
+void qh_web_note_view() { NoteView(); }
 
 // The page is being hidden, and may be closed without another word: keep the place.
 void qh_web_page_hidden() { WriteSaveFile(Navigation().storyPosition); }
@@ -355,7 +370,7 @@ int main() {
     WebSetTitle(title.c_str());
     WebKeepFileInStorage(kSaveFile, WebLockHeld());
     WebSetInputHook(TakePageWork);
-    ReaderView view = {0, 0, 0};
+    ReaderView view = {0, 0, 0, false, false};
     for (;;) {
         ForgetEarlierReading();
         ForgetStoryTurns();
@@ -368,7 +383,7 @@ int main() {
         RunMessageLoop();
         StopReader();
         mirrorHash = 0;
-        view = {0, 0, 0};
+        view = {0, 0, 0, false, false};
         if (WebPutLoadedRecord()) continue;   // a reading loaded from a file: start from it
         int scale = 1;
         char* script = WebTakeScript(&scale);
