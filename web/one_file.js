@@ -1,6 +1,8 @@
-// Writes the one-file edition of a built web folder: index.html with the module's code,
-// the module itself, the pictures of every scale and the icon inlined, so the single
-// file opens from a disk (file://) as well as from any static host.
+// Finishes a built web folder: index.html takes the book's title (from the app manifest
+// qh-webart wrote), so the page is named for the book while it loads; then writes the
+// one-file edition: index.html with the module's code, the module itself, the pictures
+// of every scale and the icon inlined, so the single file opens from a disk (file://) as
+// well as from any static host.
 //
 // usage: node one_file.js WEB_FOLDER OUTPUT.html
 'use strict';
@@ -16,7 +18,11 @@ const read = (name) => fs.readFileSync(path.join(folder, name));
 // Nothing inlined may end the script element it stands in.
 const inScript = (text) => text.replace(/<\/(script)/gi, '<\\/$1');
 
+const escaped = (text) => text.replace(/&/g, '&amp;').replace(/</g, '&lt;').replace(/>/g, '&gt;');
 let html = read('index.html').toString('utf8');
+const title = JSON.parse(read('app.webmanifest').toString('utf8')).name;
+html = html.replace(/<title>[^<]*<\/title>/, () => '<title>' + escaped(title) + '</title>');
+fs.writeFileSync(path.join(folder, 'index.html'), html);
 const tag = /<script[^>]*src="index\.js"[^>]*><\/script>/;
 if (!tag.test(html)) {
   console.error(`one_file.js: ${path.join(folder, 'index.html')} does not load index.js; nothing written`);

@@ -1,6 +1,7 @@
 // The browser's history and the reader's story page turns (see page_history.h).
 #include "web/page_history.h"
 
+#include "book/reader_place.h"
 #include "page/geometry.h"
 #include "page/identifiers.h"
 #include "page/page_state.h"
@@ -14,7 +15,7 @@ void ForgetStoryTurns() { knownPosition = 0; }
 
 void FollowStoryTurns() {
     if (!ReaderWindowExists()) return;
-    int16_t now = Navigation().storyPosition;
+    int16_t now = Place().storyPosition;
     if (now == knownPosition) return;
     bool first = knownPosition == 0;
     knownPosition = now;

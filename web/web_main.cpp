@@ -11,6 +11,7 @@
 #include <string>
 
 #include "book/book_tables.h"
+#include "book/reader_place.h"
 #include "book/save_file.h"
 #include "book/story_state.h"
 #include "page/controls.h"
@@ -292,7 +293,7 @@ static void NoteView() {
     if (!main) return;
     // The title page is the one whose previous arrow leads back to the title splash.
     const ArrowTarget& previous = PageNow().previousArrow;
-    lastView = {Navigation().displayedParagraph, Navigation().storyPosition, ScrollPosition(main),
+    lastView = {Place().displayedParagraph, Place().storyPosition, ScrollPosition(main),
                 Navigation().pageMode == kPageNone,
                 previous.kind == kArrowPage && previous.value == kPageTitleSplash};
 }
@@ -302,7 +303,7 @@ static void NoteView() {
 // the reader's own line steps. The menu's built-in pages are left for the story page.
 static void RestoreView(const ReaderView& view) {
     HWND main = Frame().window;
-    if (!main || view.storyPosition != Navigation().storyPosition) return;
+    if (!main || view.storyPosition != Place().storyPosition) return;
     if (view.pastSplashes && Navigation().pageMode != kPageNone) {   // a fresh start's splashes: seen already
         SkipSplashes();
         if (view.titlePage) ShowSpecialPage(kPageTitle);
@@ -310,7 +311,7 @@ static void RestoreView(const ReaderView& view) {
     }
     if (view.displayedParagraph != view.storyPosition && view.displayedParagraph >= 1)
         ShowSidePage(int16_t(view.displayedParagraph - 1));
-    if (Navigation().displayedParagraph != view.displayedParagraph) return;
+    if (Place().displayedParagraph != view.displayedParagraph) return;
     for (int guard = 0; guard < 4096 && ScrollPosition(main) < view.scrollPosition; ++guard) {
         int before = ScrollPosition(main);
         SendMessageW(main, WM_VSCROLL, SB_LINEDOWN, 0);

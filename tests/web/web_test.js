@@ -1,7 +1,10 @@
 // The web edition in headless Chromium, against the native reader: the qh-play scripts
-// through quietHarbour.run, the canvas against the headless backend's screenshots,
-// mouse clicks, touch taps and drags, the save record across a reload, a second tab,
-// and the screen-reader mirror in Chromium's accessibility tree.
+// through quietHarbour.run, the canvas against the headless backend's screenshots at
+// scales 1 to 4 (pictures of every kind included), mouse clicks, touch taps and drags,
+// the save record across a reload, a second tab, the screen-reader mirror in Chromium's
+// accessibility tree; and the edition around the reader: Back, Exit, reading files,
+// loading and failures in words, offline and installable, the one-file edition.
+// (QH_SHOTS=DIR keeps screenshots of the loading line, a failed load and the closed page.)
 //
 // usage: node web_test.js --web DIR --play QH_PLAY --book BOOK --scripts DIR
 'use strict';
@@ -598,6 +601,34 @@ async function offlineAndInstallable() {
   await page.close();
 }
 
+// The one-file edition opens from a file:// address, with the pictures of every scale
+// inside it, and reads as the served edition does.
+async function oneFileEdition() {
+  const file = path.join(path.dirname(path.resolve(args.web)), path.basename(args.book, '.book') + '.html');
+  const context = await browser.createBrowserContext();
+  const page = await context.newPage();
+  await page.setViewport(AT_SCALE[2]);
+  await page.evaluateOnNewDocument((key, record) => {
+    if (!sessionStorage.getItem('seeded')) localStorage.setItem(key, record);
+    sessionStorage.setItem('seeded', '1');
+  }, SAVE_KEY, saveRecord(8).toString('base64'));
+  await page.goto('file://' + file);
+  await page.waitForFunction(() => window.quietHarbour && quietHarbour.state === 'reading', { timeout: 15000 })
+    .catch(() => {});
+  await waitForText(page, 'The Quay').then(() => check('the one-file edition opens from file://', true),
+                                           (e) => check('the one-file edition opens from file://', false, e.message));
+  const at = await buttonPoint(page, 'Hire five sailors');
+  if (at) await page.mouse.click(at.x, at.y);
+  await waitForText(page, 'Lighthouse').then(() => check('the one-file edition turns pages', true),
+                                             (e) => check('the one-file edition turns pages', false, e.message));
+  for (const scale of [2, 4]) {
+    const shot = (await page.evaluate((n) => quietHarbour.run('goto 23\nscreenshot page.png\n', { scale: n }), scale)).trim();
+    const differ = await differingPixels(page, nativeScreenshot('goto 23\n', 0, scale), shot);
+    check(`the one-file edition's pictures at scale ${scale} equal the headless screenshot`, differ === 0, differ + ' pixels differ');
+  }
+  await context.close();
+}
+
 (async () => {
   const server = await serve(args.web);
   url = 'http://127.0.0.1:' + server.address().port + '/';
@@ -609,7 +640,11 @@ async function offlineAndInstallable() {
   try {
     // QH_WEB_ONLY=name,name runs only those groups (while working on them)
     const only = process.env.QH_WEB_ONLY ? process.env.QH_WEB_ONLY.split(',') : null;
-    for (const group of [scriptsThroughRun, pixelsAgainstHeadless, clickTapAndReload, touchDragScrolls, keysAndWheel, unusableRecords, soundAfterTheFirstTap, mirrorInAccessibilityTree, scriptsLeaveTheReader, backStaysInTheBook, exitShowsTheClosedPage, secondTabTakesOver, readingFiles, loadingAndFailureInWords, offlineAndInstallable]) {
+    const groups = [scriptsThroughRun, pixelsAgainstHeadless, clickTapAndReload, touchDragScrolls, keysAndWheel,
+                    unusableRecords, soundAfterTheFirstTap, mirrorInAccessibilityTree, scriptsLeaveTheReader,
+                    backStaysInTheBook, exitShowsTheClosedPage, secondTabTakesOver, readingFiles,
+                    loadingAndFailureInWords, offlineAndInstallable, oneFileEdition];
+    for (const group of groups) {
       if (!only || only.includes(group.name)) await group();
     }
   } catch (e) {
