@@ -629,31 +629,39 @@ async function oneFileEdition() {
   await context.close();
 }
 
-(async () => {
-  const server = await serve(args.web);
-  url = 'http://127.0.0.1:' + server.address().port + '/';
-  browser = await puppeteer.launch({
-    executablePath: CHROMIUM, headless: true, userDataDir: path.join(scratch, 'profile'),
+// Each group has a browser of its own (a fresh profile), so one that brings Chromium
+// down, or leaves a worker or a lock behind, touches no other.
+let launches = 0;
+function launchBrowser() {
+  return puppeteer.launch({
+    executablePath: CHROMIUM, headless: true, userDataDir: path.join(scratch, 'profile-' + ++launches),
     args: ['--no-sandbox', '--disable-gpu', '--disable-quic', '--no-first-run', '--disable-background-networking',
            '--disable-component-update', '--disable-sync'],
   });
-  try {
-    // QH_WEB_ONLY=name,name runs only those groups (while working on them)
-    const only = process.env.QH_WEB_ONLY ? process.env.QH_WEB_ONLY.split(',') : null;
-    const groups = [scriptsThroughRun, pixelsAgainstHeadless, clickTapAndReload, touchDragScrolls, keysAndWheel,
-                    unusableRecords, soundAfterTheFirstTap, mirrorInAccessibilityTree, scriptsLeaveTheReader,
-                    backStaysInTheBook, exitShowsTheClosedPage, secondTabTakesOver, readingFiles,
-                    loadingAndFailureInWords, offlineAndInstallable, oneFileEdition];
-    for (const group of groups) {
-      if (!only || only.includes(group.name)) await group();
+}
+
+(async () => {
+  const server = await serve(args.web);
+  url = 'http://127.0.0.1:' + server.address().port + '/';
+  // QH_WEB_ONLY=name,name runs only those groups (while working on them)
+  const only = process.env.QH_WEB_ONLY ? process.env.QH_WEB_ONLY.split(',') : null;
+  const groups = [scriptsThroughRun, pixelsAgainstHeadless, clickTapAndReload, touchDragScrolls, keysAndWheel,
+                  unusableRecords, soundAfterTheFirstTap, mirrorInAccessibilityTree, scriptsLeaveTheReader,
+                  backStaysInTheBook, exitShowsTheClosedPage, secondTabTakesOver, readingFiles,
+                  loadingAndFailureInWords, offlineAndInstallable, oneFileEdition];
+  for (const group of groups) {
+    if (only && !only.includes(group.name)) continue;
+    browser = await launchBrowser();
+    try {
+      await group();
+    } catch (e) {
+      check(group.name + ' went through', false, e.stack);
+    } finally {
+      await browser.close().catch(() => {});
     }
-  } catch (e) {
-    check('the run went through', false, e.stack);
-  } finally {
-    await browser.close();
-    server.close();
-    fs.rmSync(scratch, { recursive: true, force: true });
   }
+  server.close();
+  fs.rmSync(scratch, { recursive: true, force: true });
   console.log(failures.length ? failures.length + ' check(s) failed' : 'all checks passed');
   process.exit(failures.length ? 1 : 0);
 })();
