@@ -22,16 +22,18 @@ struct PageFrame {
     DWORD inputPanelFlags;
     bool inputPanelWanted;       // the page being laid out holds an entry box
     bool inputPanelShown;
+    int32_t lastViewHeight;      // the view height the scroll range was last set for
+    bool repaintRequest;         // a new scroll range moved the page: repaint after EndPaint
 };
 const PageFrame& Frame();
 
-// As a program starts: no window, the initial scroll range, no page measured yet. For a
-// reader started again in the same program (the web edition after a script).
-void ClearPageFrame();
 // Start-up: the main window's height above the input panel, and the panel's flags.
 void SetViewHeight(int32_t height, DWORD inputPanelFlags);
 // A new page starts at its top.
 void ResetScroll();
+// The scroll state and the view as before start-up. The window, its creation rectangle
+// and the page fonts stay: they live as long as the window (WM_CREATE to WM_DESTROY).
+void ClearPageFrame();
 // Set by the layout pass; read by the input-panel check after the paint.
 void SetInputPanelWanted(bool wanted);
 void SetInputPanelShown(bool shown);

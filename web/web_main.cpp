@@ -12,6 +12,7 @@
 
 #include "book/book_tables.h"
 #include "book/reader_place.h"
+#include "book/reset.h"
 #include "book/save_file.h"
 #include "book/story_state.h"
 #include "page/controls.h"
@@ -19,12 +20,15 @@
 #include "page/identifiers.h"
 #include "page/page_items.h"
 #include "page/page_state.h"
+#include "page/reset.h"
+#include "markup/reset.h"
 #include "platform/backend_web.h"
 #include "platform/web_page.h"
 #include "platform/headless.h"
 #include "platform/text_codec.h"
 #include "platform/backend.h"
 #include "shell/navigation.h"
+#include "shell/reset.h"
 #include "shell/startup.h"
 #include "driver/player.h"
 #include "driver/script.h"
@@ -62,12 +66,12 @@ static ReaderView lastView = {0, 0, 0, false, false};
 // Every reader starts from the book as compiled and a page still to be built, as a new
 // program on the desktop does.
 static void ForgetEarlierReading() {
-    ClearPageState();
-    ClearPageFrame();   // the new window's scroll bar is set up as a new program's
+    ResetBook();
+    ResetPage();
+    ResetMarkup();
+    ResetShell();
     SipShowIM(SIPF_OFF);   // an answer box of the last reader may have left the input panel up
-    RequestRebuild();
     RestoreStoryState(compiledState);
-    ClearSaveRecord();
     HeadlessClearMessages();
     HeadlessClearSounds();
     HeadlessSetAnswer(HeadlessAnswer::Default);
