@@ -10,7 +10,8 @@
 // much room; the program scales them as other bitmaps), and a PNG
 // picture named in a manifest is refused, with a word on what to use instead.
 //
-// Manifest lines ('#' starts a comment line; paths are relative to the manifest):
+// Manifest lines ('#' starts a comment line; paths are relative to the manifest;
+// "#from FILE:LINE" before an entry is the place messages about it name):
 //   bitmap <id> <path>    wave <NAME> <path>    menu <id> <path>    rcdata <id> <path>
 //   string <id> <text>    icon <id> <path>      font <id> <path>
 // A file that is an artwork source (.pic, .grid, .words: tools/artwork) is first built
@@ -225,14 +226,20 @@ void ReadManifest(const std::string& path, std::vector<Entry>* entries) {
     if (!ReadToolInput(path.c_str(), kToolFileLimit, &content, why, sizeof why)) return Complain(path, why);
     std::string base = FolderOf(Absolute(path, "."));
     int lineNumber = 0;
+    std::string from;
     for (size_t at = 0; at < content.size();) {
         size_t end = content.find('\n', at);
         if (end == std::string::npos) end = content.size();
         std::string text = Trimmed(content.substr(at, end - at));
         at = end + 1;
         ++lineNumber;
+        if (text.compare(0, 6, "#from ") == 0) {   // where a book declared the next entry
+            from = text.substr(6);
+            continue;
+        }
         if (text.empty() || text[0] == '#') continue;
-        ParseLine(text, path + ":" + std::to_string(lineNumber), base, entries);
+        ParseLine(text, from.empty() ? path + ":" + std::to_string(lineNumber) : from, base, entries);
+        from.clear();
     }
 }
 
