@@ -23,53 +23,61 @@ struct Operator {
     int16_t depth;
 };
 
-// Working storage of one evaluation.
-static Operand operands[kStackEntries];
-static int operandCount;
-static Operator operators[kStackEntries];
-static int operatorCount;
-static int16_t depth;
-static bool comparisonPending;
+// The working state of one evaluation: the two stacks, the nesting depth, and whether
+// the operand just pushed is the right side of a comparison.
+struct ConditionPass {
+    Operand operands[kStackEntries];
+    int operandCount;
+    Operator operators[kStackEntries];
+    int operatorCount;
+    int16_t depth;
+    bool comparisonPending;
+};
+static ConditionPass pass = {};
+
+void ClearConditionPass() { pass = {}; }
 
 // ---------------------------------------------------------------------------
 // The two stacks
 // ---------------------------------------------------------------------------
 
 static void PushOperand(int value, bool variableReference) {
-    if (operandCount < kStackEntries)
-        operands[operandCount++] = {int16_t(value), depth, variableReference};
-    if (operandCount >= kStackEntries) ShowErrorMessage("Operands stack overflow");
+    if (pass.operandCount < kStackEntries)
+        pass.operands[pass.operandCount++] = {int16_t(value), pass.depth, variableReference};
+    if (pass.operandCount >= kStackEntries) ShowErrorMessage("Operands stack overflow");
 }
 
 static Operand PopOperand() {
-    if (operandCount == 0) {
+    if (pass.operandCount == 0) {
         ShowErrorMessage("Can't remove an operand from an empty stack!");
-        return {0, depth, false};
+        return {0, pass.depth, false};
     }
-    return operands[--operandCount];
+    return pass.operands[--pass.operandCount];
 }
 
-static Operand* TopOperand() { return operandCount > 0 ? &operands[operandCount - 1] : nullptr; }
+static Operand* TopOperand() {
+    return pass.operandCount > 0 ? &pass.operands[pass.operandCount - 1] : nullptr;
+}
 
-static int TopValue() { return operandCount > 0 ? operands[operandCount - 1].value : 0; }
+static int TopValue() { return pass.operandCount > 0 ? pass.operands[pass.operandCount - 1].value : 0; }
 
 static void PushOperator(char symbol) {
-    if (operatorCount < kStackEntries) operators[operatorCount++] = {symbol, depth};
-    if (operatorCount >= kStackEntries) ShowErrorMessage("Operators stack overflow");
+    if (pass.operatorCount < kStackEntries) pass.operators[pass.operatorCount++] = {symbol, pass.depth};
+    if (pass.operatorCount >= kStackEntries) ShowErrorMessage("Operators stack overflow");
 }
 
 static char PopOperator() {
-    if (operatorCount == 0) {
+    if (pass.operatorCount == 0) {
         ShowErrorMessage("Can't remove an operator from an empty stack!");
         return 0;
     }
-    return operators[--operatorCount].symbol;
+    return pass.operators[--pass.operatorCount].symbol;
 }
 
 // The operator on top when it was written at depth `at`, else 0.
 static char OperatorAtDepth(int at) {
-    if (operatorCount == 0 || operators[operatorCount - 1].depth != at) return 0;
-    return operators[operatorCount - 1].symbol;
+    if (pass.operatorCount == 0 || pass.operators[pass.operatorCount - 1].depth != at) return 0;
+    return pass.operators[pass.operatorCount - 1].symbol;
 }
 
 // ---------------------------------------------------------------------------
@@ -113,15 +121,15 @@ static void ApplyLogical(char symbol) {
 // waiting at the depth it returns to. Any other operator found there belongs to a
 // form outside the language; it stays and the applying stops.
 static void Close() {
-    char innermost = OperatorAtDepth(depth);
+    char innermost = OperatorAtDepth(pass.depth);
     if (innermost == '=' || innermost == 'x' || innermost == 'y') {
         ApplyComparison(PopOperator());
     } else if (innermost == 'X') {
         PopOperator();
         ApplyOwned();
     }
-    --depth;
-    for (char outer = OperatorAtDepth(depth); outer; outer = OperatorAtDepth(depth)) {
+    --pass.depth;
+    for (char outer = OperatorAtDepth(pass.depth); outer; outer = OperatorAtDepth(pass.depth)) {
         if (outer == '!') {
             PopOperator();
             if (Operand* top = TopOperand()) top->value = top->value == 0 ? 1 : 0;
@@ -136,10 +144,10 @@ static void Close() {
 // Passes over the right-hand term of a decided `&` or `|`, stopping on the ")" that
 // brings the nesting back to the current depth, or at the end of the command.
 static void SkipTerm() {
-    int counter = depth;
+    int counter = pass.depth;
     for (char c = CurrentCharacter(); c; c = CurrentCharacter()) {
         if (c == '(') ++counter;
-        if (c == ')' && --counter == depth) return;
+        if (c == ')' && --counter == pass.depth) return;
         StepOver();
     }
 }
@@ -150,23 +158,23 @@ static void SkipTerm() {
 
 static void AddDigit(char c) {
     if (Operand* top = TopOperand()) top->value = int16_t(top->value * 10 + (c - '0'));
-    comparisonPending = false;
+    pass.comparisonPending = false;
 }
 
 static void MarkOperand() {
-    if (!comparisonPending) PushOperand(0, true);
+    if (!pass.comparisonPending) PushOperand(0, true);
     else if (Operand* top = TopOperand()) top->variableReference = true;
 }
 
 static void TakeCharacter(char c) {
     switch (c) {
-    case '(': ++depth; break;
+    case '(': ++pass.depth; break;
     case ')': Close(); break;
     case '%': MarkOperand(); break;
     case '=': case 'x': case 'y':
         PushOperator(c);
         PushOperand(0, false);
-        comparisonPending = true;
+        pass.comparisonPending = true;
         break;
     case 'X': case '!': PushOperator(c); break;
     case '&':
@@ -184,10 +192,10 @@ static void TakeCharacter(char c) {
 }
 
 int8_t EvaluateCondition() {
-    operandCount = 0;
-    operatorCount = 0;
-    depth = 0;
-    comparisonPending = false;
+    pass.operandCount = 0;
+    pass.operatorCount = 0;
+    pass.depth = 0;
+    pass.comparisonPending = false;
     SetArgumentCursor(Scan().commandBuffer[1] == ' ' ? 2 : 1);
     for (char c = CurrentCharacter(); c; c = CurrentCharacter()) {
         StepOver();

@@ -1,0 +1,12 @@
+// The markup layer's reset, one call for every record of the layer.
+#include "markup/reset.h"
+
+#include "markup/conditions.h"
+#include "markup/hotwords.h"
+#include "markup/scanner.h"
+
+void ResetMarkup() {
+    ClearScanningState();
+    ResetHotwords();
+    ClearConditionPass();
+}
