@@ -136,7 +136,7 @@ TEST(Preview, ABrokenEditKeepsThePageAndShowsTheErrorsUntilTheNextGoodSave) {
     ASSERT_EQ(HeadlessMessageCount(), 1);
     std::string shown = HeadlessMessage(0);
     std::string name = source.string();
-    EXPECT_EQ(shown.find(name + ":35:10: variable number 99"), 0u) << shown;
+    EXPECT_EQ(shown.find(name + ":37:10: variable number 99"), 0u) << shown;
     EXPECT_EQ(boxWaits, 1);                                   // closed by the fix, not by a tap
     EXPECT_EQ(FindWindowW(u"#msgbox", nullptr), nullptr);
     EXPECT_NE(&Book(), before);
