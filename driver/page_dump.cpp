@@ -10,6 +10,8 @@
 #include "page/page_items.h"
 #include "shell/navigation.h"
 #include "platform/headless.h"
+#include "page/identifiers.h"
+#include "shell/keyboard_play.h"
 #include "shell/window_proc.h"
 #include "driver/script.h"
 
@@ -55,6 +57,32 @@ std::string ItemLine(const PageItem& item) {
     }
 }
 
+const char* ToolName(int command) {
+    switch (command) {
+    case kCommandMenu: return "menu";
+    case kCommandHelp: return "help";
+    case kCommandRestart: return "restart";
+    case kCommandInformation: return "information";
+    case kCommandBackToStory: return "back";
+    case kCommandPrevious: return "previous";
+    default: return "next";
+    }
+}
+
+// Only while the keys have put the focus somewhere: no line otherwise.
+std::string FocusLine() {
+    KeyboardStop stop = KeyboardFocus();
+    switch (stop.kind) {
+    case StopKind::Control: return Format("focus control %d\n", stop.id);
+    case StopKind::Tool: return std::string("focus tool ") + ToolName(stop.id) + "\n";
+    case StopKind::MenuItem: return Format("focus menu %d\n", stop.id);
+    case StopKind::BoxButton:
+        return std::string("focus box ") + (stop.id == IDYES ? "yes" : stop.id == IDNO ? "no" : "ok") + "\n";
+    case StopKind::None: break;
+    }
+    return "";
+}
+
 }  // namespace
 
 std::string PageDump() {
@@ -62,6 +90,7 @@ std::string PageDump() {
                              Place().storyPosition, Place().inStory, Navigation().pageMode);
     out += Format("tools back=%d previous=%d next=%d\n", !Place().inStory, PageNow().previousArrow.kind != kArrowNone,
                   PageNow().nextArrow.kind != kArrowNone);
+    out += FocusLine();
     for (int i = 0; i < PageItems().count; ++i) out += ItemLine(PageItems().items[i]) + "\n";
     for (int i = 0; i < HeadlessMessageCount(); ++i) {
         std::string text = HeadlessMessage(i);

@@ -2,6 +2,7 @@
 // so the reader is driven exactly as a person at the device would drive it.
 #include "driver/player.h"
 
+#include <cctype>
 #include <cstring>
 
 #include "book/story_state.h"
@@ -32,7 +33,8 @@ struct Named {
 const Named kKeys[] = {{"Return", VK_RETURN}, {"Tab", VK_TAB},      {"Up", VK_UP},
                        {"Down", VK_DOWN},     {"PageUp", VK_PRIOR}, {"PageDown", VK_NEXT},
                        {"Home", VK_HOME},     {"End", VK_END},      {"Space", VK_SPACE},
-                       {"Escape", VK_ESCAPE}};
+                       {"Escape", VK_ESCAPE}, {"Left", VK_LEFT},    {"Right", VK_RIGHT},
+                       {"F10", VK_F10},       {"Alt", VK_MENU}};
 const Named kTools[] = {{"help", kCommandHelp},         {"restart", kCommandRestart},
                         {"information", kCommandInformation}, {"back", kCommandBackToStory},
                         {"previous", kCommandPrevious},   {"next", kCommandNext}};
@@ -153,9 +155,10 @@ void GoTo(int paragraph) {
 }
 
 void SetAnswer(const std::string& answer) {
-    HeadlessSetAnswer(answer == "yes" ? HeadlessAnswer::Yes
-                      : answer == "no" ? HeadlessAnswer::No
-                                       : HeadlessAnswer::Default);
+    HeadlessSetAnswer(answer == "yes"    ? HeadlessAnswer::Yes
+                      : answer == "no"   ? HeadlessAnswer::No
+                      : answer == "keys" ? HeadlessAnswer::Interactive
+                                         : HeadlessAnswer::Default);
 }
 
 }  // namespace
@@ -169,6 +172,7 @@ bool RunPlayCommand(const PlayCommand& c, std::string* error) {
     case PlayVerb::Type: return TypeText(c.text, error);
     case PlayVerb::Key:
         if (c.text == "Shift+Tab") HeadlessKeyWithShift(VK_TAB);
+        else if (c.text.size() == 1) HeadlessKey(uint32_t(std::toupper(static_cast<unsigned char>(c.text[0]))));
         else HeadlessKey(uint32_t(Lookup(kKeys, c.text)));
         return true;
     case PlayVerb::Wheel: HeadlessWheel(c.x); return true;

@@ -68,9 +68,14 @@ const VerbName kVerbs[] = {
 };
 
 const char* const kKeys[] = {"Return", "Tab", "Up", "Down", "PageUp", "PageDown", "Home", "End",
-                             "Shift+Tab", "Space", "Escape"};
+                             "Shift+Tab", "Space", "Escape", "Left", "Right", "F10", "Alt"};
 const char* const kTools[] = {"help", "restart", "information", "back", "previous", "next"};
-const char* const kAnswers[] = {"yes", "no", "ok"};
+const char* const kAnswers[] = {"yes", "no", "ok", "keys"};
+
+// A letter key, as the menu's underlined letters are pressed: "O" or "o".
+bool IsLetterKey(const std::string& word) {
+    return word.size() == 1 && std::isalpha(static_cast<unsigned char>(word[0]));
+}
 
 template <size_t N>
 bool OneOf(const std::string& word, const char* const (&names)[N]) {
@@ -100,8 +105,9 @@ bool ParseArguments(Cursor& cursor, PlayCommand* c, std::string* error) {
         return false;
     case PlayVerb::Key:
         c->text = cursor.Word();
-        if (OneOf(c->text, kKeys)) return true;
-        *error = "key takes Return, Tab, Up, Down, PageUp, PageDown, Home, End, Shift+Tab, Space or Escape";
+        if (OneOf(c->text, kKeys) || IsLetterKey(c->text)) return true;
+        *error = "key takes Return, Tab, Shift+Tab, Space, Escape, Up, Down, Left, Right, PageUp, PageDown, "
+                 "Home, End, F10, Alt or a letter A to Z";
         return false;
     case PlayVerb::Wheel:
         if (ReadInteger(cursor, &c->x, -1000, 1000)) return true;
@@ -115,7 +121,7 @@ bool ParseArguments(Cursor& cursor, PlayCommand* c, std::string* error) {
     case PlayVerb::Answer:
         c->text = cursor.Word();
         if (OneOf(c->text, kAnswers)) return true;
-        *error = "answer takes yes, no or ok";
+        *error = "answer takes yes, no, ok or keys";
         return false;
     case PlayVerb::Wait:
         if (ReadInteger(cursor, &c->x, 0, 3600000)) return true;

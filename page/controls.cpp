@@ -245,10 +245,10 @@ LRESULT EntryBoxProc(HWND box, UINT message, WPARAM wParam, LPARAM lParam) {
     return CallWindowProcW(previous, box, message, wParam, lParam);
 }
 
-bool FocusOnPageButton() {
+bool FocusKeptElsewhere() {
     HWND focus = GetFocus();
-    if (!focus) return false;
-    for (int i = 0; i < controlTable.buttonCount; ++i)
-        if (controlTable.buttonWindows[i] == focus) return true;
-    return false;
+    if (!focus || focus == Frame().window) return false;
+    for (int i = 0; i < controlTable.editCount; ++i)
+        if (controlTable.editWindows[i] == focus) return false;
+    return true;
 }

@@ -58,9 +58,10 @@ LRESULT EntryBoxProc(HWND box, UINT message, WPARAM wParam, LPARAM lParam);
 int16_t TakeButtonSlot(int16_t width, int16_t height);
 // That control's window, once its caller has created it.
 void SetButtonWindow(int16_t slot, HWND window);
-// True while the keyboard focus is on one of the page's buttons (keyboard play): the
-// layout pass then leaves it there instead of giving it to the entry box.
-bool FocusOnPageButton();
+// True while the keyboard focus is where the keys put it, off the page's entry boxes (a
+// page button, a tool button, a message box's button): the layout pass then leaves it
+// there instead of giving it to the entry box.
+bool FocusKeptElsewhere();
 // Destroys every control of the page and forgets the slots (the page rebuild).
 void DestroyPageControls();
 // The same, and every slot as at start-up.

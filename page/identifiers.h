@@ -24,6 +24,7 @@ enum Command : int {
     kCommandSpacer = 516,
     kCommandSoundCheckBox = 518,
     kCommandSoundOk = 519,
+    kCommandMenu = 401,               // the bar's "Menu" button: it drops down the menu, sends nothing
 };
 
 constexpr int kFirstEntryBoxId = 4000;   // entry box n is 4000 + n

@@ -176,7 +176,7 @@ static int PlaceLineItem(HDC dc, const LineItem& item, int x) {
         const EditSlot& slot = Controls().edits[item.argument];
         SetInputPanelWanted(true);
         PlaceControl(Controls().editWindows[item.argument], x, item.width, slot.height);
-        if (Controls().editWindows[item.argument] && !FocusOnPageButton()) SetFocus(Controls().editWindows[item.argument]);
+        if (Controls().editWindows[item.argument] && !FocusKeptElsewhere()) SetFocus(Controls().editWindows[item.argument]);
         return x + item.width + 2;
     }
     case kItemButton: {

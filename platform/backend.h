@@ -10,7 +10,9 @@ constexpr int kScreenHeight = 320;
 
 // One input event, in device-screen pixels. Keys carry the platform's virtual key
 // code; text input carries one UTF-16 character.
-enum class InputKind : uint8_t { None, PointerDown, PointerMove, PointerUp, KeyDown, KeyUp, Text, Quit, Wheel };
+// TouchTap: a finger's tap, down and up at once, which a touch slop may move onto the
+// control it nearly hit.
+enum class InputKind : uint8_t { None, PointerDown, PointerMove, PointerUp, KeyDown, KeyUp, Text, Quit, Wheel, TouchTap };
 
 // Pointer positions are logical screen pixels whatever the device scale.
 struct InputEvent {

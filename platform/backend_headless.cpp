@@ -91,6 +91,11 @@ void HeadlessTap(int x, int y) {
     HeadlessPointer(2, x, y);
 }
 
+void HeadlessTouchTap(int x, int y) {
+    DeliverInput(InputEvent{InputKind::TouchTap, x, y, 0, 0});
+    RunUntilIdle();
+}
+
 void HeadlessKey(uint32_t virtualKey) {
     DeliverInput(InputEvent{InputKind::KeyDown, 0, 0, virtualKey, 0});
     DeliverInput(InputEvent{InputKind::KeyUp, 0, 0, virtualKey, 0});

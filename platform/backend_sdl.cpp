@@ -239,6 +239,9 @@ static uint32_t VirtualKey(SDL_Keycode key) {
     case SDLK_DELETE: return VK_DELETE;
     case SDLK_SPACE: return VK_SPACE;
     case SDLK_F5: return VK_F5;
+    case SDLK_F10: return VK_F10;
+    case SDLK_LALT:
+    case SDLK_RALT: return VK_MENU;
     case SDLK_LSHIFT:
     case SDLK_RSHIFT: return VK_SHIFT;
     default: return 0;
@@ -275,9 +278,33 @@ static bool ScreenPoint(int wx, int wy, int* x, int* y) {
     return *x >= 0 && *y >= 0 && *x < kScreenWidth && *y < kScreenHeight;
 }
 
+// Full screen is a borderless window over the whole display, placed by the reader
+// itself: the window system's own full screen needs a window manager to carry it out,
+// and without one the window kept its size while the screen was placed for the
+// display's (off-centre, clipped, clicks landing on the border). Leaving it puts the
+// window back where and as it was. The screen is placed again at once, as no size event
+// need follow.
+static bool fullScreen = false;
+static SDL_Rect windowedPlace;
+
 static void ToggleFullScreen() {
-    bool full = (SDL_GetWindowFlags(window) & SDL_WINDOW_FULLSCREEN_DESKTOP) != 0;
-    SDL_SetWindowFullscreen(window, full ? 0 : SDL_WINDOW_FULLSCREEN_DESKTOP);
+    SDL_Rect display;
+    if (!fullScreen && SDL_GetDisplayBounds(SDL_GetWindowDisplayIndex(window), &display) == 0) {
+        SDL_GetWindowPosition(window, &windowedPlace.x, &windowedPlace.y);
+        SDL_GetWindowSize(window, &windowedPlace.w, &windowedPlace.h);
+        SDL_SetWindowBordered(window, SDL_FALSE);
+        SDL_SetWindowPosition(window, display.x, display.y);
+        SDL_SetWindowSize(window, display.w, display.h);
+        SDL_RaiseWindow(window);
+        fullScreen = true;
+    } else if (fullScreen) {
+        SDL_SetWindowBordered(window, SDL_TRUE);
+        SDL_SetWindowSize(window, windowedPlace.w, windowedPlace.h);
+        SDL_SetWindowPosition(window, windowedPlace.x, windowedPlace.y);
+        fullScreen = false;
+    }
+    MeasureDrawable();
+    gFramebufferChanged = true;
 }
 
 static bool Translate(const SDL_Event& e, InputEvent* out) {

@@ -156,6 +156,9 @@ EMSCRIPTEN_KEEPALIVE void qh_web_pointer(int kind, int x, int y) {
     Queue(InputEvent{kinds[kind], x, y, 0, 0});
 }
 
+// A finger's tap, down and up at once; it may land on a control it nearly hit.
+EMSCRIPTEN_KEEPALIVE void qh_web_touch_tap(int x, int y) { Queue(InputEvent{InputKind::TouchTap, x, y, 0, 0}); }
+
 EMSCRIPTEN_KEEPALIVE void qh_web_key(int down, int virtualKey) {
     Queue(InputEvent{down ? InputKind::KeyDown : InputKind::KeyUp, 0, 0, uint32_t(virtualKey), 0});
 }

@@ -63,7 +63,7 @@ static void PaintCheckBox(HWND hwnd, HDC hdc, RECT client) {
 // uses, just inside the button's edge, over whatever the button drew (a picture too).
 constexpr uint32_t kFocusRingColor = 0x001E64DC;
 
-static void DrawFocusRing(HDC hdc, const RECT& client) {
+void DrawKeyboardRing(HDC hdc, RECT client) {
     RECT screen = Offset(client, hdc->originX, hdc->originY);
     for (int i = 0; i < 2; ++i)
         FrameScreenRect(Intersect(RECT{screen.left + i, screen.top + i, screen.right - i, screen.bottom - i}, hdc->clip),
@@ -81,7 +81,7 @@ static void PaintButton(HWND hwnd) {
     case BS_AUTOCHECKBOX: PaintCheckBox(hwnd, hdc, client); break;
     default: PaintPushButton(hwnd, hdc, client); break;
     }
-    if (IsAlive(hwnd) && GetFocus() == hwnd) DrawFocusRing(hdc, client);
+    if (IsAlive(hwnd) && GetFocus() == hwnd) DrawKeyboardRing(hdc, client);
     EndPaint(hwnd, &ps);
 }
 

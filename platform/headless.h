@@ -29,6 +29,7 @@ void HeadlessStart();
 // Each of these delivers its input, then dispatches everything that is due at the
 // current time (posted messages, paints, expired timers) before it returns.
 void HeadlessTap(int x, int y);               // stylus down and up at a screen pixel
+void HeadlessTouchTap(int x, int y);          // a finger's tap there (the touch slop applies)
 void HeadlessPointer(int kind, int x, int y); // 0 down, 1 move, 2 up: for drags
 void HeadlessKey(uint32_t virtualKey);        // key down and up (VK_RETURN, VK_TAB, ...)
 void HeadlessKeyWithShift(uint32_t virtualKey);   // the key pressed while Shift is held

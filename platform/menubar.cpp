@@ -1,9 +1,12 @@
 // The menu bar at the foot of the screen, built by SHCreateMenuBar from the program's
 // resources: the menu template, the menu-bar description (16-bit words), the caption
 // string and the bitmap strip of the tool images. The "Menu" button drops down a
-// pop-up of the menu's items; the last button opens and closes the input panel.
+// pop-up of the menu's items; the last button opens and closes the input panel. For the
+// keyboard, the bar keeps a hot button (the tool bar's hot item), ringed while the bar
+// has the focus, and the open menu a marked item that the keys move and choose.
 #include <cstring>
 
+#include "platform/screen_views.h"
 #include "platform/images.h"
 #include "platform/resources.h"
 #include "platform/window_system.h"
@@ -46,10 +49,13 @@ static DecodedImage strip = {nullptr, 0, 0};
 static int imageCount = 0;
 static int pressedButton = -1;          // index, kMaxToolButtons for the panel button
 static HWND popup = nullptr;
-static int pressedItem = -1;
+static int pressedItem = -1;            // under the stylus, or marked by the keys
+static int hotButton = -1;              // the keyboard's button, ringed while the bar has the focus
 
 static LRESULT CALLBACK MenuBarProc(HWND, UINT, WPARAM, LPARAM);
 static LRESULT CALLBACK PopupProc(HWND, UINT, WPARAM, LPARAM);
+static void ChooseItem(int index);
+static void MarkItem(int index);
 
 void RegisterMenuBarClasses() {
     RegisterSystemClass(u"#menubar", MenuBarProc, nullptr);
@@ -134,6 +140,12 @@ static int CaptionWidth(const ToolButton& t) {
     return TextWidth(BoldSystemFont()->fontInstance, t.caption, n) + 14;
 }
 
+// The hot button went away: so does the keyboard's focus on the bar.
+static void ForgetHotButton() {
+    hotButton = -1;
+    if (menuBar && GetFocus() == menuBar) SetFocus(nullptr);
+}
+
 // The bar is painted again only when a button has moved, appeared or gone: the page
 // sets every tool button's state at every page turn, mostly to what it was, and the
 // bar shows nothing of a state but whether the button is hidden.
@@ -146,6 +158,8 @@ static void LayOutButtons(bool repaint) {
             int width = t.image < 0 ? CaptionWidth(t) : kImageButtonWidth;
             place = RECT{x, 1, x + width, kMenuBarHeight};
             x += width;
+        } else if (i == hotButton) {
+            ForgetHotButton();
         }
         repaint = repaint || std::memcmp(&place, &t.place, sizeof place) != 0;
         t.place = place;
@@ -194,6 +208,7 @@ static void PaintMenuBar(HWND hwnd) {
         else DrawImage(hdc, t.image, t.place);
         if (i == pressedButton || (t.style & TBSTYLE_DROPDOWN && IsAlive(popup)))
             InvertScreenRect(Intersect(Offset(t.place, hdc->originX, hdc->originY), hdc->clip));
+        if (i == hotButton && GetFocus() == hwnd) DrawKeyboardRing(hdc, t.place);
     }
     DrawPanelButton(hdc);
     EndPaint(hwnd, &ps);
@@ -238,10 +253,49 @@ bool DismissPopupAt(int x, int y) {
     return true;
 }
 
-// Escape closes the open menu, and is then used up.
-bool DismissPopup() {
+// The item whose text underlines this letter (the one after '&'), or -1.
+static int ItemWithLetter(UINT key) {
+    for (int i = 0; i < itemCount; ++i)
+        for (const WCHAR* c = items[i].text; *c; ++c)
+            if (c[0] == '&' && c[1] && (c[1] == WCHAR(key) || c[1] == WCHAR(key + 'a' - 'A'))) return i;
+    return -1;
+}
+
+// While the menu is open it has every key: Up and Down move the mark round, Home and
+// End to the ends, Return or Space choose the marked item, a letter the item that
+// underlines it; Escape, F10 and Alt close it. Nothing under the menu moves meanwhile.
+bool MenuTakesKey(UINT key) {
     if (!IsAlive(popup)) return false;
-    ClosePopup();
+    int marked = pressedItem;
+    switch (key) {
+    case VK_ESCAPE: case VK_F10: ClosePopup(); break;
+    case VK_DOWN: MarkItem(marked < 0 || marked + 1 >= itemCount ? 0 : marked + 1); break;
+    case VK_UP: MarkItem(marked <= 0 ? itemCount - 1 : marked - 1); break;
+    case VK_HOME: MarkItem(0); break;
+    case VK_END: MarkItem(itemCount - 1); break;
+    case VK_RETURN: case VK_SPACE: if (marked >= 0) ChooseItem(marked); break;
+    default:
+        if ((key >= 'A' && key <= 'Z') || (key >= '0' && key <= '9')) {
+            int index = ItemWithLetter(key);
+            if (index >= 0) ChooseItem(index);
+        }
+        break;
+    }
+    return true;
+}
+
+static void OpenPopupFromKeys() {
+    OpenPopup();
+    MarkItem(0);
+}
+
+bool ToggleMenuFromKeys() {
+    if (IsAlive(popup)) {
+        ClosePopup();
+        return true;
+    }
+    if (!IsShown(menuBar) || itemCount == 0) return false;
+    OpenPopupFromKeys();
     return true;
 }
 
@@ -266,6 +320,17 @@ static void PaintPopup(HWND hwnd) {
 }
 
 // The menu closes before its command runs, so the command finds the screen as it was.
+static void ChooseItem(int index) {
+    ClosePopup();
+    if (index >= 0 && index < itemCount) PostMessageW(owner, WM_COMMAND, MAKEWPARAM(unsigned(items[index].id), 0), 0);
+}
+
+static void MarkItem(int index) {
+    if (index == pressedItem) return;
+    pressedItem = index;
+    if (IsAlive(popup)) InvalidateRect(popup, nullptr, TRUE);
+}
+
 static LRESULT CALLBACK PopupProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
     switch (msg) {
     case WM_PAINT: PaintPopup(hwnd); return 0;
@@ -274,12 +339,7 @@ static LRESULT CALLBACK PopupProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lPa
         if (ItemAt(lParam) != pressedItem) InvalidateRect(hwnd, nullptr, TRUE);
         pressedItem = ItemAt(lParam);
         return 0;
-    case WM_LBUTTONUP: {
-        int chosen = ItemAt(lParam);
-        ClosePopup();
-        if (chosen >= 0) PostMessageW(owner, WM_COMMAND, MAKEWPARAM(unsigned(items[chosen].id), 0), 0);
-        return 0;
-    }
+    case WM_LBUTTONUP: ChooseItem(ItemAt(lParam)); return 0;
     case WM_DESTROY:
         if (hwnd == popup) popup = nullptr;
         return 0;
@@ -299,13 +359,16 @@ static int ButtonAt(LPARAM lParam) {
     return -1;
 }
 
-static void PressButton(int index) {
+static void PressButton(int index, bool fromKeys) {
     if (index == kMaxToolButtons) {
         SipShowIM(InputPanelShown() ? SIPF_OFF : SIPF_ON);
         return;
     }
     const ToolButton& t = buttons[index];
-    if (t.style & TBSTYLE_DROPDOWN) return itemCount > 0 ? OpenPopup() : void();
+    if (t.style & TBSTYLE_DROPDOWN) {
+        if (itemCount > 0) fromKeys ? OpenPopupFromKeys() : OpenPopup();
+        return;
+    }
     SendMessageW(owner, WM_COMMAND, MAKEWPARAM(unsigned(t.command), 0), 0);
 }
 
@@ -317,6 +380,22 @@ static LRESULT SetState(WPARAM command, LPARAM state) {
             return TRUE;
         }
     return FALSE;
+}
+
+static LRESULT CommandIndex(int command) {
+    for (int i = 0; i < buttonCount; ++i)
+        if (buttons[i].command == command) return i;
+    return -1;
+}
+
+// Only a shown, enabled button can be hot; anything else makes none hot.
+static LRESULT SetHotButton(int index) {
+    int before = hotButton;
+    bool usable = index >= 0 && index < buttonCount && !IsEmptyRect(buttons[index].place) &&
+                  (buttons[index].state & TBSTATE_ENABLED);
+    hotButton = usable ? index : -1;
+    if (hotButton != before && menuBar) InvalidateRect(menuBar, nullptr, TRUE);
+    return before;
 }
 
 static LRESULT GetState(WPARAM command) {
@@ -336,9 +415,22 @@ static LRESULT CALLBACK MenuBarProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM l
         int index = ButtonAt(lParam) == pressedButton ? pressedButton : -1;
         pressedButton = -1;
         InvalidateRect(hwnd, nullptr, TRUE);
-        if (index >= 0) PressButton(index);
+        if (index >= 0) PressButton(index, false);
         return 0;
     }
+    case WM_SETFOCUS:
+    case WM_KILLFOCUS:
+        InvalidateRect(hwnd, nullptr, TRUE);
+        return 0;
+    case WM_KEYDOWN:
+        if ((wParam == VK_RETURN || wParam == VK_SPACE) && hotButton >= 0) {
+            PressButton(hotButton, true);
+            return 0;
+        }
+        return owner ? SendMessageW(owner, msg, wParam, lParam) : 0;   // Tab, Escape, scrolling: the page's
+    case TB_COMMANDTOINDEX: return CommandIndex(int(wParam));
+    case TB_GETHOTITEM: return hotButton;
+    case TB_SETHOTITEM: return SetHotButton(int(wParam));
     case TB_SETSTATE: return SetState(wParam, lParam);
     case TB_GETSTATE: return GetState(wParam);
     case WM_DESTROY:
@@ -412,6 +504,41 @@ bool MenuItemScreenRect(const char16_t* text, RECT* out) {
     for (int i = 0; i < itemCount; ++i)
         if (SameItemText(items[i].text, text)) {
             *out = RECT{c.left, c.top + 2 + i * kMenuItemHeight, c.right, c.top + 2 + (i + 1) * kMenuItemHeight};
+            return true;
+        }
+    return false;
+}
+
+// ============================================================================
+// For whoever describes the screen (screen_views.h)
+// ============================================================================
+
+bool OpenMenuView(MenuView* out) {
+    if (!IsAlive(popup)) return false;
+    out->count = itemCount < kMaxViewItems ? itemCount : kMaxViewItems;
+    for (int i = 0; i < out->count; ++i) {
+        out->ids[i] = items[i].id;
+        out->texts[i] = items[i].text;
+    }
+    out->marked = pressedItem;
+    return true;
+}
+
+bool ChooseOpenMenuItem(int id) {
+    if (!IsAlive(popup)) return false;
+    for (int i = 0; i < itemCount; ++i)
+        if (items[i].id == id) {
+            ChooseItem(i);
+            return true;
+        }
+    return false;
+}
+
+bool MarkOpenMenuItem(int id) {
+    if (!IsAlive(popup)) return false;
+    for (int i = 0; i < itemCount; ++i)
+        if (items[i].id == id) {
+            MarkItem(i);
             return true;
         }
     return false;

@@ -1,6 +1,11 @@
 // MessageBoxW: a modal box drawn over the screen with its own message loop, which
 // returns when one of its buttons is pressed. Every box is recorded (as UTF-8) for the
-// page dump; on the headless backend the recorded answer setting replies at once.
+// page dump; on the headless backend the recorded answer setting replies at once. The
+// keyboard: the default button has the focus when the box opens; Left, Right and Tab move
+// it between the buttons, Return or Space press it, Escape is No (OK in a box without).
+#include <initializer_list>
+
+#include "platform/screen_views.h"
 #include "platform/headless.h"
 #include "platform/text_codec.h"
 #include "platform/window_system.h"
@@ -21,6 +26,7 @@ static char recorded[kRecordedMessages][kRecordedMessageLength];
 static int recordedCount = 0;
 static HeadlessAnswer answer = HeadlessAnswer::Default;
 static int results[kMaxNesting];
+static HWND boxes[kMaxNesting];         // the box of each nesting level, innermost last
 static int nesting = 0;
 
 static LRESULT CALLBACK BoxProc(HWND, UINT, WPARAM, LPARAM);
@@ -84,10 +90,18 @@ static void Finish(HWND hwnd, int result) {
     DestroyWindow(hwnd);
 }
 
+// Two buttons at most: moving either way goes to the other one.
+static void MoveBetweenButtons(HWND hwnd) {
+    HWND yes = GetDlgItem(hwnd, IDYES), no = GetDlgItem(hwnd, IDNO);
+    if (yes && no) SetFocus(GetFocus() == yes ? no : yes);
+}
+
+// Keys a focused button does not use come here too.
 static LRESULT BoxKey(HWND hwnd, WPARAM key) {
     bool yesNo = GetDlgItem(hwnd, IDYES) != nullptr;
     if (key == VK_RETURN) Finish(hwnd, yesNo ? IDYES : IDOK);
     if (key == VK_ESCAPE) Finish(hwnd, yesNo ? IDNO : IDOK);
+    if (key == VK_LEFT || key == VK_RIGHT || key == VK_TAB) MoveBetweenButtons(hwnd);
     return 0;
 }
 
@@ -116,19 +130,24 @@ static HWND OpenBox(LPCWSTR text, LPCWSTR caption, UINT type) {
     } else {
         AddButton(box, u"OK", IDOK, (inner - kButtonWidth) / 2, y);
     }
+    SetFocus(GetDlgItem(box, (type & MB_TYPEMASK) == MB_YESNO ? IDYES : IDOK));
     return box;
 }
 
 // Runs the box's own loop until a button closes it; a quit request ends it too.
 static int RunModal(LPCWSTR text, LPCWSTR caption, UINT type) {
     if (nesting == kMaxNesting) return ScriptedAnswer(type);
-    results[nesting++] = ScriptedAnswer(type);
+    HWND focusBefore = GetFocus();
+    results[nesting] = ScriptedAnswer(type);
     HWND box = OpenBox(text, caption, type);
+    boxes[nesting++] = box;
     SetModalWindow(box);
     while (IsAlive(box) && PumpOne(true)) {}
     if (IsAlive(box)) DestroyWindow(box);
-    SetModalWindow(nullptr);
-    return results[--nesting];
+    --nesting;
+    SetModalWindow(nesting > 0 ? boxes[nesting - 1] : nullptr);
+    SetFocus(IsAlive(focusBefore) ? focusBefore : nullptr);
+    return results[nesting];
 }
 
 int MessageBoxW(HWND, LPCWSTR text, LPCWSTR caption, UINT type) {
@@ -137,4 +156,42 @@ int MessageBoxW(HWND, LPCWSTR text, LPCWSTR caption, UINT type) {
         Utf16ToUtf8(text ? text : u"", recorded[recordedCount++], kRecordedMessageLength);
     if (ActiveBackend() == &kHeadlessBackend && answer != HeadlessAnswer::Interactive) return ScriptedAnswer(type);
     return RunModal(text, caption, type);
+}
+
+// ============================================================================
+// For whoever describes the screen (screen_views.h)
+// ============================================================================
+
+static HWND InnermostBox() { return nesting > 0 && IsAlive(boxes[nesting - 1]) ? boxes[nesting - 1] : nullptr; }
+
+bool OpenMessageBoxView(MessageBoxView* out) {
+    HWND box = InnermostBox();
+    if (!box) return false;
+    LPCWSTR caption = reinterpret_cast<LPCWSTR>(box->userData);
+    out->caption = caption ? caption : u"Error";
+    out->text = box->text;
+    out->count = 0;
+    out->focused = 0;
+    for (int reply : {IDYES, IDNO, IDOK}) {
+        HWND button = GetDlgItem(box, reply);
+        if (!button) continue;
+        out->answers[out->count++] = reply;
+        if (GetFocus() == button) out->focused = reply;
+    }
+    return true;
+}
+
+bool PressMessageBoxButton(int reply) {
+    HWND box = InnermostBox();
+    if (!box || !GetDlgItem(box, reply)) return false;
+    Finish(box, reply);
+    return true;
+}
+
+bool FocusMessageBoxButton(int reply) {
+    HWND box = InnermostBox();
+    HWND button = box ? GetDlgItem(box, reply) : nullptr;
+    if (!button) return false;
+    SetFocus(button);
+    return true;
 }

@@ -1,6 +1,7 @@
 // The message queue, timers and input routing: PostMessageW queues, SendMessageW calls
 // the window procedure at once, and GetMessageW hands out posted messages first, then
 // paints what waits, then fires due timers, and only then waits for the backend.
+#include "platform/screen_views.h"
 #include "platform/window_system.h"
 
 // ============================================================================
@@ -25,6 +26,7 @@ static bool captureOnScrollBar = false;
 static HWND modalWindow = nullptr;
 static const Backend* backend = &kHeadlessBackend;
 static bool keysDown[256];              // by virtual key, as the backend reported them
+static bool altAlone = false;           // Alt is down and no other key came since
 
 const Backend* ActiveBackend() { return backend; }
 
@@ -205,13 +207,19 @@ void DeliverInput(const InputEvent& e) {
     case InputKind::PointerDown: PointerDown(e.x, e.y); break;
     case InputKind::PointerMove: PointerMoveOrUp(WM_MOUSEMOVE, e.x, e.y); break;
     case InputKind::PointerUp: PointerMoveOrUp(WM_LBUTTONUP, e.x, e.y); break;
+    case InputKind::TouchTap: DeliverTouchTap(e.x, e.y); break;
     case InputKind::KeyDown:
         if (e.key < 256) keysDown[e.key] = true;
-        if (e.key == VK_ESCAPE && DismissPopup()) break;
+        altAlone = e.key == VK_MENU;
+        if (MenuTakesKey(e.key)) break;
+        if (e.key == VK_MENU || (e.key == VK_F10 && !IsAlive(modalWindow) && ToggleMenuFromKeys())) break;
         PostMessageW(KeyTarget(), WM_KEYDOWN, e.key, 1);
         break;
     case InputKind::KeyUp:
         if (e.key < 256) keysDown[e.key] = false;
+        // Alt pressed and let go with nothing between opens the menu, as F10 does.
+        if (e.key == VK_MENU && altAlone && !IsAlive(modalWindow)) ToggleMenuFromKeys();
+        altAlone = false;
         PostMessageW(KeyTarget(), WM_KEYUP, e.key, 1);
         break;
     case InputKind::Wheel:
@@ -227,6 +235,47 @@ void DeliverInput(const InputEvent& e) {
         break;
     case InputKind::None: break;
     }
+}
+
+// ============================================================================
+// A finger's tap
+// ============================================================================
+
+constexpr int kTouchSlop = 6;   // logical pixels a finger may miss a control by
+
+static bool TouchTarget(HWND w) {
+    return IsAlive(w) && w->parent && IsShown(w) && !(w->style & WS_DISABLED) &&
+           (IsClass(w, u"button") || IsClass(w, u"EDIT"));
+}
+
+static int Clamp(int v, int low, int high) { return v < low ? low : v > high ? high : v; }
+
+// The nearest point of the one control within the slop that shows there (another
+// window may cover part of it), or false when none or more than one is that near.
+static bool NearestControlPoint(int x, int y, int* tx, int* ty) {
+    int found = 0, fx = x, fy = y;
+    for (WindowRecord& record : gWindows) {
+        HWND w = &record;
+        if (!TouchTarget(w) || !InsideModal(w)) continue;
+        RECT r = ClientScreenRect(w);   // a press counts only inside the client area
+        int nx = Clamp(x, r.left, r.right - 1), ny = Clamp(y, r.top, r.bottom - 1);
+        if (nx - x > kTouchSlop || x - nx > kTouchSlop || ny - y > kTouchSlop || y - ny > kTouchSlop) continue;
+        if (WindowAt(nx, ny) != w) continue;
+        if (++found > 1) return false;
+        fx = nx;
+        fy = ny;
+    }
+    *tx = fx;
+    *ty = fy;
+    return found == 1;
+}
+
+// Only a tap on the page itself, between its controls, is moved; one on a control, the
+// menu or the bars lands where it lands.
+void DeliverTouchTap(int x, int y) {
+    if (WindowAt(x, y) == MainWindow()) NearestControlPoint(x, y, &x, &y);
+    DeliverInput(InputEvent{InputKind::PointerDown, x, y, 0, 0});
+    DeliverInput(InputEvent{InputKind::PointerUp, x, y, 0, 0});
 }
 
 static void TakeInput() {

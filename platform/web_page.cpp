@@ -16,6 +16,8 @@ EM_JS(int, JsTakeScript, (int* scale), {
 });
 EM_JS(void, JsScriptFinished, (int code), { Module.qh.scriptFinished(code); });
 EM_JS(int, JsTakePress, (), { return Module.qh.takePress(); });
+EM_JS(int, JsTakeFocus, (), { return Module.qh.takeFocus(); });
+
 EM_JS(int, JsTakeAnswer, (char* out, int size), {
     var a = Module.qh.takeAnswer();
     if (a === null) return -1;
@@ -30,12 +32,15 @@ EM_JS(int, JsTakeDrag, (int* dy, int* starting), {
     return 1;
 });
 EM_JS(int, JsLockHeld, (), { return Module.qh.lockHeld ? 1 : 0; });
-EM_JS(void, JsMirror, (const char* html), { Module.qh.mirror(UTF8ToString(html)); });
+EM_JS(void, JsMirror, (const char* part, const char* html), { Module.qh.mirror(UTF8ToString(part), UTF8ToString(html)); });
+EM_JS(void, JsMirrorFocus, (int stop), { Module.qh.mirrorFocus(stop); });
+EM_JS(void, JsMirrorPlaces, (const char* places), { Module.qh.mirrorPlaces(UTF8ToString(places)); });
 EM_JS(void, JsState, (const char* state), { Module.qh.setState(UTF8ToString(state)); });
 
 char* WebTakeScript(int* scale) { return reinterpret_cast<char*>(JsTakeScript(scale)); }
 void WebScriptFinished(int code) { JsScriptFinished(code); }
 int WebTakePress() { return JsTakePress(); }
+int WebTakeFocus() { return JsTakeFocus(); }
 int WebTakeAnswer(char* text, int size) { return size > 0 ? JsTakeAnswer(text, size) : -1; }
 
 bool WebTakeDrag(int* dy, bool* starting) {
@@ -46,7 +51,9 @@ bool WebTakeDrag(int* dy, bool* starting) {
 }
 
 bool WebLockHeld() { return JsLockHeld() != 0; }
-void WebShowMirror(const char* html) { JsMirror(html); }
+void WebShowMirror(const char* part, const char* html) { JsMirror(part, html); }
+void WebFocusMirror(int stop) { JsMirrorFocus(stop); }
+void WebPlaceMirror(const char* places) { JsMirrorPlaces(places); }
 void WebSetState(const char* state) { JsState(state); }
 
 EM_JS(int, JsTakeScriptRecord, (unsigned char* out, int size), {

@@ -10,8 +10,16 @@ char* WebTakeScript(int* scale);
 // The script taken last has ended with this exit code; its output is complete.
 void WebScriptFinished(int code);
 
-// The next press in the mirror: a control identifier, 0 for the menu button, or -1.
+// What a press or a focus in the mirror stands for: a page control's identifier, a tool's
+// command, 0 the "Menu" button, kMirrorMenuItem + a menu item's command,
+// kMirrorBoxButton + a message box button's answer.
+constexpr int kMirrorMenuItem = 10000;
+constexpr int kMirrorBoxButton = 20000;
+// The next press in the mirror, or -1.
 int WebTakePress();
+// The next element the browser put the focus on in the mirror (a stop as above), or -2.
+int WebTakeFocus();
+
 // The next answer typed into the mirror's box: the box's identifier with its text
 // (UTF-8, cut to size bytes), or -1.
 int WebTakeAnswer(char* text, int size);
@@ -21,8 +29,13 @@ bool WebTakeDrag(int* dy, bool* starting);
 
 // Whether this page holds the instance lock (the page asks for it before the reader starts).
 bool WebLockHeld();
-// Replaces the mirror's content with this HTML.
-void WebShowMirror(const char* html);
+// Replaces one part of the mirror ("page", "tools" or "over": the open menu or a message
+// box) with this HTML.
+void WebShowMirror(const char* part, const char* html);
+// The stop whose element gets the browser's focus (as WebTakePress numbers it), or -1.
+void WebFocusMirror(int stop);
+// Where the controls stand now: "stop left top right bottom" each, separated by ';'.
+void WebPlaceMirror(const char* places);
 // "reading", "refused" or "closed".
 void WebSetState(const char* state);
 

@@ -471,6 +471,9 @@ constexpr DWORD SIPF_LOCKED = 0x4;
 
 constexpr UINT TB_SETSTATE = WM_USER + 17;
 constexpr UINT TB_GETSTATE = WM_USER + 18;
+constexpr UINT TB_COMMANDTOINDEX = WM_USER + 25;
+constexpr UINT TB_GETHOTITEM = WM_USER + 71;
+constexpr UINT TB_SETHOTITEM = WM_USER + 72;
 constexpr BYTE TBSTATE_ENABLED = 0x04;
 constexpr BYTE TBSTATE_HIDDEN = 0x08;
 constexpr BYTE TBSTYLE_BUTTON = 0x00;
@@ -485,6 +488,7 @@ constexpr UINT VK_BACK = 0x08;
 constexpr UINT VK_TAB = 0x09;
 constexpr UINT VK_RETURN = 0x0D;
 constexpr UINT VK_SHIFT = 0x10;
+constexpr UINT VK_MENU = 0x12;
 constexpr UINT VK_ESCAPE = 0x1B;
 constexpr UINT VK_SPACE = 0x20;
 constexpr UINT VK_PRIOR = 0x21;
@@ -497,6 +501,7 @@ constexpr UINT VK_RIGHT = 0x27;
 constexpr UINT VK_DOWN = 0x28;
 constexpr UINT VK_DELETE = 0x2E;
 constexpr UINT VK_F5 = 0x74;
+constexpr UINT VK_F10 = 0x79;
 constexpr UINT VK_F11 = 0x7A;
 
 // ============================================================================

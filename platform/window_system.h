@@ -198,6 +198,7 @@ void ForgetScaledGlyphs();
 
 LRESULT CALLBACK ButtonProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
 LRESULT CALLBACK EditProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
+void DrawKeyboardRing(HDC hdc, RECT client);                // the focus ring, just inside a control's edge
 void DrawScrollBar(HWND hwnd);
 bool ScrollBarPointer(HWND hwnd, UINT msg, int x, int y);   // true when the stylus is on the bar
 void RegisterShellClasses();
@@ -206,7 +207,8 @@ void RegisterInputPanelClass();
 void RegisterTopBarClass();
 void RegisterMessageBoxClass();
 bool DismissPopupAt(int x, int y);                          // a tap outside the open menu closes it
-bool DismissPopup();                                        // Escape closes the open menu
+bool MenuTakesKey(UINT key);                                // the open menu's keys (all of them while it is open)
+bool ToggleMenuFromKeys();                                  // F10 or Alt alone: open with the first item marked, or close
 // Where scripted input finds a tool button, the Menu button and a menu item on the screen.
 bool ToolButtonScreenRect(int command, RECT* out);
 bool MenuButtonScreenRect(RECT* out);

@@ -1,5 +1,7 @@
 // The menu bar: created from its resources while the main window is created; after
 // every rebuild the back-to-story and arrow buttons, or their blank twins, are shown.
+#include <initializer_list>
+
 #include "shell/menu_bar.h"
 
 #include "page/geometry.h"
@@ -41,6 +43,22 @@ void UpdateToolButtons(bool showBackToStory, bool showPrevious, bool showNext) {
     ShowOneOf(kCommandBackToStory, kCommandBackToStoryBlank, showBackToStory);
     SetToolState(kCommandNext, showNext ? TBSTATE_ENABLED : TBSTATE_HIDDEN);
     ShowOneOf(kCommandPrevious, kCommandPreviousBlank, showPrevious);
+}
+
+bool FocusToolButton(int command) {
+    if (!ToolButtonShown(command)) return false;
+    SendMessageW(menuBar, TB_SETHOTITEM, WPARAM(SendMessageW(menuBar, TB_COMMANDTOINDEX, WPARAM(command), 0)), 0);
+    SetFocus(menuBar);
+    return true;
+}
+
+int FocusedToolButton() {
+    if (!menuBar || GetFocus() != menuBar) return 0;
+    LRESULT hot = SendMessageW(menuBar, TB_GETHOTITEM, 0, 0);
+    for (int command : {kCommandMenu, kCommandHelp, kCommandRestart, kCommandInformation, kCommandBackToStory,
+                        kCommandPrevious, kCommandNext})
+        if (hot >= 0 && SendMessageW(menuBar, TB_COMMANDTOINDEX, WPARAM(command), 0) == hot) return command;
+    return 0;
 }
 
 bool ToolButtonShown(int command) {

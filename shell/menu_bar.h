@@ -14,3 +14,7 @@ void ForgetMenuBar();
 void UpdateToolButtons(bool showBackToStory, bool showPrevious, bool showNext);
 // Whether the tool button of this command is on the bar now (keyboard play's Escape).
 bool ToolButtonShown(int command);
+// The keyboard on the bar: the focus on a shown tool button (kCommandMenu: the "Menu"
+// button), and the command of the button that has it (0 when the bar has no focus).
+bool FocusToolButton(int command);
+int FocusedToolButton();

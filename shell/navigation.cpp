@@ -10,6 +10,7 @@
 #include "page/controls.h"
 #include "page/geometry.h"
 #include "shell/builtin_pages.h"
+#include "shell/keyboard_play.h"
 #include "shell/menu_bar.h"
 
 // A fresh start: the presents splash is due, paragraph 2 is the place.
@@ -113,6 +114,7 @@ static bool RowIsEmpty(int16_t paragraph) {
 
 void BuildPageContent() {
     NotePageEntry();
+    ForgetKeyboardFocus();
     SetArrows({kArrowNone, 0}, {kArrowNone, 0});
     const int16_t displayed = Place().displayedParagraph;
     if (RowIsEmpty(displayed)) {

@@ -2,6 +2,7 @@
 #include "shell/reset.h"
 
 #include "shell/inventory_page.h"
+#include "shell/keyboard_play.h"
 #include "shell/menu_bar.h"
 #include "shell/navigation.h"
 #include "shell/window_proc.h"
@@ -11,4 +12,5 @@ void ResetShell() {
     ClearInventoryPage();
     ForgetMenuBar();
     ClearWheelRemainder();
+    ForgetKeyboardFocus();
 }

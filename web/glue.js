@@ -10,14 +10,18 @@ var qh = Module.qh = (function () {
   var VIRTUAL_KEYS = {
     Backspace: 0x08, Tab: 0x09, Enter: 0x0D, Escape: 0x1B, PageUp: 0x21, PageDown: 0x22,
     End: 0x23, Home: 0x24, ArrowLeft: 0x25, ArrowUp: 0x26, ArrowRight: 0x27, ArrowDown: 0x28,
-    Delete: 0x2E, ' ': 0x20, Shift: 0x10, F5: 0x74,
+    Delete: 0x2E, ' ': 0x20, Shift: 0x10, Alt: 0x12, F5: 0x74, F10: 0x79,
   };
+  // What a press or a focus in the mirror stands for, as the reader numbers it: a page
+  // control's identifier, a tool's command, 0 the "Menu" button, MENU_ITEM + a menu item's
+  // command, BOX_BUTTON + a message box button's answer.
+  var MENU_ITEM = 10000, BOX_BUTTON = 20000;
 
   var canvas = document.getElementById('screen');
   var context = canvas.getContext('2d', { alpha: false });
   var image = null;
   var wakeUp = null, wakeTimer = 0;
-  var presses = [], answers = [], drags = [];
+  var presses = [], answers = [], drags = [], focuses = [];
   var scripts = [], output = null;
   var audio = null, sounds = {}, playing = null, soundGeneration = 0;
   var touch = null;
@@ -77,10 +81,13 @@ var qh = Module.qh = (function () {
     if (Context) audio = new Context();
   }
 
+  // The canvas never takes the focus (it is hidden from screen readers): a tap moves the
+  // focus to the mirror's element of the control under it, or out of the mirror.
+  canvas.addEventListener('mousedown', function (e) { e.preventDefault(); });
   canvas.addEventListener('pointerdown', function (e) {
     unlockAudio();
-    canvas.focus();
     e.preventDefault();
+    if (e.pointerType !== 'touch') focusAt(screenPoint(e));
     if (e.pointerType === 'touch') {
       // A finger taps only when it lifts close to where it went down; if it travels,
       // the page scrolls under it instead.
@@ -110,8 +117,9 @@ var qh = Module.qh = (function () {
       var t = touch;
       touch = null;
       if (!t.scrolling && e.type === 'pointerup') {
-        pointer(0, t.at);
-        pointer(2, t.at);
+        focusAt(t.at);
+        Module._qh_web_touch_tap(t.at.x, t.at.y);
+        self.wake();
       }
       return;
     }
@@ -129,9 +137,15 @@ var qh = Module.qh = (function () {
     if (/^Digit[0-9]$/.test(e.code)) return e.code.charCodeAt(5);
     return 0;
   }
+  // The reader takes the keys while the focus is on the page itself or in the mirror, not
+  // those of the page's other controls. In the mirror's answer box the browser types too
+  // (a screen reader hears it), and Return or Tab there give the box's answer (below).
   function keyEvent(e) {
-    if (e.target && e.target.closest && e.target.closest('#mirror')) return;   // the mirror's own keys
-    if (e.ctrlKey || e.metaKey || e.altKey) return;
+    var t = e.target;
+    var ours = !t || t === document.body || t === document.documentElement || t === canvas || mirror.contains(t);
+    var inBox = ours && t.tagName === 'INPUT';
+    if (!ours || e.ctrlKey || e.metaKey || (e.altKey && e.key !== 'Alt')) return;
+    if (inBox && (e.key === 'Enter' || (e.key === 'Tab' && !e.shiftKey))) return;
     unlockAudio();
     var down = e.type === 'keydown';
     var key = virtualKey(e);
@@ -140,7 +154,7 @@ var qh = Module.qh = (function () {
     var text = down && c >= 0x20 && c <= 0xFFFF && e.key.length === 1;   // the boxes hold the 16-bit plane
     if (text) Module._qh_web_text(c);
     if (!key && !text) return;
-    e.preventDefault();
+    if (!inBox || e.key === 'Tab' || e.key === 'Escape' || e.key === 'F10' || e.key === 'Alt') e.preventDefault();
     self.wake();
   }
   document.addEventListener('keydown', keyEvent);
@@ -161,22 +175,38 @@ var qh = Module.qh = (function () {
     self.wake();
   }, { passive: false });
 
-  // The device scale: device pixels per logical pixel of the canvas as laid out, rounded
-  // up so the picture is never enlarged by the browser, at most 4.
+  // The screen's size: at 100% it fits the window by the smaller of width and height;
+  // browser zoom raises the device pixel ratio over the one the page opened with, and
+  // the screen grows by as much (the page scrolls once it is larger than the window).
+  var openingRatio = window.devicePixelRatio || 1;
+  function fitScreen() {
+    var zoom = (window.devicePixelRatio || 1) / openingRatio;
+    var fit = Math.min(window.innerWidth, window.innerHeight * 240 / 320);
+    canvas.style.width = Math.max(120, Math.floor(fit * zoom)) + 'px';
+  }
+  fitScreen();
+
+  // The device scale: device pixels per logical pixel of the canvas as drawn (pinch zoom
+  // included), rounded up so the picture is never enlarged by the browser, at most 4.
   self.deviceScale = function () {
     var cssScale = canvas.getBoundingClientRect().width / 240;
-    var scale = Math.ceil(cssScale * (window.devicePixelRatio || 1) - 1e-6);
+    var pinch = window.visualViewport ? window.visualViewport.scale : 1;
+    var scale = Math.ceil(cssScale * (window.devicePixelRatio || 1) * pinch - 1e-6);
     return Math.max(1, Math.min(4, scale || 1));
   };
-  window.addEventListener('resize', function () {
+  function resized() {
+    fitScreen();
     if (self.state !== 'reading') return;
     Module._qh_web_scale_changed(self.deviceScale());
     self.wake();
-  });
+  }
+  window.addEventListener('resize', resized);
+  if (window.visualViewport) window.visualViewport.addEventListener('resize', resized);
 
   self.takeDrag = function () { return drags.length ? drags.shift() : null; };
   self.takePress = function () { return presses.length ? presses.shift() : -1; };
   self.takeAnswer = function () { return answers.length ? answers.shift() : null; };
+  self.takeFocus = function () { return focuses.length ? focuses.shift() : -2; };
 
   // ---- sound: cues are decoded once and replace one another, as on the handheld
   self.playSound = function (name, wave) {
@@ -262,26 +292,96 @@ var qh = Module.qh = (function () {
     FS.writeFile(SAVE_PATH, bytes);
   }
 
-  // ---- the mirror for screen readers
+  // ---- the mirror for screen readers and the keyboard
+  // Three parts, each replaced only when it changes: the page (a live region, so a new
+  // page is announced once), the tools, and what stands over them (the open menu or a
+  // message box), which makes the other two inert while it is there. The reader's focus
+  // is the mirror's: the element of the control it marks gets the browser's focus.
   var mirror = document.getElementById('mirror');
-  self.mirror = function (html) {
-    var focused = document.activeElement && mirror.contains(document.activeElement);
-    mirror.innerHTML = html;
-    if (focused) {
-      var first = mirror.querySelector('button, input');
-      if (first) first.focus();
-    }
+  var parts = { page: document.getElementById('mirror-page'), tools: document.getElementById('mirror-tools'),
+                over: document.getElementById('mirror-over') };
+  var focusCode = -1;
+  var places = [];   // { code, left, top, right, bottom } of each control shown, in screen pixels
+  function stopCode(element) {
+    var d = element && element.dataset;
+    if (!d) return -1;
+    if (d.id) return Number(d.id);
+    if (d.tool) return d.tool === 'menu' ? 0 : Number(d.tool);
+    if (d.item) return MENU_ITEM + Number(d.item);
+    if (d.box) return BOX_BUTTON + Number(d.box);
+    return -1;
+  }
+  function elementOf(code) {
+    var all = mirror.querySelectorAll('[data-id], [data-tool], [data-item], [data-box]');
+    for (var i = 0; i < all.length; i++) if (stopCode(all[i]) === code && !all[i].closest('[inert]')) return all[i];
+    return null;
+  }
+  // Only focus the page keeps for itself (none, or the mirror's) follows the reader.
+  function applyFocus() {
+    var active = document.activeElement;
+    var ours = !active || active === document.body || mirror.contains(active);
+    if (!ours) return;
+    var wanted = focusCode >= 0 ? elementOf(focusCode) : null;
+    if (wanted && active !== wanted) wanted.focus();
+    else if (!wanted && active && mirror.contains(active)) active.blur();
+  }
+  self.mirror = function (part, html) {
+    parts[part].innerHTML = html;
+    var over = parts.over.innerHTML !== '';
+    parts.page.inert = over;
+    parts.tools.inert = over;
+    applyFocus();
   };
+  self.mirrorFocus = function (code) {
+    focusCode = code;
+    applyFocus();
+  };
+  // Where each control stands now ("stop left top right bottom" each), kept out of the
+  // HTML so that scrolling does not rebuild the page's part. A page button's centre is
+  // also put on its element, for tools that tap as a finger would.
+  self.mirrorPlaces = function (text) {
+    places = [];
+    text.split(';').forEach(function (place) {
+      var v = place.split(' ').map(Number);
+      if (v.length !== 5) return;
+      places.push({ code: v[0], left: v[1], top: v[2], right: v[3], bottom: v[4] });
+      var button = parts.page.querySelector('button[data-id="' + v[0] + '"]');
+      if (!button) return;
+      button.dataset.x = v[1] < 0 ? -1 : Math.floor((v[1] + v[3]) / 2);
+      button.dataset.y = v[2] < 0 ? -1 : Math.floor((v[2] + v[4]) / 2);
+    });
+  };
+  function focusAt(p) {
+    var element = null;
+    places.forEach(function (r) {
+      if (p.x >= r.left && p.x < r.right && p.y >= r.top && p.y < r.bottom) element = elementOf(r.code) || element;
+    });
+    var active = document.activeElement;
+    if (element) {
+      if (active !== element) element.focus();
+    } else if (active && mirror.contains(active)) {
+      active.blur();
+      focusCode = -1;
+      focuses.push(-1);
+    }
+  }
   mirror.addEventListener('click', function (e) {
-    var button = e.target.closest('button');
-    if (!button) return;
+    var element = e.target.closest('[data-id], [data-tool], [data-item], [data-box]');
+    if (!element || element.tagName === 'INPUT') return;
     unlockAudio();
-    if (button.dataset.id) presses.push(Number(button.dataset.id));
-    else if (button.dataset.tool) presses.push(button.dataset.tool === 'menu' ? 0 : Number(button.dataset.tool));
+    presses.push(stopCode(element));
+    self.wake();
+  });
+  mirror.addEventListener('focusin', function (e) {
+    var code = stopCode(e.target);
+    if (code < 0 || code === focusCode) return;
+    focusCode = code;
+    focuses.push(code);
     self.wake();
   });
   mirror.addEventListener('keydown', function (e) {
-    if (e.key !== 'Enter' || !e.target.dataset || !e.target.dataset.id || e.target.tagName !== 'INPUT') return;
+    var answering = e.key === 'Enter' || (e.key === 'Tab' && !e.shiftKey);
+    if (!answering || !e.target.dataset || !e.target.dataset.id || e.target.tagName !== 'INPUT') return;
     answers.push({ box: Number(e.target.dataset.id), text: e.target.value });
     e.preventDefault();
     self.wake();

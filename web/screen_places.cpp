@@ -1,6 +1,7 @@
 // The menu bar's buttons as the window system places them (see screen_places.h).
 #include "web/screen_places.h"
 
+#include "page/identifiers.h"
 #include "platform/window_system.h"
 
 static bool Centre(bool shown, const RECT& r, int* x, int* y) {
@@ -20,6 +21,10 @@ bool MenuButtonCentre(int* x, int* y) {
     RECT r;
     bool shown = MenuButtonScreenRect(&r);
     return Centre(shown, r, x, y);
+}
+
+bool ToolPlace(int command, RECT* out) {
+    return command == kCommandMenu ? MenuButtonScreenRect(out) : ToolButtonScreenRect(command, out);
 }
 
 bool ReaderWindowExists() { return MainWindow() != nullptr; }

@@ -25,8 +25,10 @@
 #include "platform/backend_web.h"
 #include "platform/web_page.h"
 #include "platform/headless.h"
+#include "platform/screen_views.h"
 #include "platform/text_codec.h"
 #include "platform/backend.h"
+#include "shell/keyboard_play.h"
 #include "shell/navigation.h"
 #include "shell/reset.h"
 #include "shell/startup.h"
@@ -46,7 +48,13 @@ static const char kSaveFile[] = "/qh/quietharbour/QTL2quietharbour.dat";
 
 static StoryStateImage compiledState;   // the book's variables as compiled, for fresh readers
 static int scriptRuns = 0;
-static size_t mirrorHash = 0;
+// What the page was last sent of the mirror, so only what changes goes again.
+struct MirrorSent {
+    size_t hashes[3];          // the page, the tools, what stands over them
+    size_t placesHash;
+    int focus;
+};
+static MirrorSent mirror = {{0, 0, 0}, 0, -2};
 
 // What the visible reader showed at its last frame, so that it shows it again after a
 // script has played on a reader of its own.
@@ -122,7 +130,7 @@ static void PlayPendingScript(const char* text, int scale) {
     std::fflush(stderr);
     setenv("XDG_DATA_HOME", kDataHome, 1);
     UseBackend(&kWebBackend, 0);
-    mirrorHash = 0;
+    mirror = {{0, 0, 0}, 0, -2};
     WebScriptFinished(code);
 }
 
@@ -162,12 +170,7 @@ static void ButtonHtml(std::string& out, int n) {
     HWND control = Controls().buttonWindows[n];
     int id = control ? int(GetWindowLongW(control, GWL_ID)) : kFirstButtonId + n;
     const ButtonSlot& slot = Controls().buttons[n];
-    // Where the button stands on the screen now (-1 when it is scrolled away), for tools
-    // that want to tap it as a finger would.
-    RECT r = {-1, -1, -1, -1};
-    if (control && IsWindowVisible(control)) GetWindowRect(control, &r);
-    out += "<button data-id=\"" + std::to_string(id) + "\" data-x=\"" + std::to_string((r.left + r.right) / 2) +
-           "\" data-y=\"" + std::to_string((r.top + r.bottom) / 2) + "\">";
+    out += "<button data-id=\"" + std::to_string(id) + "\">";
     if (slot.bitmap || Controls().buttonPictureIds[n]) {
         Escape(out, PictureDescription(Controls().buttonPictureIds[n]), 1 << 20);
     } else if (slot.labelLength > 0 || !control) {
@@ -179,7 +182,8 @@ static void ButtonHtml(std::string& out, int n) {
     out += "</button> ";
 }
 
-static std::string MirrorHtml() {
+// The page: its text in reading order with its buttons and answer boxes.
+static std::string PageHtml() {
     std::string out = "<p>";
     bool bold = false;
     for (int i = 0; i < PageItems().count; ++i) {
@@ -207,25 +211,131 @@ static std::string MirrorHtml() {
         }
     }
     if (bold) out += "</b>";
-    out += "</p><nav aria-label=\"Tools\">";
+    return out + "</p>";
+}
+
+// The tool bar's shown buttons as it lays them out, "Menu" first.
+static std::string ToolsHtml() {
     const struct { int command; const char* name; } tools[] = {
-        {kCommandBackToStory, "Back to the story"}, {kCommandPrevious, "Previous"}, {kCommandNext, "Next"},
-        {kCommandHelp, "Help"}, {kCommandRestart, "Restart points"}, {kCommandInformation, "Information"}};
+        {kCommandHelp, "Help"}, {kCommandRestart, "Restart points"}, {kCommandInformation, "Information"},
+        {kCommandBackToStory, "Back to the story"}, {kCommandPrevious, "Previous"}, {kCommandNext, "Next"}};
+    std::string out;
     int x, y;
+    if (MenuButtonCentre(&x, &y)) out += "<button data-tool=\"menu\" aria-haspopup=\"menu\">Menu</button> ";
     for (const auto& tool : tools)
         if (ToolButtonCentre(tool.command, &x, &y))
             out += "<button data-tool=\"" + std::to_string(tool.command) + "\">" + tool.name + "</button> ";
-    if (MenuButtonCentre(&x, &y)) out += "<button data-tool=\"menu\">Menu</button>";
-    return out + "</nav>";
+    return out;
+}
+
+// A menu item's text without its '&', the underlined letter as its key shortcut.
+static void MenuItemHtml(std::string& out, int id, const WCHAR* text) {
+    char16_t plain[64];
+    int length = 0;
+    char16_t letter = 0;
+    for (const WCHAR* c = text; *c && length < 63; ++c) {
+        if (*c == '&' && c[1]) letter = c[1];
+        else plain[length++] = *c;
+    }
+    out += "<div role=\"menuitem\" tabindex=\"-1\" data-item=\"" + std::to_string(id) + "\"";
+    if (letter) {
+        out += " aria-keyshortcuts=\"";
+        EscapeUtf16(out, &letter, 1);
+        out += "\"";
+    }
+    out += ">";
+    EscapeUtf16(out, plain, length);
+    out += "</div>";
+}
+
+// What stands over the page: the open menu, or a message box with its buttons.
+static std::string OverHtml() {
+    MessageBoxView box;
+    if (OpenMessageBoxView(&box)) {
+        std::string out = "<div role=\"alertdialog\" aria-modal=\"true\" aria-labelledby=\"qh-box-caption\" "
+                          "aria-describedby=\"qh-box-text\"><h2 id=\"qh-box-caption\">";
+        EscapeUtf16(out, box.caption, 1 << 20);
+        out += "</h2><p id=\"qh-box-text\">";
+        EscapeUtf16(out, box.text, 1 << 20);
+        out += "</p>";
+        for (int i = 0; i < box.count; ++i)
+            out += "<button data-box=\"" + std::to_string(box.answers[i]) + "\">" +
+                   (box.answers[i] == IDYES ? "Yes" : box.answers[i] == IDNO ? "No" : "OK") + "</button> ";
+        return out + "</div>";
+    }
+    MenuView menu;
+    if (!OpenMenuView(&menu)) return "";
+    std::string out = "<div role=\"menu\" aria-label=\"Menu\">";
+    for (int i = 0; i < menu.count; ++i) MenuItemHtml(out, menu.ids[i], menu.texts[i]);
+    return out + "</div>";
+}
+
+// Where each control stands on the screen now, "stop left top right bottom" (-1s when
+// scrolled away): a tap on the canvas focuses the element of the control under it, and
+// tools may tap a button as a finger would.
+static void AddPlace(std::string& out, int stop, const RECT& r) {
+    out += std::to_string(stop) + " " + std::to_string(r.left) + " " + std::to_string(r.top) + " " +
+           std::to_string(r.right) + " " + std::to_string(r.bottom) + ";";
+}
+
+static std::string PlacesText() {
+    std::string out;
+    const PageItemList& list = PageItems();
+    for (int i = 0; i < list.count; ++i) {
+        const PageItem& item = list.items[i];
+        HWND control = item.kind == kItemButton && item.argument < Controls().buttonCount ? Controls().buttonWindows[item.argument]
+                       : item.kind == kItemEntryBox && item.argument < Controls().editCount ? Controls().editWindows[item.argument]
+                                                                                            : nullptr;
+        if (!control) continue;
+        RECT r = {-1, -1, -1, -1};
+        if (IsWindowVisible(control)) GetWindowRect(control, &r);
+        AddPlace(out, int(GetWindowLongW(control, GWL_ID)), r);
+    }
+    RECT r;
+    for (int command : {kCommandMenu, kCommandHelp, kCommandRestart, kCommandInformation, kCommandBackToStory,
+                        kCommandPrevious, kCommandNext})
+        if (ToolPlace(command, &r)) AddPlace(out, command == kCommandMenu ? 0 : command, r);
+    return out;
+}
+
+// The stop the keyboard has, numbered as the mirror numbers its elements.
+static int MirrorFocus() {
+    KeyboardStop stop = KeyboardFocus();
+    switch (stop.kind) {
+    case StopKind::Control: return stop.id;
+    case StopKind::Tool: return stop.id == kCommandMenu ? 0 : stop.id;
+    case StopKind::MenuItem: return kMirrorMenuItem + stop.id;
+    case StopKind::BoxButton: return kMirrorBoxButton + stop.id;
+    case StopKind::None: break;
+    }
+    return -1;
+}
+
+// Each part goes to the page only when it changed, so the page's part (a live region)
+// speaks once for a new page and not for a scroll step or a move of the focus.
+static void SendPart(int index, const char* part, const std::string& html) {
+    size_t hash = std::hash<std::string>{}(html);
+    if (mirror.hashes[index] == hash) return;
+    mirror.hashes[index] = hash;
+    WebShowMirror(part, html.c_str());
 }
 
 static void UpdateMirror() {
     if (!ReaderWindowExists()) return;
-    std::string html = MirrorHtml();
-    size_t hash = std::hash<std::string>{}(html);
-    if (hash == mirrorHash) return;
-    mirrorHash = hash;
-    WebShowMirror(html.c_str());
+    SendPart(0, "page", PageHtml());
+    SendPart(1, "tools", ToolsHtml());
+    SendPart(2, "over", OverHtml());
+    std::string places = PlacesText();
+    size_t hash = std::hash<std::string>{}(places);
+    if (hash != mirror.placesHash) {
+        mirror.placesHash = hash;
+        WebPlaceMirror(places.c_str());
+    }
+    int focus = MirrorFocus();
+    if (focus != mirror.focus) {
+        mirror.focus = focus;
+        WebFocusMirror(focus);
+    }
 }
 
 // ============================================================================
@@ -236,15 +346,29 @@ static void UpdateMirror() {
 static void PressFromMirror(int id) {
     HWND main = Frame().window;
     if (!main) return;
+    if (id >= kMirrorBoxButton) {
+        PressMessageBoxButton(id - kMirrorBoxButton);
+        return;
+    }
+    if (id >= kMirrorMenuItem) {
+        ChooseOpenMenuItem(id - kMirrorMenuItem);
+        return;
+    }
     if (id >= kFirstButtonId) {
         int n = id - kFirstButtonId;
         if (n < Controls().buttonCount && Controls().buttonWindows[n])
             SendMessageW(main, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), LPARAM(Controls().buttonWindows[n]));
         return;
     }
-    // a tool button, or the menu (0): tapped where it stands, as a finger would
+    // "Menu" opens as F10 opens it, its first item marked, so the focus goes into it
+    if (id == 0) {
+        DeliverInput(InputEvent{InputKind::KeyDown, 0, 0, VK_F10, 0});
+        DeliverInput(InputEvent{InputKind::KeyUp, 0, 0, VK_F10, 0});
+        return;
+    }
+    // a tool button: tapped where it stands, as a finger would
     int x, y;
-    if (id == 0 ? MenuButtonCentre(&x, &y) : ToolButtonCentre(id, &x, &y)) {
+    if (ToolButtonCentre(id, &x, &y)) {
         DeliverInput(InputEvent{InputKind::PointerDown, x, y, 0, 0});
         DeliverInput(InputEvent{InputKind::PointerUp, x, y, 0, 0});
     }
@@ -288,6 +412,19 @@ static void FollowDrag(int dy, bool starting) {
     }
 }
 
+// The browser put the focus on an element of the mirror: the same stop gets it here, so
+// the canvas rings it.
+static void FocusFromMirror(int stop) {
+    HWND main = Frame().window;
+    if (!main) return;
+    mirror.focus = stop;
+    if (stop >= kMirrorBoxButton) FocusKeyboardStop(main, {StopKind::BoxButton, stop - kMirrorBoxButton});
+    else if (stop >= kMirrorMenuItem) FocusKeyboardStop(main, {StopKind::MenuItem, stop - kMirrorMenuItem});
+    else if (stop >= kFirstEntryBoxId) FocusKeyboardStop(main, {StopKind::Control, stop});
+    else if (stop >= 0) FocusKeyboardStop(main, {StopKind::Tool, stop == 0 ? kCommandMenu : stop});
+    else FocusKeyboardStop(main, {StopKind::None, 0});
+}
+
 // ============================================================================
 // The visible reader across a script: the same page, scrolled the same way
 // ============================================================================
@@ -329,6 +466,7 @@ static void TakePageWork() {
     bool starting;
     while (WebTakeDrag(&dy, &starting)) FollowDrag(dy, starting);
     for (int press; (press = WebTakePress()) >= 0;) PressFromMirror(press);
+    for (int stop; (stop = WebTakeFocus()) != -2;) FocusFromMirror(stop);
     char answer[256];
     for (int box; (box = WebTakeAnswer(answer, sizeof answer)) >= 0;) AnswerFromMirror(box, answer);
     AnswerBack();
@@ -391,7 +529,7 @@ int main() {
         WebSetState("reading");
         RunMessageLoop();
         StopReader();
-        mirrorHash = 0;
+        mirror = {{0, 0, 0}, 0, -2};
         view = {0, 0, 0, false, false};
         if (WebPutLoadedRecord()) continue;   // a reading loaded from a file: start from it
         int scale = 1;

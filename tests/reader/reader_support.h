@@ -15,8 +15,10 @@
 #include "platform/headless.h"
 #include "driver/page_dump.h"
 
-// Shows paragraph p in the story, past any splash, and lets everything due run.
+// Shows paragraph p in the story, past any splash, and lets everything due run; the
+// keyboard's focus is nowhere, as after a fresh start (a tool button would keep it).
 inline void GoTo(int paragraph) {
+    SetFocus(nullptr);
     SkipSplashes();
     NavigateTo(int16_t(paragraph), kNavigateStory);
     HeadlessRun();

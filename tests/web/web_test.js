@@ -4,7 +4,9 @@
 // the save record across a reload, a second tab, the screen-reader mirror in Chromium's
 // accessibility tree; and the edition around the reader: Back, Exit, reading files,
 // loading and failures in words, offline and installable, the one-file edition.
-// (QH_SHOTS=DIR keeps screenshots of the loading line, a failed load and the closed page.)
+// (QH_SHOTS=DIR keeps screenshots of the loading line, a failed load and the closed page,
+// and of the screen's fit at 100% and 200% on a phone and a desktop.)
+// The keyboard's way through the mirror, axe-core's checks, and the screen's fit and zoom.
 //
 // usage: node web_test.js --web DIR --play QH_PLAY --book BOOK --scripts DIR
 'use strict';
@@ -275,7 +277,6 @@ async function soundAfterTheFirstTap() {
 async function keysAndWheel() {
   let { page, context } = await openReader(DESKTOP, 8);
   await waitForText(page, 'The Quay');
-  await page.focus('#screen');
   for (const key of ['Tab', 'Tab', 'Tab']) await page.keyboard.press(key);
   await page.keyboard.down('Shift');
   await page.keyboard.press('Tab');
@@ -342,6 +343,226 @@ async function mirrorInAccessibilityTree() {
   await waitForText(page, 'Lighthouse').then(() => check('a mirrored button presses the reader\'s', true),
                                              (e) => check('a mirrored button presses the reader\'s', false, e.message));
   await context.close();
+}
+
+// ---- the keyboard's way through the mirror, axe-core, fit and zoom
+const sleep = (ms) => new Promise((resolve) => setTimeout(resolve, ms));
+async function active(page) {
+  return page.evaluate(() => {
+    const a = document.activeElement;
+    return { tag: a.tagName, id: a.id, text: a.textContent.trim(), role: a.getAttribute('role'),
+             inMirror: !!a.closest('#mirror') };
+  });
+}
+// Where the canvas shows the focus ring's colour, in logical pixels; null where nowhere.
+async function ringBox(page) {
+  return page.evaluate(() => {
+    const c = document.getElementById('screen');
+    const s = c.width / 240;
+    const data = c.getContext('2d').getImageData(0, 0, c.width, c.height).data;
+    let box = null;
+    for (let y = 0; y < c.height; y++)
+      for (let x = 0; x < c.width; x++) {
+        const i = 4 * (y * c.width + x);
+        if (data[i] !== 0x1E || data[i + 1] !== 0x64 || data[i + 2] !== 0xDC) continue;
+        const lx = Math.floor(x / s), ly = Math.floor(y / s);
+        box = box ? { left: Math.min(box.left, lx), top: Math.min(box.top, ly), right: Math.max(box.right, lx),
+                      bottom: Math.max(box.bottom, ly) } : { left: lx, top: ly, right: lx, bottom: ly };
+      }
+    return box;
+  });
+}
+async function press(page, key) {
+  await page.keyboard.press(key);
+  await sleep(150);
+}
+async function waitForOver(page, open) {
+  await page.waitForFunction((o) => (document.getElementById('mirror-over').innerHTML !== '') === o, { timeout: 5000 }, open);
+}
+
+// From a fresh page, by real key events only: Shift+Tab from nowhere is the last stop
+// (Next), Enter turns to the story, Tab reaches its first choice and Enter takes it;
+// then the menu's "Objective", then a message box answered with Escape. The browser's
+// focus is on the matching mirror element each time, and the canvas shows the ring
+// where the desktop reader shows it after the same keys.
+async function keyboardOnly() {
+  const { page, context } = await openReader(DESKTOP);
+  await waitForText(page, 'INSTRUCTIONS');
+  check('the canvas cannot take the focus', await page.evaluate(() => {
+    const c = document.getElementById('screen');
+    c.focus();
+    return document.activeElement !== c && c.getAttribute('aria-hidden') === 'true';
+  }));
+  const scale = await page.evaluate(() => document.getElementById('screen').width / 240);
+  await page.keyboard.down('Shift');
+  await press(page, 'Tab');
+  await page.keyboard.up('Shift');
+  let a = await active(page);
+  check('Shift+Tab from nowhere focuses the last stop, Next', a.inMirror && a.text === 'Next', JSON.stringify(a));
+  await press(page, 'Enter');
+  await waitForText(page, 'Go to the quay');
+  await press(page, 'Tab');
+  a = await active(page);
+  check('Tab focuses the story\'s first choice in the mirror', a.tag === 'BUTTON' && a.text === 'Go to the quay', JSON.stringify(a));
+  let differ = await differingPixels(page, nativeScreenshot('wait 4000\nkey Shift+Tab\nkey Return\nkey Tab\n', 0, scale), null);
+  check('the canvas rings the control whose element has the focus', differ === 0, differ + ' pixels differ');
+  await press(page, 'Enter');
+  await waitForText(page, 'The Quay').then(() => check('Enter takes the first story choice', true),
+                                           (e) => check('Enter takes the first story choice', false, e.message));
+  // the menu: F10 opens it with its first item focused, Down moves, Enter chooses
+  await press(page, 'F10');
+  await waitForOver(page, true);
+  a = await active(page);
+  check('F10 opens the menu with its first item focused', a.role === 'menuitem' && a.text === 'Start at the Beginning', JSON.stringify(a));
+  check('the page under the open menu is inert', await page.evaluate(() =>
+    document.getElementById('mirror-page').inert && document.getElementById('mirror-tools').inert));
+  for (let i = 0; i < 3; i++) await press(page, 'ArrowDown');
+  a = await active(page);
+  check('Down moves the focus to "Objective"', a.role === 'menuitem' && a.text === 'Objective', JSON.stringify(a));
+  await press(page, 'Enter');
+  await waitForText(page, 'Objective').then(() => check('Enter chooses "Objective"', true),
+                                            (e) => check('Enter chooses "Objective"', false, e.message));
+  await waitForOver(page, false);
+  // a message box: its default button has the focus, Escape is No
+  await press(page, 'F10');
+  await waitForOver(page, true);
+  await press(page, 'b');
+  await page.waitForFunction(() => !!document.querySelector('#mirror-over [role=alertdialog]'), { timeout: 5000 });
+  await sleep(150);
+  a = await active(page);
+  check('a message box takes the focus on its default button', a.tag === 'BUTTON' && a.text === 'Yes' &&
+        await page.evaluate(() => !!document.activeElement.closest('[role=alertdialog]')), JSON.stringify(a));
+  await press(page, 'ArrowRight');
+  a = await active(page);
+  check('Right moves to No', a.text === 'No', JSON.stringify(a));
+  await press(page, 'Escape');
+  await waitForOver(page, false).then(() => check('Escape closes the box', true), (e) => check('Escape closes the box', false, e.message));
+  check('Escape was No: the page stays', (await page.evaluate(() => document.getElementById('mirror-page').textContent)).includes('Objective'));
+  // focusing an element (as a screen reader or a click would) moves the ring there too
+  await page.evaluate(() => document.querySelector('#mirror-tools [data-tool="menu"]').focus());
+  await sleep(200);
+  const ring = await ringBox(page);
+  check('an element focused in the mirror rings its control ("Menu", at the bar\'s left)',
+        ring && ring.top >= 294 && ring.right < 60, JSON.stringify(ring));
+  await context.close();
+}
+
+// The live region speaks once for a new page: scrolling leaves its content untouched.
+async function announcedOnce() {
+  const { page, context } = await openReader(DESKTOP, 16);
+  await waitForText(page, 'Long');
+  await page.evaluate(() => {
+    window.pageChanges = 0;
+    new MutationObserver(() => window.pageChanges++).observe(document.getElementById('mirror-page'),
+                                                             { childList: true, subtree: true, characterData: true });
+  });
+  for (let i = 0; i < 4; i++) await press(page, 'ArrowDown');
+  await press(page, 'PageDown');
+  await press(page, 'End');
+  check('scrolling does not rebuild the announced page', await page.evaluate(() => window.pageChanges) === 0);
+  check('the live region is the page\'s part only', await page.evaluate(() =>
+    document.getElementById('mirror-page').getAttribute('aria-live') === 'polite' &&
+    !document.getElementById('mirror').hasAttribute('aria-live')));
+  await context.close();
+}
+
+// axe-core, inside the page, on the start page, a story page with an answer box, the
+// open menu and a message box: no violation of impact serious or critical. The menu's
+// and the box's accessibility trees are printed.
+async function axeChecks() {
+  const axeSource = fs.readFileSync(require.resolve('axe-core/axe.min.js'), 'utf8');
+  const runAxe = async (page, name) => {
+    await page.evaluate(axeSource);
+    const violations = await page.evaluate(async () =>
+      (await axe.run(document, { resultTypes: ['violations'] })).violations.map((v) =>
+        ({ id: v.id, impact: v.impact, nodes: v.nodes.length })));
+    const grave = violations.filter((v) => v.impact === 'serious' || v.impact === 'critical');
+    console.log('     axe-core on ' + name + ': ' + (violations.length ? JSON.stringify(violations) : 'no violations'));
+    check('axe-core finds nothing serious on ' + name, grave.length === 0, JSON.stringify(grave));
+  };
+  // The node of this role in the whole page's accessibility tree (all of it: Chromium
+  // leaves a dialog out of the "interesting" one), as JSON without the text boxes and
+  // the plain containers.
+  const tree = async (page, role) => {
+    const find = (node) => node && (node.role === role ? node : (node.children || []).map(find).find(Boolean));
+    const prune = (node) => {
+      const children = (node.children || []).filter((c) => c.role !== 'InlineTextBox').map(prune).flat();
+      if (node.role === 'generic' || node.role === 'none') return children;
+      const out = { role: node.role, name: node.name };
+      if (node.focused) out.focused = true;
+      if (node.keyshortcuts) out.keyshortcuts = node.keyshortcuts;
+      if (children.length) out.children = children;
+      return [out];
+    };
+    const found = find(await page.accessibility.snapshot({ interestingOnly: false }));
+    return JSON.stringify(found ? prune(found)[0] : null);
+  };
+
+
+  let { page, context } = await openReader(DESKTOP);
+  await waitForText(page, 'INSTRUCTIONS');
+  await runAxe(page, 'the start page');
+  await context.close();
+  ({ page, context } = await openReader(DESKTOP, 10));
+  await page.waitForFunction(() => !!document.querySelector('#mirror input'), { timeout: 5000 });
+  await runAxe(page, 'a story page with an answer box');
+  await press(page, 'F10');
+  await waitForOver(page, true);
+  await runAxe(page, 'the open menu');
+  const menu = await tree(page, 'menu');
+  console.log('     the menu in the accessibility tree: ' + menu);
+  check('the open menu is a menu of menu items', /"role":"menu"/.test(menu) && (menu.match(/"role":"menuitem"/g) || []).length === 9, menu);
+  await press(page, 'b');
+  await page.waitForFunction(() => !!document.querySelector('#mirror-over [role=alertdialog]'), { timeout: 5000 });
+  await runAxe(page, 'a message box');
+  const box = await tree(page, 'alertdialog');
+  console.log('     the message box in the accessibility tree: ' + box);
+  check('the message box is an alert dialog with its buttons', /"role":"alertdialog"/.test(box) &&
+        /"name":"Yes"/.test(box) && /"name":"No"/.test(box) && /start again/.test(box), box);
+  await press(page, 'Escape');
+  await context.close();
+}
+
+// The screen fits the window by the smaller side at 100%, centred both ways, and grows
+// with the browser's zoom (the device pixel ratio over the one the page opened with),
+// the page scrolling once it no longer fits; the device scale follows, up to 4.
+async function fitAndZoom() {
+  const probe = await openReader(PHONE);
+  const meta = await probe.page.evaluate(() => document.querySelector('meta[name=viewport]').content);
+  check('pinch zoom is allowed', !/user-scalable\s*=\s*no|maximum-scale/.test(meta), meta);
+  await probe.context.close();
+  const cases = [
+    ['phone', PHONE, { width: 195, height: 422, deviceScaleFactor: 6, isMobile: true, hasTouch: true }],
+    ['desktop', DESKTOP, { width: 640, height: 400, deviceScaleFactor: 2 }],
+  ];
+  for (const [name, at100, at200] of cases) {
+    const { page, context } = await openReader(at100, 8);
+    await waitForText(page, 'The Quay');
+    const measure = () => page.evaluate(() => {
+      const r = document.getElementById('screen').getBoundingClientRect();
+      const stage = document.getElementById('stage');
+      return { left: r.left + stage.scrollLeft, top: r.top + stage.scrollTop, width: r.width, height: r.height,
+               vw: innerWidth, vh: innerHeight, ratio: devicePixelRatio, canvas: document.getElementById('screen').width,
+               scrolls: stage.scrollWidth > stage.clientWidth || stage.scrollHeight > stage.clientHeight };
+    });
+    const one = await measure();
+    const fit = Math.min(one.vw, one.vh * 240 / 320);
+    check(name + ' at 100%: the screen fits by the smaller side, centred', Math.abs(one.width - fit) <= 1 &&
+          Math.abs(one.left - (one.vw - one.width) / 2) <= 1 && Math.abs(one.top - (one.vh - one.height) / 2) <= 1 &&
+          !one.scrolls, JSON.stringify(one));
+    check(name + ' at 100%: the scale follows the drawn size',
+          one.canvas === 240 * Math.min(4, Math.ceil(one.width * one.ratio / 240 - 1e-6)), JSON.stringify(one));
+    if (process.env.QH_SHOTS) await page.screenshot({ path: path.join(process.env.QH_SHOTS, name + '-100.png') });
+    await page.setViewport(at200);
+    await sleep(400);
+    const two = await measure();
+    check(name + ' at 200%: the screen is drawn twice as large and the page scrolls',
+          Math.abs(two.width * two.ratio - 2 * one.width * one.ratio) <= 2 && two.scrolls, JSON.stringify(two));
+    check(name + ' at 200%: the scale follows, up to 4',
+          two.canvas === 240 * Math.min(4, Math.ceil(two.width * two.ratio / 240 - 1e-6)), JSON.stringify(two));
+    if (process.env.QH_SHOTS) await page.screenshot({ path: path.join(process.env.QH_SHOTS, name + '-200.png') });
+    await context.close();
+  }
 }
 
 // ---- the edition around the reader
@@ -650,7 +871,8 @@ function launchBrowser() {
   const groups = [scriptsThroughRun, pixelsAgainstHeadless, clickTapAndReload, touchDragScrolls, keysAndWheel,
                   unusableRecords, soundAfterTheFirstTap, mirrorInAccessibilityTree, scriptsLeaveTheReader,
                   backStaysInTheBook, exitShowsTheClosedPage, secondTabTakesOver, readingFiles,
-                  loadingAndFailureInWords, offlineAndInstallable, oneFileEdition];
+                  loadingAndFailureInWords, offlineAndInstallable, oneFileEdition, keyboardOnly, announcedOnce,
+                  axeChecks, fitAndZoom];
   for (const group of groups) {
     if (only && !only.includes(group.name)) continue;
     browser = await launchBrowser();
