@@ -37,7 +37,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         if (hasText && !TextInsidePageBuffer(item.text)) __builtin_trap();
     }
     // A command loaded whole for the argument readers is cut to its buffer.
-    LoadCommand(ParagraphText());
+    LoadCommand(Scan().paragraphText);
     if (std::strlen(Scan().commandBuffer) >= size_t(kCommandBufferSize)) __builtin_trap();
     static char assembled[kParagraphTextSize];
     int16_t paragraph = size >= 2 ? int16_t((data[0] | data[1] << 8) % (kParagraphRows + 20) - 10) : 2;
