@@ -109,7 +109,8 @@ static void CheckSave(const std::string& before, bool existedBefore) {
     bool untouched = exists == existedBefore && now == before;
     if (!whole && !untouched && exists) __builtin_trap();
     std::string aside = FileBytes(savePath + ".unreadable", &keptAside);
-    bool overwritten = existedBefore && !before.empty() && !Usable(before) && !untouched;
+    // A save gone with its folder (the folder deleted or replaced meanwhile) was not written over.
+    bool overwritten = existedBefore && exists && !before.empty() && !Usable(before) && !untouched;
     if (overwritten && (!keptAside || aside != before)) __builtin_trap();
 }
 
