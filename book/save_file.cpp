@@ -10,6 +10,7 @@
 
 #include <bit>
 #include <cstdarg>
+#include <cstddef>
 #include <cstdio>
 #include <cstring>
 
@@ -37,6 +38,7 @@ struct SaveFileState {
     bool hadSave = false;          // a save was there before this reading
     bool writtenOnce = false;      // a whole record of this reading is in the file
     bool noteGiven = false;        // the reader has been (or is about to be) told
+    bool fromLeftCopy = false;     // the record came from a copy beside the file
     char pendingNote[kNoteLength + 1] = {};   // shown in the window by ShowSaveFileNote
 };
 
@@ -132,6 +134,12 @@ static HANDLE OpenSaveFile(bool existed) {
     return file;
 }
 
+// What this reading starts from when the file cannot be used.
+static const char* StartingFrom() {
+    return saveState.fromLeftCopy ? "this reading goes on from the copy that was left beside it"
+                                  : "this reading starts afresh";
+}
+
 // Whether a held file that cannot be used was copied to NAME.unreadable; the one kept
 // there is always the newest.
 static bool KeepUnusable(const char* why) {
@@ -145,8 +153,8 @@ static bool KeepUnusable(const char* why) {
     }
     aside[length] = 0;
     if (CopyFileW(saveState.name, aside, FALSE)) {
-        SayOnStandardError("the save file '%s' cannot be used (%s); it is kept as '%s.unreadable' and this "
-                           "reading starts afresh", saveState.path, why, saveState.path);
+        SayOnStandardError("the save file '%s' cannot be used (%s); it is kept as '%s.unreadable' and %s",
+                           saveState.path, why, saveState.path, StartingFrom());
         return true;
     }
     SayOnStandardError("the save file '%s' cannot be used (%s) and could not be kept aside (%s): it is left as it "
@@ -173,14 +181,35 @@ static void StartAfresh(int16_t* firstParagraph) {
     *firstParagraph = kOpeningParagraph;
 }
 
+static bool UsableRecord(const void* data, DWORD size) {
+    int32_t version;
+    std::memcpy(&version, static_cast<const char*>(data) + offsetof(SaveRecord, version), sizeof version);
+    return size >= DWORD(kSaveRecordSize) && version == kSaveVersion;
+}
+
+// A power cut before the flush of the last page turns can leave the file empty (its
+// data never reached the disk) or, on some file systems, unusable; the file it replaced
+// then lies whole beside it, and the newest such copy goes on the reading.
+static bool UseLeftCopy(int16_t* firstParagraph) {
+    SaveRecord copy;
+    if (!ReadNewestLeftCopy(saveState.file, &copy, kSaveRecordSize, UsableRecord)) return false;
+    saveState.record = copy;
+    saveState.fromLeftCopy = true;
+    UnpackRecord(firstParagraph);
+    return true;
+}
+
 // Reads the held file. An empty file is one that never got its first record: a fresh
-// start. A short file, a read that fails or another version is kept aside (or, when it
-// cannot be, left alone for the whole reading) and the reading starts afresh.
+// start, unless a power cut left a copy beside it. A short file, a read that fails or
+// another version is kept aside (or, when it cannot be, left alone for the whole
+// reading) and the reading goes on from such a copy or starts afresh.
 static void ReadSaveFile(int16_t* firstParagraph) {
     DWORD read = 0;
     char why[160] = "";
     if (!ReadFile(saveState.file, &saveState.record, kSaveRecordSize, &read, nullptr))
         std::snprintf(why, sizeof why, "it could not be read: %s", Reason());
+    else if (read == 0 && UseLeftCopy(firstParagraph))
+        return SayOnStandardError("the save file '%s' is empty; %s", saveState.path, StartingFrom());
     else if (read == 0)
         return StartAfresh(firstParagraph);
     else if (read < DWORD(kSaveRecordSize))
@@ -188,10 +217,10 @@ static void ReadSaveFile(int16_t* firstParagraph) {
     else if (saveState.record.version != kSaveVersion)
         std::snprintf(why, sizeof why, "its version is %d, not %d", int(saveState.record.version), int(kSaveVersion));
     if (!why[0]) return UnpackRecord(firstParagraph);
-    StartAfresh(firstParagraph);
+    if (!UseLeftCopy(firstParagraph)) StartAfresh(firstParagraph);
     if (!saveState.readOnly && !KeepUnusable(why)) saveState.readOnly = true;
     else if (saveState.readOnly)
-        SayOnStandardError("the save file '%s' cannot be used (%s); this reading starts afresh", saveState.path, why);
+        SayOnStandardError("the save file '%s' cannot be used (%s); %s", saveState.path, why, StartingFrom());
 }
 
 static bool WriteRecord(int16_t storyPosition);
@@ -209,14 +238,18 @@ bool LoadSaveFile(int16_t* firstParagraph) {
             SayOnStandardError("cannot open the save file '%s': %s", saveState.path, Reason());
         return false;
     }
-    // A reader killed while it wrote left its temporary copy; now that this reader holds
-    // the file, no other can be writing one.
-    if (!saveState.readOnly) RemoveInterruptedReplacements(saveState.file);
     if (existed) {
         saveState.hadSave = true;
         ReadSaveFile(firstParagraph);
+        // What a copy beside the file gave is put in the file before the copies go, and
+        // while it cannot be, they stay.
+        bool copyNeeded = saveState.fromLeftCopy && !saveState.readOnly && !WriteRecord(*firstParagraph);
+        // A reader killed while it wrote left its temporary copies; now that this reader
+        // holds the file, no other can be writing one.
+        if (!saveState.readOnly && !copyNeeded) RemoveInterruptedReplacements(saveState.file);
         return true;
     }
+    if (!saveState.readOnly) RemoveInterruptedReplacements(saveState.file);
     // A whole record at once, so that a reader killed before its first page turn leaves
     // a file that opens at the start; a file that could not get one is not left empty.
     StartAfresh(firstParagraph);

@@ -236,19 +236,38 @@ static bool FlushFolderOf(const char* path) {
 
 // The file under its name now (the newest replacement: fsync reaches the file, not the
 // descriptor), then the folder that holds the rename.
-static bool FlushPath(const char* path) {
+static bool FlushPath(const char* path, ino_t* inode) {
     int fd = open(path, O_RDONLY | O_NOFOLLOW | O_CLOEXEC);
-    bool flushed = fd >= 0 && FlushDescriptor(fd);
+    struct stat st = {};
+    bool flushed = fd >= 0 && fstat(fd, &st) == 0 && FlushDescriptor(fd);
+    *inode = st.st_ino;
     if (fd >= 0) close(fd);
     return FlushFolderOf(path) && flushed;
+}
+
+// ".NAME.SUFFIX" beside path: where a replacement's temporary file, or the file it
+// displaced, lies.
+static bool SiblingPath(const char* path, const char* suffix, char* sibling) {
+    const char* slash = std::strrchr(path, '/');
+    int folder = slash ? int(slash - path + 1) : 0;
+    int written = std::snprintf(sibling, kPathBytes, "%.*s.%s.%s", folder, path, path + folder, suffix);
+    return written > 0 && written < kPathBytes;
+}
+
+// Lets go of a displaced file: its name (when it still has one) and its descriptor.
+static void ForgetDisplaced(const char* path, int fd, const char* suffix) {
+    char sibling[kPathBytes];
+    if (suffix[0] && SiblingPath(path, suffix, sibling)) unlink(sibling);
+    close(fd);
 }
 
 #if defined(__EMSCRIPTEN__) && !defined(__EMSCRIPTEN_PTHREADS__)
 // The web edition has no threads and no disk of its own: its storage is the browser's
 // (the observer hears of every write), and there is nothing to flush.
 static void RequestFlush(int, const char*) {}
-static bool FlushRowNow(int) { return true; }
-static void RetireDescriptor(int fd) { close(fd); }
+static bool FlushRowNow(int, const char*, bool, bool) { return true; }
+static void RetireDisplaced(int, const char* path, int fd, const char* suffix) { ForgetDisplaced(path, fd, suffix); }
+static void NoteOpenedFile(int, int) {}
 void SetFileFlushDelay(int) {}
 #else
 #include <pthread.h>
@@ -256,22 +275,36 @@ void SetFileFlushDelay(int) {}
 struct FlushRequest {
     bool pending;             // replaced since its last flush began
     bool inFlight;            // the flusher is flushing it now
+    ino_t flushedInode;       // the file that the last flush carried to the disk
     char path[kPathBytes];
 };
 
+// The file a replacement put out of place. One that swapped names with the new file
+// keeps the temporary name (".NAME." and the six characters kept here) until a flush
+// that began after it was displaced has carried its successor to the disk: until then
+// a power cut may leave the file under the real name empty, and this whole copy is what
+// start-up falls back on (ReadNewestLeftCopy). One that a plain rename unnamed only
+// waits to be closed: closing the last descriptor of a file that is gone frees it, and
+// the file system may first wait for the writes the rename started.
+struct DisplacedFile {
+    int fd;
+    ino_t inode;
+    int row;           // the handle row whose file it was
+    bool covered;      // a flush of that row's file began after it was displaced
+    char suffix[8];    // "" for one without a name
+};
+
 static pthread_mutex_t flushLock = PTHREAD_MUTEX_INITIALIZER;
-static pthread_cond_t flushWake;   // a first request came, or a flush ended
+static pthread_cond_t flushWake;   // a first request came, a file was displaced, or a flush ended
 static pthread_once_t flusherMade = PTHREAD_ONCE_INIT;
 static bool flusherRunning;
 static FlushRequest flushRequests[kOpenFiles];
 static bool flushDue;              // a request is waiting for dueAt
 static struct timespec dueAt;      // CLOCK_MONOTONIC
 static int flushDelayMs = kFlushDelayMs;
-// Descriptors of replaced files, closed by the flusher: closing the last one of a file
-// that is gone frees it, and the file system may first wait for its writes to end.
-constexpr int kRetiredDescriptors = 128;
-static int retired[kRetiredDescriptors];
-static int retiredCount;
+constexpr int kDisplacedFiles = 128;
+static DisplacedFile displaced[kDisplacedFiles];
+static int displacedCount;
 
 void SetFileFlushDelay(int milliseconds) {
     pthread_mutex_lock(&flushLock);
@@ -294,38 +327,81 @@ static bool Reached(const struct timespec& t) {
     return now.tv_sec > t.tv_sec || (now.tv_sec == t.tv_sec && now.tv_nsec >= t.tv_nsec);
 }
 
+// Called with flushLock held: the row's displaced files from now on may go once the
+// flush about to begin has ended well.
+static void CoverDisplaced(int row) {
+    for (int i = 0; i < displacedCount; ++i)
+        if (displaced[i].row == row) displaced[i].covered = true;
+}
+
+// Which displaced files of a row may go: every one, those a flush that ended well
+// covered, or those never needed (no name, or a copy of a file that no flush carried
+// to the disk: only the last one flushed is a copy that a power cut cannot spoil).
+enum class Going { kAll, kCovered, kNeedless };
+
+static bool Goes(const DisplacedFile& d, Going which) {
+    switch (which) {
+    case Going::kAll: return true;
+    case Going::kCovered: return d.covered;
+    case Going::kNeedless: return !d.suffix[0] || (!d.covered && d.inode != flushRequests[d.row].flushedInode);
+    }
+    return false;
+}
+
+// Called with flushLock held; lets it go while the files go. Takes the row's displaced
+// files that may go out of the table and forgets them, unlinking their names only when
+// unlinkNames is true.
+static void LetGoDisplaced(int row, Going which, bool unlinkNames) {
+    DisplacedFile going[kDisplacedFiles];
+    int count = 0, kept = 0;
+    for (int i = 0; i < displacedCount; ++i) {
+        const DisplacedFile& d = displaced[i];
+        if (d.row == row && Goes(d, which)) going[count++] = d;
+        else displaced[kept++] = d;
+    }
+    displacedCount = kept;
+    if (count == 0) return;
+    char path[kPathBytes];
+    std::memcpy(path, flushRequests[row].path, sizeof path);
+    pthread_mutex_unlock(&flushLock);
+    for (int i = 0; i < count; ++i) ForgetDisplaced(path, going[i].fd, unlinkNames ? going[i].suffix : "");
+    pthread_mutex_lock(&flushLock);
+}
+
+// The row of a displaced file that may go now, or -1.
+static int RowWithNeedless() {
+    for (int i = 0; i < displacedCount; ++i)
+        if (Goes(displaced[i], Going::kNeedless)) return displaced[i].row;
+    return -1;
+}
+
 // Called with flushLock held; lets it go while the disk works.
 static void FlushPendingRows() {
-    for (FlushRequest& r : flushRequests) {
+    for (int row = 0; row < kOpenFiles; ++row) {
+        FlushRequest& r = flushRequests[row];
         if (!r.pending) continue;
         char path[kPathBytes];
         std::memcpy(path, r.path, sizeof path);
         r.pending = false;
         r.inFlight = true;
+        CoverDisplaced(row);
         pthread_mutex_unlock(&flushLock);
-        if (!FlushPath(path)) std::fprintf(stderr, "qh: %s could not be flushed to the disk\n", path);
+        ino_t inode = 0;
+        bool flushed = FlushPath(path, &inode);
+        if (!flushed) std::fprintf(stderr, "qh: %s could not be flushed to the disk\n", path);
         pthread_mutex_lock(&flushLock);
+        if (flushed) r.flushedInode = inode;
+        if (flushed) LetGoDisplaced(row, Going::kCovered, true);
         r.inFlight = false;
         pthread_cond_broadcast(&flushWake);
     }
-}
-
-// Called with flushLock held.
-static void CloseRetired() {
-    int closing[kRetiredDescriptors];
-    int count = retiredCount;
-    std::memcpy(closing, retired, sizeof closing);
-    retiredCount = 0;
-    pthread_mutex_unlock(&flushLock);
-    for (int i = 0; i < count; ++i) close(closing[i]);
-    pthread_mutex_lock(&flushLock);
 }
 
 static void* Flusher(void*) {
     onFlusher = true;
     pthread_mutex_lock(&flushLock);
     for (;;) {
-        if (retiredCount > 0) CloseRetired();
+        if (int row = RowWithNeedless(); row >= 0) LetGoDisplaced(row, Going::kNeedless, true);
         else if (!flushDue) pthread_cond_wait(&flushWake, &flushLock);
         else if (!Reached(dueAt)) pthread_cond_timedwait(&flushWake, &flushLock, &dueAt);
         else {
@@ -341,7 +417,7 @@ static void LockForFork() { pthread_mutex_lock(&flushLock); }
 static void UnlockAfterFork() { pthread_mutex_unlock(&flushLock); }
 static void UnlockInChild() {
     flusherRunning = false;
-    retiredCount = 0;   // the parent's flusher closes its own; the child's copies go at exit
+    displacedCount = 0;   // the parent's flusher sees to its own; the child's copies go at exit
     for (FlushRequest& r : flushRequests) r.inFlight = false;
     pthread_mutex_unlock(&flushLock);
 }
@@ -382,35 +458,69 @@ static void RequestFlush(int row, const char* path) {
     pthread_mutex_unlock(&flushLock);
 }
 
-// Leaves the closing of a replaced file's descriptor to the flusher; closes it at once
-// when the flusher is behind or missing.
-static void RetireDescriptor(int fd) {
+// The file as a writer without sharing finds it counts as on the disk: its last writer
+// flushed it at the close, or it is flushed before that writer's leftovers go
+// (RemoveInterruptedReplacements).
+static void NoteOpenedFile(int row, int fd) {
+    struct stat st = {};
+    fstat(fd, &st);
+    pthread_once(&flusherMade, MakeFlushWake);
+    pthread_mutex_lock(&flushLock);
+    flushRequests[row].flushedInode = st.st_ino;
+    pthread_mutex_unlock(&flushLock);
+}
+
+// Hands a displaced file (see DisplacedFile) to the flusher. When the table is full, or
+// an unnamed one has no flusher to close it, it goes at once: a named one then is a
+// copy newer than the one a flush last left in the table, never the only whole copy.
+static void RetireDisplaced(int row, const char* path, int fd, const char* suffix) {
     pthread_once(&flusherMade, MakeFlushWake);
     pthread_mutex_lock(&flushLock);
     StartFlusher();
-    bool queued = flusherRunning && retiredCount < kRetiredDescriptors;
+    bool queued = (flusherRunning || suffix[0]) && displacedCount < kDisplacedFiles;
     if (queued) {
-        retired[retiredCount++] = fd;
+        DisplacedFile& d = displaced[displacedCount++];
+        struct stat st = {};
+        fstat(fd, &st);
+        d = DisplacedFile{fd, st.st_ino, row, false, {}};
+        std::snprintf(d.suffix, sizeof d.suffix, "%s", suffix);
+        std::memcpy(flushRequests[row].path, path, sizeof flushRequests[row].path);
         pthread_cond_broadcast(&flushWake);
     }
     pthread_mutex_unlock(&flushLock);
-    if (!queued) close(fd);
+    if (!queued) ForgetDisplaced(path, fd, suffix);
 }
 
-// Makes the row's outstanding flush on the caller's thread, after one under way ends.
-static bool FlushRowNow(int row) {
+// Makes the outstanding flush of the row's file at filePath (always: one in any case) on
+// the caller's thread, after one under way ends; once the file is on the disk, its
+// displaced copies go. closing: the row is let go, so its displaced files' descriptors
+// are closed even when the flush failed (their names then stay, for start-up to fall
+// back on).
+static bool FlushRowNow(int row, const char* filePath, bool closing, bool always) {
+    pthread_once(&flusherMade, MakeFlushWake);
     FlushRequest& r = flushRequests[row];
     char path[kPathBytes];
     pthread_mutex_lock(&flushLock);
     while (r.inFlight) pthread_cond_wait(&flushWake, &flushLock);
-    bool wanted = r.pending;
+    bool wanted = r.pending || always;
+    for (int i = 0; i < displacedCount; ++i) wanted = wanted || displaced[i].row == row;
     r.pending = false;
+    r.inFlight = wanted;
+    std::snprintf(r.path, sizeof r.path, "%s", filePath);
     std::memcpy(path, r.path, sizeof path);
     bool anyLeft = false;
     for (const FlushRequest& other : flushRequests) anyLeft = anyLeft || other.pending;
     flushDue = flushDue && anyLeft;   // the next request starts a full delay again
     pthread_mutex_unlock(&flushLock);
-    return !wanted || FlushPath(path);
+    ino_t inode = 0;
+    bool flushed = !wanted || FlushPath(path, &inode);
+    pthread_mutex_lock(&flushLock);
+    if (flushed && wanted) r.flushedInode = inode;
+    if (flushed || closing) LetGoDisplaced(row, Going::kAll, flushed);
+    r.inFlight = false;
+    pthread_cond_broadcast(&flushWake);
+    pthread_mutex_unlock(&flushLock);
+    return flushed;
 }
 #endif
 
@@ -477,6 +587,7 @@ HANDLE CreateFileW(LPCWSTR fileName, DWORD desiredAccess, DWORD shareMode, LPSEC
         return INVALID_HANDLE_VALUE;
     }
     fresh.exclusive = shareMode == 0;
+    if (fresh.exclusive && fresh.writable) NoteOpenedFile(int(row - files), fresh.fd);
     *row = fresh;
     SetLastError(ERROR_SUCCESS);
     return row;
@@ -538,7 +649,7 @@ DWORD SetFilePointer(HANDLE file, LONG distance, PLONG distanceHigh, DWORD moveM
 BOOL CloseHandle(HANDLE object) {
     OpenFile* f = RowOf(object, false);
     if (!f) return FailWith(ERROR_INVALID_HANDLE);
-    bool flushed = FlushRowNow(int(f - files));
+    bool flushed = FlushRowNow(int(f - files), f->path, true, false);
     bool wrote = f->writable && f->fd >= 0;
     char path[kPathBytes];
     std::memcpy(path, f->path, sizeof path);
@@ -695,29 +806,48 @@ static void RelockIfLockFileGone(OpenFile* f) {
     f->lockFd = fd;
 }
 
+// Puts the temporary file in the file's place. Where the system can, the two swap names
+// (RENAME_EXCHANGE): the old file stays whole under the temporary name, and a swap does
+// not make ext4 start writing the new file's data, as a rename over a file does (on a
+// busy disk that held up every page turn). Elsewhere a plain rename; suffix then
+// becomes "", the old file having no name left.
+static bool PutInPlace(const char* temporary, const char* path, char* suffix) {
+#if defined(__linux__) && !defined(__EMSCRIPTEN__)
+    if (renameat2(AT_FDCWD, temporary, AT_FDCWD, path, RENAME_EXCHANGE) == 0) {
+        std::snprintf(suffix, 8, "%s", temporary + std::strlen(temporary) - 6);
+        return true;
+    }
+    // No file in its place (removed meanwhile), or a file system that cannot swap.
+    if (errno != ENOENT && errno != EINVAL && errno != ENOSYS && errno != EOPNOTSUPP) return false;
+#endif
+    suffix[0] = 0;
+    return rename(temporary, path) == 0;
+}
+
 BOOL ReplaceFileContents(HANDLE file, const void* data, DWORD size) {
     OpenFile* f = RowOf(file, false);
     if (!f) return FailWith(ERROR_INVALID_HANDLE);
     if (!f->writable) return FailWith(ERROR_ACCESS_DENIED);
     if (!data && size) return FailWith(ERROR_INVALID_PARAMETER);
-    char temporary[kPathBytes];
+    char temporary[kPathBytes], suffix[8];
     int fd = WriteTemporary(*f, data, size, temporary);
     if (fd < 0) return FALSE;
     // A file that locks itself (no lock file could be made) passes its lock to the new
     // file before the name moves over to it; nobody else knows the new file yet.
     bool locksItself = f->lockFd == f->fd;
-    if ((locksItself && flock(fd, LOCK_EX | LOCK_NB) != 0) || rename(temporary, f->path) != 0) {
+    if ((locksItself && flock(fd, LOCK_EX | LOCK_NB) != 0) || !PutInPlace(temporary, f->path, suffix)) {
         lastError = ErrorFromErrno(errno, ERROR_ACCESS_DENIED);
         close(fd);
         unlink(temporary);
         return FALSE;
     }
-    RetireDescriptor(f->fd);   // the old file, now nameless; a lock file's lock is untouched
+    int row = int(f - files);
+    RetireDisplaced(row, f->path, f->fd, suffix);   // a lock file's lock is untouched
     f->fd = fd;
     if (locksItself) f->lockFd = fd;
     RelockIfLockFileGone(f);
     if (observer.written) observer.written(f->path);
-    RequestFlush(int(f - files), f->path);
+    RequestFlush(row, f->path);
     return TRUE;
 }
 
@@ -739,15 +869,60 @@ static bool IsReplacementOf(const char* entry, const char* name) {
     return tail[6] == 0;
 }
 
+// The folder of a held file, with its '/', and the file's own name.
+static const char* FolderAndName(const OpenFile& f, char* folder) {
+    const char* slash = std::strrchr(f.path, '/');
+    std::snprintf(folder, kPathBytes, "%.*s", slash ? int(slash - f.path + 1) : 2, slash ? f.path : "./");
+    return slash ? slash + 1 : f.path;
+}
+
+BOOL ReadNewestLeftCopy(HANDLE file, void* buffer, DWORD size, bool (*usable)(const void* data, DWORD size)) {
+    OpenFile* f = RowOf(file, false);
+    if (!f || !buffer || size > kLeftCopyBytes) return FailWith(f ? ERROR_INVALID_PARAMETER : ERROR_INVALID_HANDLE);
+    char folder[kPathBytes], path[kPathBytes];
+    const char* name = FolderAndName(*f, folder);
+    DIR* listing = opendir(folder);
+    if (!listing) return FailWith(ErrorFromErrno(errno, ERROR_PATH_NOT_FOUND));
+    char copy[kLeftCopyBytes];
+    struct timespec newest = {};
+    bool found = false;
+    while (struct dirent* entry = readdir(listing)) {
+        int written = std::snprintf(path, sizeof path, "%s%s", folder, entry->d_name);
+        if (!IsReplacementOf(entry->d_name, name) || written <= 0 || written >= kPathBytes) continue;
+        // Never through a link, and only a regular file (a pipe in its place never waits).
+        int fd = open(path, O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+        struct stat st = {};
+        bool regular = fd >= 0 && fstat(fd, &st) == 0 && S_ISREG(st.st_mode);
+        ssize_t got = regular ? pread(fd, copy, size, 0) : -1;
+        if (fd >= 0) close(fd);
+        bool newer = !found || st.st_mtim.tv_sec > newest.tv_sec ||
+                     (st.st_mtim.tv_sec == newest.tv_sec && st.st_mtim.tv_nsec > newest.tv_nsec);
+        if (got < 0 || !newer || !usable(copy, DWORD(got))) continue;
+        std::memcpy(buffer, copy, size_t(got));
+        std::memset(static_cast<char*>(buffer) + got, 0, size - size_t(got));
+        newest = st.st_mtim;
+        found = true;
+    }
+    closedir(listing);
+    return found ? (SetLastError(ERROR_SUCCESS), TRUE) : FailWith(ERROR_FILE_NOT_FOUND);
+}
+
 int RemoveInterruptedReplacements(HANDLE file) {
     OpenFile* f = RowOf(file, false);
     if (!f || !f->writable || !f->exclusive || f->lockFd < 0) return FailWith(ERROR_INVALID_HANDLE), -1;
-    const char* slash = std::strrchr(f->path, '/');
     char folder[kPathBytes];
-    std::snprintf(folder, sizeof folder, "%.*s", slash ? int(slash - f->path + 1) : 2, slash ? f->path : "./");
-    const char* name = slash ? slash + 1 : f->path;
+    const char* name = FolderAndName(*f, folder);
     DIR* listing = opendir(folder);
     if (!listing) return FailWith(ErrorFromErrno(errno, ERROR_PATH_NOT_FOUND)), -1;
+    bool any = false;
+    while (struct dirent* entry = readdir(listing)) any = any || IsReplacementOf(entry->d_name, name);
+    // A leftover may be the only whole copy a power cut would leave until the file is on
+    // the disk: that comes first, and this file's own displaced copies go with it.
+    if (any && !FlushRowNow(int(f - files), f->path, false, true)) {
+        closedir(listing);
+        return FailWith(ERROR_WRITE_FAULT), -1;
+    }
+    rewinddir(listing);
     int removed = 0;
     char path[kPathBytes];
     while (struct dirent* entry = readdir(listing)) {

@@ -35,11 +35,15 @@ const char* LastFileErrorText();
 void SetLastErrorFromErrno(int error);
 
 // Replaces the whole content of a file opened for writing with size bytes of data: the
-// data goes to a temporary file in the same folder, which is renamed over the file. A
-// failure at any step before the rename leaves the old content untouched and the
-// temporary file removed; GetLastError tells why. Once it returns, a killed process
-// loses nothing (the kernel holds the new file); the flushes that carry it to the disk
-// against a power cut come later, off the caller's thread (see below). Afterwards the
+// data goes to a temporary file ".NAME.XXXXXX" in the same folder, which then swaps
+// names with the file (or, where the file system cannot swap, is renamed over it). A
+// failure at any step before that leaves the old content untouched and the temporary
+// file removed; GetLastError tells why. Once it returns, a killed process loses nothing
+// (the kernel holds the new file); the flushes that carry it to the disk against a
+// power cut come later, off the caller's thread (see below). The old file stays whole
+// under the temporary name until a flush has carried a newer one to the disk, so that
+// a power cut before then, which may leave the file empty, leaves that copy beside it
+// (ReadNewestLeftCopy). Afterwards the
 // handle refers to the new file, positioned after the data, and the lock taken by
 // CreateFileW is still held: there is no moment in which another process could open
 // the file without sharing.
@@ -59,11 +63,19 @@ void SetFileFlushDelay(int milliseconds);
 long FileFlushesOnThisThread();
 long FileFlushesInBackground();
 
-// A replacement killed between creating its temporary file and renaming it leaves
-// ".NAME.XXXXXX" beside the file. Removes every such file of a file opened for writing
-// without sharing: only the holder of the lock can know that none is still being written.
-// Returns how many were removed, or -1 (GetLastError tells why).
+// A replacement killed between creating its temporary file and putting it in place, or
+// a reader stopped before its last flush, leaves ".NAME.XXXXXX" files beside the file.
+// Removes every such file of a file opened for writing without sharing (only the holder
+// of the lock can know that none is still being written), once the file itself is on
+// the disk. Returns how many were removed, or -1 (GetLastError tells why).
 int RemoveInterruptedReplacements(HANDLE file);
+// Reads into buffer the newest (by its time of writing) of those files whose first size
+// bytes (at most kLeftCopyBytes; a shorter file's, the rest of buffer then zero) usable
+// accepts: what a power cut left of the file when the file itself came back empty or
+// unusable. A link or anything but a regular file is never read. False
+// (ERROR_FILE_NOT_FOUND) when none is accepted.
+constexpr int kLeftCopyBytes = 4096;
+BOOL ReadNewestLeftCopy(HANDLE file, void* buffer, DWORD size, bool (*usable)(const void* data, DWORD size));
 
 // What a machine without locks between programs (the browser, where a second tab runs
 // in a separate process of its own) adds to the file calls: a say over every exclusive

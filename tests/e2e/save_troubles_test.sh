@@ -49,6 +49,30 @@ check "a flipped version bit starts at 2" has "$out" "^page paragraph=2 "
 out=$(run "$state" state)
 check "an empty save starts with sound on" has "$out" "^sound 1$"
 
+# --- What a power cut can leave: the save empty or spoilt, with beside it the copy a flush
+# carried to the disk (its name a temporary file's). The reading goes on from the newest
+# whole copy, which is put in the save before the copies go; a spoilt save is kept aside.
+state="$work/cut"; folder="$state/quietharbour"; save="$folder/QTL2quietharbour.dat"
+run "$state" "goto 8" "exit" > /dev/null
+cp "$save" "$work/at8"
+run "$state" "goto 10" "exit" > /dev/null
+cp "$save" "$folder/.QTL2quietharbour.dat.Ab12Cd"
+cp "$work/at8" "$folder/.QTL2quietharbour.dat.Zz99Yy" && touch -d '2001-01-01' "$folder/.QTL2quietharbour.dat.Zz99Yy"
+head -c 100 /dev/zero > "$folder/.QTL2quietharbour.dat.Qq00Rr"               # newest, not a record
+: > "$save"
+out=$(run "$state" dump)
+check "an empty save goes on from the newest whole copy" has "$out" "^page paragraph=10 "
+check "an empty save with a copy is reported" has "$(cat "$work/err")" "'$save' is empty; this reading goes on from the copy"
+check "the copy is put in the save" [ "$(od -An -t d2 -N 2 "$save" | tr -d ' ')" = 10 ]
+check "the copies are gone once it is" [ -z "$(find "$folder" -name '.QTL2quietharbour.dat.??????')" ]
+cp "$save" "$folder/.QTL2quietharbour.dat.Ab12Cd"
+printf 'spoilt' | dd of="$save" bs=1 seek=26 conv=notrunc status=none
+cp "$save" "$work/spoilt"
+out=$(run "$state" dump)
+check "a spoilt save goes on from the copy" has "$out" "^page paragraph=10 "
+check "a spoilt save is kept aside" cmp -s "$work/spoilt" "$save.unreadable"
+check "a spoilt save with a copy is reported" has "$(cat "$work/err")" "kept as '$save.unreadable' and this reading goes on from the copy"
+
 # --- What stands in the save's place: each refused with the path and why, nothing
 # hangs, nothing is created through a link.
 state="$work/places"; folder="$state/quietharbour"; save="$folder/QTL2quietharbour.dat"
