@@ -268,6 +268,7 @@ static void RequestFlush(int, const char*) {}
 static bool FlushRowNow(int, const char*, bool, bool) { return true; }
 static void RetireDisplaced(int, const char* path, int fd, const char* suffix) { ForgetDisplaced(path, fd, suffix); }
 static void NoteOpenedFile(int, int) {}
+static bool TakeSpare(int, int*, char*) { return false; }
 void SetFileFlushDelay(int) {}
 #else
 #include <pthread.h>
@@ -291,6 +292,7 @@ struct DisplacedFile {
     ino_t inode;
     int row;           // the handle row whose file it was
     bool covered;      // a flush of that row's file began after it was displaced
+    bool spare;        // no flush needs it: a replacement may write it again
     char suffix[8];    // "" for one without a name
 };
 
@@ -334,29 +336,36 @@ static void CoverDisplaced(int row) {
         if (displaced[i].row == row) displaced[i].covered = true;
 }
 
-// Which displaced files of a row may go: every one, those a flush that ended well
-// covered, or those never needed (no name, or a copy of a file that no flush carried
-// to the disk: only the last one flushed is a copy that a power cut cannot spoil).
-enum class Going { kAll, kCovered, kNeedless };
+// A displaced file no flush needs (spare, or never flushed and not the copy of the last
+// file flushed: only that one is a copy a power cut cannot spoil) is written again by a
+// later replacement instead of a new temporary file: making and removing a file every
+// page turn had ext4 search its inode table past every file removed in the last
+// seconds. A row keeps this many; the rest go.
+constexpr int kSpareFiles = 2;
 
-static bool Goes(const DisplacedFile& d, Going which) {
-    switch (which) {
-    case Going::kAll: return true;
-    case Going::kCovered: return d.covered;
-    case Going::kNeedless: return !d.suffix[0] || (!d.covered && d.inode != flushRequests[d.row].flushedInode);
-    }
-    return false;
+static bool Needless(const DisplacedFile& d) {
+    return !d.suffix[0] || d.spare || (!d.covered && d.inode != flushRequests[d.row].flushedInode);
 }
+
+// Which displaced files of a row may go: every one, or the needless beyond the spares.
+enum class Going { kAll, kNeedless };
 
 // Called with flushLock held; lets it go while the files go. Takes the row's displaced
 // files that may go out of the table and forgets them, unlinking their names only when
 // unlinkNames is true.
 static void LetGoDisplaced(int row, Going which, bool unlinkNames) {
     DisplacedFile going[kDisplacedFiles];
-    int count = 0, kept = 0;
+    int count = 0, kept = 0, spares = 0;
     for (int i = 0; i < displacedCount; ++i) {
         const DisplacedFile& d = displaced[i];
-        if (d.row == row && Goes(d, which)) going[count++] = d;
+        bool mine = d.row == row;
+        bool goes = mine && which == Going::kAll;
+        if (mine && which == Going::kNeedless && Needless(d)) {
+            bool keptAsSpare = d.suffix[0] && spares < kSpareFiles;
+            spares += keptAsSpare;
+            goes = !keptAsSpare;
+        }
+        if (goes) going[count++] = d;
         else displaced[kept++] = d;
     }
     displacedCount = kept;
@@ -368,12 +377,25 @@ static void LetGoDisplaced(int row, Going which, bool unlinkNames) {
     pthread_mutex_lock(&flushLock);
 }
 
-// The row of a displaced file that may go now, or -1.
+// The row of a displaced file that may go now (unnamed, or needless beyond the
+// spares), or -1.
 static int RowWithNeedless() {
-    for (int i = 0; i < displacedCount; ++i)
-        if (Goes(displaced[i], Going::kNeedless)) return displaced[i].row;
+    int spares[kOpenFiles] = {};
+    for (int i = 0; i < displacedCount; ++i) {
+        const DisplacedFile& d = displaced[i];
+        if (!Needless(d)) continue;
+        if (!d.suffix[0] || ++spares[d.row] > kSpareFiles) return d.row;
+    }
     return -1;
 }
+
+// Called with flushLock held, after a flush of the row's file ended well: what it
+// covered is needed no more.
+static void SpareCovered(int row) {
+    for (int i = 0; i < displacedCount; ++i)
+        if (displaced[i].row == row && displaced[i].covered) displaced[i].spare = true;
+}
+
 
 // Called with flushLock held; lets it go while the disk works.
 static void FlushPendingRows() {
@@ -391,7 +413,7 @@ static void FlushPendingRows() {
         if (!flushed) std::fprintf(stderr, "qh: %s could not be flushed to the disk\n", path);
         pthread_mutex_lock(&flushLock);
         if (flushed) r.flushedInode = inode;
-        if (flushed) LetGoDisplaced(row, Going::kCovered, true);
+        if (flushed) SpareCovered(row);
         r.inFlight = false;
         pthread_cond_broadcast(&flushWake);
     }
@@ -458,6 +480,23 @@ static void RequestFlush(int row, const char* path) {
     pthread_mutex_unlock(&flushLock);
 }
 
+// Takes a spare of the row out of the table: its descriptor and six characters. False
+// when there is none.
+static bool TakeSpare(int row, int* fd, char* suffix) {
+    pthread_once(&flusherMade, MakeFlushWake);
+    pthread_mutex_lock(&flushLock);
+    int found = -1;
+    for (int i = 0; i < displacedCount && found < 0; ++i)
+        if (displaced[i].row == row && displaced[i].suffix[0] && Needless(displaced[i])) found = i;
+    if (found >= 0) {
+        *fd = displaced[found].fd;
+        std::memcpy(suffix, displaced[found].suffix, 8);
+        displaced[found] = displaced[--displacedCount];
+    }
+    pthread_mutex_unlock(&flushLock);
+    return found >= 0;
+}
+
 // The file as a writer without sharing finds it counts as on the disk: its last writer
 // flushed it at the close, or it is flushed before that writer's leftovers go
 // (RemoveInterruptedReplacements).
@@ -482,7 +521,7 @@ static void RetireDisplaced(int row, const char* path, int fd, const char* suffi
         DisplacedFile& d = displaced[displacedCount++];
         struct stat st = {};
         fstat(fd, &st);
-        d = DisplacedFile{fd, st.st_ino, row, false, {}};
+        d = DisplacedFile{fd, st.st_ino, row, false, false, {}};
         std::snprintf(d.suffix, sizeof d.suffix, "%s", suffix);
         std::memcpy(flushRequests[row].path, path, sizeof flushRequests[row].path);
         pthread_cond_broadcast(&flushWake);
@@ -503,7 +542,7 @@ static bool FlushRowNow(int row, const char* filePath, bool closing, bool always
     pthread_mutex_lock(&flushLock);
     while (r.inFlight) pthread_cond_wait(&flushWake, &flushLock);
     bool wanted = r.pending || always;
-    for (int i = 0; i < displacedCount; ++i) wanted = wanted || displaced[i].row == row;
+    for (int i = 0; i < displacedCount; ++i) wanted = wanted || (displaced[i].row == row && !Needless(displaced[i]));
     r.pending = false;
     r.inFlight = wanted;
     std::snprintf(r.path, sizeof r.path, "%s", filePath);
@@ -789,6 +828,21 @@ static int WriteTemporary(const OpenFile& f, const void* data, DWORD size, char*
     return -1;
 }
 
+// Writes the data over a spare (see kSpareFiles), its permissions made the file's. The
+// spare is first emptied, so that what the disk holds of it after a power cut is,
+// like a new file's, nothing or a whole record, never part of one over another; on
+// failure it goes.
+static int WriteSpare(const OpenFile& f, const void* data, DWORD size, int fd, const char* suffix, char* temporary) {
+    struct stat file, spare;
+    bool named = SiblingPath(f.path, suffix, temporary);
+    if (named && fstat(f.fd, &file) == 0 && fstat(fd, &spare) == 0 && (file.st_mode & 07777) != (spare.st_mode & 07777))
+        fchmod(fd, file.st_mode & 07777);
+    if (named && ftruncate(fd, 0) == 0 && lseek(fd, 0, SEEK_SET) == 0 && WriteAll(fd, data, size)) return fd;
+    lastError = named ? ErrorFromErrno(errno, ERROR_WRITE_FAULT) : ERROR_PATH_NOT_FOUND;
+    ForgetDisplaced(f.path, fd, suffix);
+    return -1;
+}
+
 // A folder removed while the file was held took its lock file with it; once the file
 // is back in a folder, so is a lock for the next reader to find held. Another program
 // that took a new lock in the meantime keeps it: there is nothing better to do then.
@@ -824,24 +878,36 @@ static bool PutInPlace(const char* temporary, const char* path, char* suffix) {
     return rename(temporary, path) == 0;
 }
 
+// Writes the data to a spare (useSpare; false at once when there is none) or to a new
+// temporary file, and puts it in the file's place. On failure nothing has changed, but
+// that a spare is gone; GetLastError tells why.
+static bool WriteAndPlace(OpenFile* f, const void* data, DWORD size, bool useSpare, int* fd, char* suffix) {
+    char temporary[kPathBytes];
+    if (useSpare && !TakeSpare(int(f - files), fd, suffix)) return false;
+    *fd = useSpare ? WriteSpare(*f, data, size, *fd, suffix, temporary) : WriteTemporary(*f, data, size, temporary);
+    if (*fd < 0) return false;
+    // A file that locks itself (no lock file could be made) passes its lock to the new
+    // file before the name moves over to it; nobody else knows the new file yet.
+    bool locksItself = f->lockFd == f->fd;
+    if ((!locksItself || flock(*fd, LOCK_EX | LOCK_NB) == 0) && PutInPlace(temporary, f->path, suffix)) return true;
+    lastError = ErrorFromErrno(errno, ERROR_ACCESS_DENIED);
+    close(*fd);
+    unlink(temporary);
+    return false;
+}
+
 BOOL ReplaceFileContents(HANDLE file, const void* data, DWORD size) {
     OpenFile* f = RowOf(file, false);
     if (!f) return FailWith(ERROR_INVALID_HANDLE);
     if (!f->writable) return FailWith(ERROR_ACCESS_DENIED);
     if (!data && size) return FailWith(ERROR_INVALID_PARAMETER);
-    char temporary[kPathBytes], suffix[8];
-    int fd = WriteTemporary(*f, data, size, temporary);
-    if (fd < 0) return FALSE;
-    // A file that locks itself (no lock file could be made) passes its lock to the new
-    // file before the name moves over to it; nobody else knows the new file yet.
-    bool locksItself = f->lockFd == f->fd;
-    if ((locksItself && flock(fd, LOCK_EX | LOCK_NB) != 0) || !PutInPlace(temporary, f->path, suffix)) {
-        lastError = ErrorFromErrno(errno, ERROR_ACCESS_DENIED);
-        close(fd);
-        unlink(temporary);
+    int fd;
+    char suffix[8];
+    // A spare whose name went with a removed folder fails; a new file then says why.
+    if (!WriteAndPlace(f, data, size, true, &fd, suffix) && !WriteAndPlace(f, data, size, false, &fd, suffix))
         return FALSE;
-    }
     int row = int(f - files);
+    bool locksItself = f->lockFd == f->fd;
     RetireDisplaced(row, f->path, f->fd, suffix);   // a lock file's lock is untouched
     f->fd = fd;
     if (locksItself) f->lockFd = fd;

@@ -72,9 +72,9 @@ protected:
         return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     }
 
-    // The contents of those temporaries, in name order.
-    std::vector<std::string> StrayContents() {
-        std::vector<std::string> names, contents;
+    // The names of those temporaries, sorted, and their contents in that order.
+    std::vector<std::string> StrayNames() {
+        std::vector<std::string> names;
         DIR* d = opendir(folder.c_str());
         while (dirent* e = readdir(d)) {
             std::string n = e->d_name;
@@ -82,7 +82,11 @@ protected:
         }
         closedir(d);
         std::sort(names.begin(), names.end());
-        for (const std::string& n : names) contents.push_back(ContentOf(folder + "/" + n));
+        return names;
+    }
+    std::vector<std::string> StrayContents() {
+        std::vector<std::string> contents;
+        for (const std::string& n : StrayNames()) contents.push_back(ContentOf(folder + "/" + n));
         return contents;
     }
 
@@ -291,42 +295,54 @@ TEST_F(Files, ClosingAFileMakesItsOutstandingFlushAtOnce) {
     SetFileFlushDelay(kFlushDelayMs);
 }
 
-// What a power cut may leave: the file empty, and beside it the last copy a flush
-// carried to the disk (here the file as it was found); copies that no flush reached
-// are removed in the background as they come. The newest copy that the caller accepts
-// is read; a link or a pipe in a copy's place is never followed or waited for.
+// What a power cut may leave: the file empty or spoilt, and copies beside it. The newest
+// copy that the caller accepts is read; a link or a pipe in a copy's place is never
+// followed or waited for.
 bool StartsWithRecord(const void* data, DWORD size) {
     return size >= 6 && std::string(static_cast<const char*>(data), 6) == "record";
 }
 
 TEST_F(Files, TheNewestUsableCopyLeftBesideTheFileIsRead) {
+    HANDLE h = Open(CREATE_NEW);
+    ASSERT_NE(h, INVALID_HANDLE_VALUE);
+    char buffer[kLeftCopyBytes] = {};
+    EXPECT_FALSE(ReadNewestLeftCopy(h, buffer, 64, StartsWithRecord));
+    EXPECT_EQ(GetLastError(), ERROR_FILE_NOT_FOUND);
+    WriteAt(folder + "/.QTL2test.dat.Older1", "record older, and longer");
+    struct timeval old[2] = {{1000000000, 0}, {1000000000, 0}};
+    EXPECT_EQ(utimes((folder + "/.QTL2test.dat.Older1").c_str(), old), 0);
+    WriteAt(folder + "/.QTL2test.dat.Newer1", "record newer");
+    usleep(20000);
+    WriteAt(folder + "/.QTL2test.dat.Newer2", "garbage, newest");
+    WriteAt(folder + "/elsewhere", "record from elsewhere");
+    EXPECT_EQ(symlink((folder + "/elsewhere").c_str(), (folder + "/.QTL2test.dat.Link01").c_str()), 0);
+    EXPECT_EQ(mkfifo((folder + "/.QTL2test.dat.Pipe01").c_str(), 0600), 0);
+    EXPECT_TRUE(ReadNewestLeftCopy(h, buffer, 64, StartsWithRecord));
+    EXPECT_STREQ(buffer, "record newer");   // nothing of the longer, older copy is left after it
+    EXPECT_FALSE(ReadNewestLeftCopy(h, buffer, kLeftCopyBytes + 1, StartsWithRecord));
+    EXPECT_EQ(GetLastError(), ERROR_INVALID_PARAMETER);
+    CloseHandle(h);
+}
+
+// However many replacements come between two flushes, the copy of the file as the last
+// flush left it (here, as it was found) stays beside it, with a few spares, no more.
+TEST_F(Files, TheFlushedCopyStaysBesideTheFileAndSoDoesLittleElse) {
     SetFileFlushDelay(3600 * 1000);
     HANDLE h = Open(CREATE_NEW);
     ASSERT_NE(h, INVALID_HANDLE_VALUE);
     DWORD count = 0;
     EXPECT_TRUE(WriteFile(h, "record 0", 8, &count, nullptr));
-    for (const char* record : {"record 1", "record 2", "record 3"})
-        EXPECT_TRUE(ReplaceFileContents(h, record, DWORD(std::strlen(record))));
-    for (int i = 0; i < 2000 && StrayFiles() > 1; ++i) usleep(10000);
-    EXPECT_EQ(StrayContents(), std::vector<std::string>{"record 0"});
-    char buffer[kLeftCopyBytes] = {};
-    EXPECT_TRUE(ReadNewestLeftCopy(h, buffer, 64, StartsWithRecord));
-    EXPECT_STREQ(buffer, "record 0");
-
-    // An older copy is passed over, and so is a newer one not accepted, a link and a pipe.
-    WriteAt(folder + "/.QTL2test.dat.Older1", "record older");
-    struct timeval old[2] = {{1000000000, 0}, {1000000000, 0}};
-    EXPECT_EQ(utimes((folder + "/.QTL2test.dat.Older1").c_str(), old), 0);
-    WriteAt(folder + "/.QTL2test.dat.Newer1", "garbage");
-    WriteAt(folder + "/elsewhere", "record from elsewhere");
-    EXPECT_EQ(symlink((folder + "/elsewhere").c_str(), (folder + "/.QTL2test.dat.Link01").c_str()), 0);
-    EXPECT_EQ(mkfifo((folder + "/.QTL2test.dat.Pipe01").c_str(), 0600), 0);
-    std::memset(buffer, 0, sizeof buffer);
-    EXPECT_TRUE(ReadNewestLeftCopy(h, buffer, 64, StartsWithRecord));
-    EXPECT_STREQ(buffer, "record 0");
-    EXPECT_FALSE(ReadNewestLeftCopy(h, buffer, kLeftCopyBytes + 1, StartsWithRecord));
-    EXPECT_EQ(GetLastError(), ERROR_INVALID_PARAMETER);
-    CloseHandle(h);
+    for (int i = 1; i <= 50; ++i) {
+        std::string record = "record " + std::to_string(i);
+        EXPECT_TRUE(ReplaceFileContents(h, record.data(), DWORD(record.size())));
+    }
+    EXPECT_EQ(ContentOnDisk(), "record 50");
+    for (int i = 0; i < 2000 && StrayFiles() > 3; ++i) usleep(10000);   // the rest go in the background
+    std::vector<std::string> copies = StrayContents();
+    EXPECT_LE(copies.size(), 3u);
+    EXPECT_NE(std::find(copies.begin(), copies.end(), "record 0"), copies.end());
+    EXPECT_TRUE(CloseHandle(h));
+    EXPECT_EQ(StrayFiles(), 0);
     SetFileFlushDelay(kFlushDelayMs);
 }
 
@@ -345,17 +361,23 @@ TEST_F(Files, LeftoversGoOnlyAfterTheFileIsFlushed) {
     CloseHandle(h);
 }
 
-// After a flush in the background, the copies it made needless are gone.
-TEST_F(Files, TheBackgroundFlushRemovesTheCopiesItCovers) {
+// After a flush in the background, the copy it covered is a spare: the next replacement
+// writes the new record into it and swaps names with it, so the copy of the flushed
+// file is then under that name, and no new file was made.
+TEST_F(Files, AfterAFlushTheCoveredCopyIsWrittenAgain) {
     SetFileFlushDelay(0);
     HANDLE h = Open(CREATE_NEW);
     ASSERT_NE(h, INVALID_HANDLE_VALUE);
     long background = FileFlushesInBackground();
-    ASSERT_TRUE(ReplaceFileContents(h, "record 1", 8));
+    EXPECT_TRUE(ReplaceFileContents(h, "record 1", 8));
     for (int i = 0; i < 2000 && FileFlushesInBackground() < background + 2; ++i) usleep(10000);
-    for (int i = 0; i < 2000 && StrayFiles() > 0; ++i) usleep(10000);   // the removal follows the flush
-    EXPECT_EQ(StrayFiles(), 0);
-    EXPECT_EQ(ContentOnDisk(), "record 1");
+    std::vector<std::string> names = StrayNames();
+    EXPECT_EQ(names.size(), 1u);
+    SetFileFlushDelay(3600 * 1000);
+    EXPECT_TRUE(ReplaceFileContents(h, "record 2", 8));
+    EXPECT_EQ(ContentOnDisk(), "record 2");
+    EXPECT_EQ(StrayNames(), names);
+    EXPECT_EQ(StrayContents(), std::vector<std::string>{"record 1"});
     CloseHandle(h);
     SetFileFlushDelay(kFlushDelayMs);
 }
