@@ -59,7 +59,8 @@ static const TableGlyph* Find(const TableFace& t, FT_ULong code) {
 }
 
 FT_Error FT_Load_Char(FT_Face face, FT_ULong code, FT_Int32 flags) {
-    if (!face->size || flags != gGlyphTable.loadFlags) return 0x24;
+    // A load without FT_LOAD_RENDER gives the same advance; the bitmap is then not looked at.
+    if (!face->size || (flags | FT_LOAD_RENDER) != gGlyphTable.loadFlags) return 0x24;
     const TableGlyph* g = Find(*face->size, code);
     if (!g || !g->loaded) return 0x10;
     if (g->offset < 0 || size_t(g->offset) + size_t(g->width) * g->rows > gGlyphTable.bitCount) return 0x10;

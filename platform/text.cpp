@@ -10,6 +10,9 @@
 
 #include "platform/resources.h"
 #include "platform/window_system.h"
+#ifdef QH_TEXT_ADVANCES
+#include "platform/text_advances.h"
+#endif
 
 // ============================================================================
 // State
@@ -22,6 +25,7 @@ constexpr int kDrawTextChars = 512;
 
 struct CachedGlyph {
     bool loaded;
+    bool rendered;               // the bitmap too, not only the advance
     int16_t advance;
     int16_t left, top;           // bitmap offset from the pen, top measured up from the baseline
     uint16_t width, rows;
@@ -167,6 +171,7 @@ static bool RenderGlyph(FontInstance& f, WCHAR c) {
 
 static void FillCache(FT_Face face, CachedGlyph& g, WCHAR c, uint8_t* pool, int* poolUsed) {
     g.loaded = true;
+    g.rendered = true;
     g.offset = -1;
     if (!face || FT_Load_Char(face, c, FT_LOAD_RENDER | FT_LOAD_TARGET_NORMAL) != 0) return;
     FT_GlyphSlot slot = face->glyph;
@@ -186,7 +191,33 @@ static void FillCache(FT_Face face, CachedGlyph& g, WCHAR c, uint8_t* pool, int*
 static const CachedGlyph* Glyph(FontInstance& f, WCHAR c) {
     if (c >= kCachedChars) return nullptr;
     CachedGlyph& g = f.glyphs[c];
-    if (!g.loaded) FillCache(f.face, g, c, glyphPool, &glyphPoolUsed);
+    if (!g.rendered) FillCache(f.face, g, c, glyphPool, &glyphPoolUsed);
+    return &g;
+}
+
+#ifdef QH_TEXT_ADVANCES
+// The advance measured at build time (text_advances.h), or -1 for another size.
+static int TableAdvance(const FontInstance& f, WCHAR c) {
+    return f.pixels == gTextAdvances.pixels && c < 256 ? gTextAdvances.advance[f.bold ? 1 : 0][c] : -1;
+}
+#else
+static int TableAdvance(const FontInstance&, WCHAR) { return -1; }
+#endif
+
+// Measuring needs only the advance, and above device scale 1 the logical glyph is never
+// drawn (the scaled face draws): the first sight of a character takes its advance from
+// the table made at build time, or else loads it hinted, for the very same advance, but
+// leaves its bitmap unmade until scale 1 draws it.
+static const CachedGlyph* MeasuredGlyph(FontInstance& f, WCHAR c) {
+    if (c >= kCachedChars) return nullptr;
+    CachedGlyph& g = f.glyphs[c];
+    if (g.loaded) return &g;
+    int advance = TableAdvance(f, c);
+    if (advance < 0 && (gDeviceScale == 1 || !f.face)) return Glyph(f, c);
+    g.loaded = true;
+    g.offset = -1;
+    if (advance >= 0) g.advance = int16_t(advance);
+    else if (FT_Load_Char(f.face, c, FT_LOAD_TARGET_NORMAL) == 0) g.advance = int16_t((f.face->glyph->advance.x + 32) >> 6);
     return &g;
 }
 
@@ -215,7 +246,7 @@ static const CachedGlyph* ScaledGlyph(FontInstance& f, int scale, WCHAR c) {
 }
 
 static int UncachedAdvance(FontInstance& f, WCHAR c) {
-    if (const CachedGlyph* g = Glyph(f, c)) return g->advance;
+    if (const CachedGlyph* g = MeasuredGlyph(f, c)) return g->advance;
     return RenderGlyph(f, c) ? int((f.face->glyph->advance.x + 32) >> 6) : 0;
 }
 
@@ -297,7 +328,7 @@ static void DrawScaledRun(FontInstance& f, const WCHAR* text, int count, int x, 
     int baseline = (y + f.metrics.tmAscent) * s;
     RECT device = {clip.left * s, clip.top * s, clip.right * s, clip.bottom * s};
     for (int i = 0; i < count; ++i) {
-        const CachedGlyph* logical = Glyph(f, text[i]);
+        const CachedGlyph* logical = MeasuredGlyph(f, text[i]);
         const CachedGlyph* g = ScaledGlyph(f, s, text[i]);
         if (g && g->offset >= 0)
             DrawBitmap(&scaledPool[g->offset], g->width, g->rows, g->width, x * s + g->left, baseline - g->top, device, color);
