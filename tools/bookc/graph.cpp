@@ -93,9 +93,10 @@ static std::string Nodes(const BookModel& book, const std::vector<GraphEdge>& ed
                (title.empty() ? "" : "\\n" + DotText(title)) + "\"];\n";
     }
     for (int p = kFirstFixedPage; p <= kLastFixedPage; p++) {
-        if (named[p]) continue;                    // a fixed page the reader builds itself
+        if (named[p]) continue;                    // only 6 and 7 have a page of the reader's own
         named[p] = true;
-        out += "  " + NodeId(p) + " [label=\"" + std::to_string(p) + "\\n(built in)\", style=dashed];\n";
+        const char* stands = p >= kInformationPage ? "(built in)" : "(missing)";
+        out += "  " + NodeId(p) + " [label=\"" + std::to_string(p) + "\\n" + stands + "\", style=dashed];\n";
     }
     for (const GraphEdge& edge : edges) {          // targets the book does not have
         int to = edge.to >= 0 && edge.to <= kParagraphRows ? edge.to : kParagraphRows + 1;

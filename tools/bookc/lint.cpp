@@ -5,13 +5,14 @@
 #include <vector>
 
 #include "tools/bookc/graph.h"
+#include "tools/bookc/markup_check.h"
 #include "tools/bookc/markup_walk.h"
 
 constexpr int kMostHotwords = 99;      // the 100th fills the reader's table
 
 static void CheckTargets(const BookModel& book, const std::vector<GraphEdge>& edges, Diagnostics& diag) {
     for (const GraphEdge& edge : edges) {
-        if (ParagraphExists(book, edge.to)) continue;
+        if (ParagraphExists(book, edge.to) || edge.to == 6 || edge.to == 7) continue;   // 6, 7: built in
         if (edge.source == EdgeSource::Inventory)
             ReportWarning(diag, edge.pos, "inventory=%d names paragraph %d, which the book does not have",
                           edge.to - 1, edge.to);
@@ -19,12 +20,31 @@ static void CheckTargets(const BookModel& book, const std::vector<GraphEdge>& ed
             ReportWarning(diag, edge.pos, "this restart hotword leads to paragraph %d, which the book does not have",
                           edge.to);
         else
-            ReportWarning(diag, edge.pos, "target %d (%s) names paragraph %d, which the book does not have",
-                          edge.to - 1, edge.label.c_str(), edge.to);
+            ReportWarning(diag, edge.pos, "the %s target leads to paragraph %d, which the book does not have "
+                          "(a target is written as the paragraph number minus one, or as @name)",
+                          edge.label.c_str(), edge.to);
     }
 }
 
-static void CheckCommands(const JoinedParagraph& joined, int paragraph, Diagnostics& diag) {
+// A target where no number stands: the reader reads 0 and goes to paragraph 1.
+static void CheckWrittenTargets(const JoinedParagraph& joined, const MarkupCommand& command, Diagnostics& diag) {
+    for (const MarkupTarget& target : CommandTargets(joined, command))
+        if (!target.written)
+            ReportError(diag, target.pos, "%s needs its target here (the paragraph number minus one, or @name): "
+                        "the reader reads 0 and goes to paragraph 1", target.label.c_str());
+}
+
+// The menu opens 3 (Restart), 4 (Objective) and 5 (Credits) as side pages; without
+// the paragraph the reader shows the story page it was on once more in its place.
+static void CheckMenuPages(const BookModel& book, Diagnostics& diag) {
+    static const char* const kMenuItems[] = {"Restart", "Objective", "Credits"};
+    for (int p = 3; p <= 5; p++)
+        if (!ParagraphExists(book, p))
+            ReportWarning(diag, {1, 1}, "the book has no paragraph %d: the menu's %s shows the story page "
+                          "before it again, as a side page whose buttons still act", p, kMenuItems[p - 3]);
+}
+
+static void CheckCommands(const BookModel& book, const JoinedParagraph& joined, int paragraph, Diagnostics& diag) {
     int hotwords = 0;
     for (const MarkupCommand& command : CommandsOf(joined)) {
         SourcePos pos = joined.pos[command.start];
@@ -36,6 +56,8 @@ static void CheckCommands(const JoinedParagraph& joined, int paragraph, Diagnost
         if (DefinesHotword(command) && ++hotwords == kMostHotwords + 1)
             ReportWarning(diag, pos, "paragraph %d defines more than %d hotwords; the reader reports an overflow",
                           paragraph, kMostHotwords);
+        CheckCommandReading(book, joined, command, diag);
+        CheckWrittenTargets(joined, command, diag);
     }
 }
 
@@ -105,12 +127,13 @@ void CheckBook(const BookModel& book, Diagnostics& diag) {
         const ParagraphSource& paragraph = book.paragraphs[p];
         if (!paragraph.declared) continue;
         JoinedParagraph joined = JoinParagraph(paragraph);
-        CheckCommands(joined, p, diag);
+        CheckCommands(book, joined, p, diag);
         CheckBlocks(joined, diag);
         CheckEnding(paragraph, p, diag);
     }
     std::vector<GraphEdge> edges = ParagraphEdges(book);
     CheckTargets(book, edges, diag);
     CheckReachable(book, edges, diag);
+    CheckMenuPages(book, diag);
 }
 
