@@ -3,6 +3,7 @@
 #include "tools/bookc/book_model.h"
 
 #include "tools/bookc/markup_walk.h"
+#include "tools/bookc/paragraph_names.h"
 
 bool ParagraphExists(const BookModel& book, int paragraph) {
     return paragraph >= 1 && paragraph <= kParagraphRows && book.paragraphs[paragraph].declared;
@@ -52,6 +53,7 @@ static void CheckLengths(const BookModel& book, Diagnostics& diag) {
 
 bool FinishBook(BookModel& book, Diagnostics& diag) {
     int errorsBefore = diag.errors;
+    ResolveParagraphNames(book, diag);
     ResolveRestarts(book, diag);
     CheckLengths(book, diag);
     return diag.errors == errorsBefore;

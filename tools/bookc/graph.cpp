@@ -4,6 +4,7 @@
 
 #include "platform/text_codec.h"
 #include "tools/bookc/markup_walk.h"
+#include "tools/bookc/paragraph_names.h"
 
 constexpr int kFirstFixedPage = 2;
 constexpr int kLastFixedPage = 7;
@@ -89,14 +90,14 @@ static std::string Nodes(const BookModel& book, const std::vector<GraphEdge>& ed
         if (!book.paragraphs[p].declared) continue;
         named[p] = true;
         std::string title = TitleOf(book.paragraphs[p]);
-        out += "  " + NodeId(p) + " [label=\"" + std::to_string(p) +
+        out += "  " + NodeId(p) + " [label=\"" + DotText(ParagraphLabel(book, p)) +
                (title.empty() ? "" : "\\n" + DotText(title)) + "\"];\n";
     }
     for (int p = kFirstFixedPage; p <= kLastFixedPage; p++) {
         if (named[p]) continue;                    // only 6 and 7 have a page of the reader's own
         named[p] = true;
         const char* stands = p >= kInformationPage ? "(built in)" : "(missing)";
-        out += "  " + NodeId(p) + " [label=\"" + std::to_string(p) + "\\n" + stands + "\", style=dashed];\n";
+        out += "  " + NodeId(p) + " [label=\"" + DotText(ParagraphLabel(book, p)) + "\\n" + stands + "\", style=dashed];\n";
     }
     for (const GraphEdge& edge : edges) {          // targets the book does not have
         int to = edge.to >= 0 && edge.to <= kParagraphRows ? edge.to : kParagraphRows + 1;

@@ -7,6 +7,7 @@
 #include "tools/bookc/graph.h"
 #include "tools/bookc/markup_check.h"
 #include "tools/bookc/markup_walk.h"
+#include "tools/bookc/paragraph_names.h"
 
 constexpr int kMostHotwords = 99;      // the 100th fills the reader's table
 
@@ -119,7 +120,8 @@ static void CheckReachable(const BookModel& book, const std::vector<GraphEdge>& 
     std::array<bool, kParagraphRows + 1> reached = ReachableParagraphs(book, edges);
     for (int p = 1; p <= kParagraphRows; p++)
         if (book.paragraphs[p].declared && !reached[p])
-            ReportWarning(diag, book.paragraphs[p].pos, "no path from paragraph 2 reaches paragraph %d", p);
+            ReportWarning(diag, book.paragraphs[p].pos, "no path from paragraph 2 reaches paragraph %s",
+                          ParagraphLabel(book, p).c_str());
 }
 
 void CheckBook(const BookModel& book, Diagnostics& diag) {

@@ -38,6 +38,10 @@ std::vector<MarkupCommand> CommandsOf(const JoinedParagraph& joined) {
     return commands;
 }
 
+bool IsParagraphNameChar(char c) {
+    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '_' || c == '-';
+}
+
 bool IsCommandLetter(char letter) {
     return letter != '\0' && std::strchr("ABCDEFGHIJKLMNOPQRSTUVWadglmnoprsuv", letter) != nullptr;
 }
@@ -73,9 +77,15 @@ static void AddTarget(TargetReader& r, const std::string& label) {
     size_t at = r.command.start + 1 + r.args.at;
     SourcePos pos = at < r.joined.pos.size() ? r.joined.pos[at] : r.joined.pos.back();
     char first = PeekArgument(r.args);
+    if (first == '@') {                        // a name the compiler turns into the reference
+        size_t start = ++r.args.at;
+        while (IsParagraphNameChar(PeekArgument(r.args))) r.args.at++;
+        r.targets.push_back({-1, pos, label, true, r.args.text.substr(start, r.args.at - start), at});
+        return;
+    }
     bool written = (first >= '0' && first <= '9') || first == '-' || first == '+';
     int reference = ReadArgumentNumber(r.args);
-    r.targets.push_back({reference, pos, label, written});
+    r.targets.push_back({reference, pos, label, written, "", at});
 }
 
 // A hotword's label (quoted, "$n" picture, "%v" variable, or none), then its target.
@@ -115,7 +125,8 @@ static void ChanceTargets(TargetReader& r, char letter) {
             AddTarget(r, ChanceLabel(letter, share, whole));
             taken += share;
         } else {
-            ReadArgumentNumber(a);                      // L ignores its later choices
+            if (PeekArgument(a) == '@') a.at++;      // L ignores its later choices
+            while (IsParagraphNameChar(PeekArgument(a)) || PeekArgument(a) == '+') a.at++;
         }
         StepOverMark(a, ' ');
     }
@@ -165,7 +176,7 @@ static void RestartTarget(TargetReader& r) {
     SkipPastMark(a, '"');
     ReadUpTo(a, '"');
     StepOverMark(a, ' ');
-    if (PeekArgument(a) >= '0' && PeekArgument(a) <= '9') AddTarget(r, "u");
+    if ((PeekArgument(a) >= '0' && PeekArgument(a) <= '9') || PeekArgument(a) == '@') AddTarget(r, "u");
 }
 
 std::vector<MarkupTarget> CommandTargets(const JoinedParagraph& joined, const MarkupCommand& command) {

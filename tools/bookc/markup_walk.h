@@ -34,6 +34,8 @@ struct MarkupTarget {
     SourcePos pos;                     // of the number
     std::string label;                 // "M", "L 5/20", "S \"answer\"", "n", ...
     bool written;                      // false: no number stands there, the reader reads 0
+    std::string name;                  // "@name" written instead of a number; reference -1
+    size_t at;                         // index in the joined text where the target stands
 };
 
 // The targets a command names (hotword targets, arrow targets).
@@ -46,6 +48,9 @@ bool DefinesHotword(const MarkupCommand& command);
 // The restart point a command saves (s) or lists (u); -1 for other commands.
 int SavedRestart(const MarkupCommand& command);
 int ListedRestart(const MarkupCommand& command);
+
+// A character of a paragraph's name after its first letter.
+bool IsParagraphNameChar(char c);
 
 // Letters of the command set, and those that take a "{...}" block.
 bool IsCommandLetter(char letter);
