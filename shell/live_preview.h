@@ -17,6 +17,10 @@ struct BookSource {
     BookTables* (*compile)(const char* path, char* errors, int size);
     // Frees tables that compile returned, once nothing shows them any more.
     void (*release)(BookTables* book);
+    // Plays the shortest route the explorer finds from a fresh start to paragraph,
+    // leaving the save file of a reader who got there in stateFolder. False, said on
+    // standard error, when there is none.
+    bool (*playRoute)(const char* path, int paragraph, const char* stateFolder);
 };
 
 // Defined by the program that offers the preview, which links the compiler.

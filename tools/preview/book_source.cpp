@@ -11,6 +11,7 @@
 #include "shell/live_preview.h"
 #include "tools/bookc/in_memory.h"
 #include "tools/preview/book_artwork.h"
+#include "tools/preview/route_play.h"
 
 // The books handed out and not yet released: the one shown and, during a swap, the next.
 static std::vector<std::unique_ptr<InMemoryBook>> liveBooks;
@@ -63,6 +64,6 @@ static void ReleaseBook(BookTables* tables) {
 }
 
 const BookSource& BookSourceCompiler() {
-    static const BookSource source = {CompileSource, ReleaseBook};
+    static const BookSource source = {CompileSource, ReleaseBook, PlayRouteToParagraph};
     return source;
 }
