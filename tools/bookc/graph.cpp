@@ -67,7 +67,7 @@ static std::string DotText(const std::string& latin1) {
 }
 
 // The text between <H> and <J>, without commands: the page title, if the page has one.
-static std::string TitleOf(const ParagraphSource& paragraph) {
+std::string TitleOf(const ParagraphSource& paragraph) {
     JoinedParagraph joined = JoinParagraph(paragraph);
     size_t start = joined.text.find("<H>"), end = joined.text.find("<J>");
     if (start == std::string::npos || end == std::string::npos || end < start) return "";
