@@ -75,7 +75,10 @@ static bool ReadVariable(Reader& r, int* variable) {
     return true;
 }
 
-static int ValueOf(Reader& r, int variable) { return r.story.value(r.story.context, variable); }
+// A variable outside the story reads 0, as in the machine.
+static int ValueOf(Reader& r, int variable) {
+    return r.story.exists(r.story.context, variable) ? r.story.value(r.story.context, variable) : 0;
+}
 
 // "X %n" inside its brackets: the owned flag.
 static bool ReadOwned(Reader& r, int* value) {
@@ -84,7 +87,7 @@ static bool ReadOwned(Reader& r, int* value) {
     if (Peek(r) != '%') return Fault(r, r.at, "expected %%n after X, found %s", Found(r, found));
     int variable = 0;
     if (!ReadVariable(r, &variable)) return false;
-    *value = int8_t(r.story.owned(r.story.context, variable)) != 0;
+    *value = r.story.exists(r.story.context, variable) && int8_t(r.story.owned(r.story.context, variable)) != 0;
     return true;
 }
 

@@ -19,7 +19,7 @@ struct PlainCondition {
 // `at` is the index of its "%".
 using ConditionVariableSeen = void (*)(void* context, int variable, int at);
 
-// Reads text from index start to its terminating zero. The value is taken from story
-// (value and owned; exists is not asked and nothing is reported).
+// Reads text from index start to its terminating zero. The value is taken from story;
+// a variable that story says does not exist reads 0. Nothing is reported.
 PlainCondition ReadPlainCondition(const char* text, int start, const ConditionStory& story,
                                   ConditionVariableSeen seen = nullptr, void* seenContext = nullptr);

@@ -1,6 +1,8 @@
 // MessageBoxW: a modal box drawn over the screen with its own message loop, which
 // returns when one of its buttons is pressed. Every box is recorded (as UTF-8) for the
 // page dump; on the headless backend the recorded answer setting replies at once.
+#include "platform/message_box.h"
+
 #include "platform/headless.h"
 #include "platform/text_codec.h"
 #include "platform/window_system.h"
@@ -16,12 +18,16 @@ constexpr int kButtonHeight = 22;
 constexpr int kMargin = 8;
 constexpr int kMaxNesting = 4;
 constexpr uint32_t kCaptionColor = 0x00203870;
+static_assert(kMessageBoxTextWidth == kBoxWidth - 2 * kMargin, "the text fills the box between its margins");
 
 static char recorded[kRecordedMessages][kRecordedMessageLength];
 static int recordedCount = 0;
 static HeadlessAnswer answer = HeadlessAnswer::Default;
 static int results[kMaxNesting];
 static int nesting = 0;
+// A box's text is longer than a window's caption can be: each open box keeps its own.
+static WCHAR boxTexts[kMaxNesting][kMessageBoxText];
+static HWND boxWindows[kMaxNesting];
 
 static LRESULT CALLBACK BoxProc(HWND, UINT, WPARAM, LPARAM);
 
@@ -47,7 +53,7 @@ static int ScriptedAnswer(UINT type) {
 // ============================================================================
 
 static int TextHeight(LPCWSTR text) {
-    RECT r = {0, 0, kBoxWidth - 2 * kMargin, 0};
+    RECT r = {0, 0, kMessageBoxTextWidth, 0};
     HDC hdc = CreateCompatibleDC(nullptr);
     int height = DrawTextW(hdc, text ? text : u"", -1, &r, DT_CALCRECT | DT_WORDBREAK | DT_NOPREFIX);
     DeleteDC(hdc);
@@ -70,7 +76,10 @@ static void PaintBox(HWND hwnd) {
     SetTextColor(hdc, RGB(0, 0, 0));
     SelectObject(hdc, SystemFont());
     RECT body = {kMargin, kCaptionHeight + kMargin, client.right - kMargin, client.bottom - kButtonHeight - kMargin};
-    DrawTextW(hdc, hwnd->text, -1, &body, DT_LEFT | DT_WORDBREAK | DT_NOPREFIX);
+    const WCHAR* text = hwnd->text;
+    for (int level = 0; level < nesting; ++level)
+        if (boxWindows[level] == hwnd) text = boxTexts[level];
+    DrawTextW(hdc, text, -1, &body, DT_LEFT | DT_WORDBREAK | DT_NOPREFIX);
     EndPaint(hwnd, &ps);
 }
 
@@ -122,12 +131,18 @@ static HWND OpenBox(LPCWSTR text, LPCWSTR caption, UINT type) {
 // Runs the box's own loop until a button closes it; a quit request ends it too.
 static int RunModal(LPCWSTR text, LPCWSTR caption, UINT type) {
     if (nesting == kMaxNesting) return ScriptedAnswer(type);
+    int level = nesting;
     results[nesting++] = ScriptedAnswer(type);
-    HWND box = OpenBox(text, caption, type);
+    int length = 0;
+    for (; text && text[length] && length < kMessageBoxText - 1; ++length) boxTexts[level][length] = text[length];
+    boxTexts[level][length] = 0;
+    HWND box = OpenBox(boxTexts[level], caption, type);
+    boxWindows[level] = box;
     SetModalWindow(box);
     while (IsAlive(box) && PumpOne(true)) {}
     if (IsAlive(box)) DestroyWindow(box);
     SetModalWindow(nullptr);
+    boxWindows[level] = nullptr;
     return results[--nesting];
 }
 

@@ -128,7 +128,7 @@ static bool OpenBookSource(char* stateFolder, int size) {
         return false;
     }
     UseBook(first);
-    FollowBookSource(BookSourceCompiler(), previewOptions.book, first);
+    FollowBookSource(BookSourceCompiler(), previewOptions.book, first, errors);
     return true;
 }
 
@@ -171,6 +171,7 @@ int main(int argc, char** argv) {
         NavigateTo(previewOptions.goTo, kNavigateStory);
     }
     StartWatchingBookSource();
+    ShowBookWarnings();
     int code = RunMessageLoop();
     StopReader();
     ActiveBackend()->close();
