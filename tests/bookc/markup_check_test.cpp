@@ -92,6 +92,13 @@ TEST(MarkupCheck, EveryNumberACommandNamesIsDeclared) {
                                           "(min=0, limit=2) make 1");
     EXPECT_EQ(Messages("<M \"Walk\">").at(0), "mem.book:6:10: error: M needs its target here (the paragraph number "
                                               "minus one, or @name): the reader reads 0 and goes to paragraph 1");
+    // Labels that show a variable or a picture name one too.
+    EXPECT_EQ(Only(Messages("<N %1 %60 1>")), "mem.book:6:7: error: variable 60 does not exist (0 to 51): the reader "
+                                              "reports \"Story variable 60 does not exist\"");
+    EXPECT_EQ(Only(Messages("<r %0 4 $9 1>")), "mem.book:6:9: error: picture 9 is not declared: the reader shows "
+                                               "nothing here");
+    EXPECT_EQ(Only(Messages("<r % 4 \"Take\" 1>")), "mem.book:6:4: error: no number right after '%': the reader "
+                                                     "reads variable 0");
     EXPECT_TRUE(Messages("<A 0> <V 0> <v 0> <l %1> <R %0 9> <r %0 -%1> <R %1 z> <N %1> <s *3> <W 1>").empty());
 }
 
@@ -102,4 +109,28 @@ TEST(MarkupCheck, MissingMenuPagesSayWhatTheMenuWillShow) {
                         "before it again, as a side page whose buttons still act");
     EXPECT_NE(lines[1].find("no paragraph 4: the menu's Objective"), std::string::npos);
     EXPECT_NE(lines[2].find("no paragraph 5: the menu's Credits"), std::string::npos);
+}
+
+// A measure standing in for the page's fonts: 7 pixels a character, 8 in bold.
+static int SevenPixels(const std::string& text, bool bold) { return int(text.size()) * (bold ? 8 : 7); }
+
+TEST(MarkupCheck, ButtonsAndPicturesWiderThanThePageAreWarnedAbout) {
+    Diagnostics diag = QuietDiagnostics();
+    auto book = BookFromText(WithStart("picture 0: 1701 art/map_a.bmp\npicture 1: 1702 art/lamp.bmp\n"
+                                       "paragraph 8:\n<M \"Twenty-nine characters long.\" 1> <B><M \"Twenty-six "
+                                       "characters long\" 1><D> <M \"Thirty characters, just too wide\" 1> <V 1> <G>\n"),
+                             diag);
+    ASSERT_EQ(diag.errors, 0) << diag.lines[0];
+    book->pictures[1].width = 220;     // one pixel more than the page
+    CheckBook(*book, diag, SevenPixels);
+    std::vector<std::string> widths;
+    for (const std::string& line : diag.lines)
+        if (line.find("pixels wide") != std::string::npos) widths.push_back(line);
+    ASSERT_EQ(widths.size(), 3u);
+    // 29 x 7 + 12 = 215 fits; 26 x 8 + 12 = 220 in bold does not; 32 x 7 + 12 = 236.
+    EXPECT_EQ(widths[0], "mem.book:7:44: warning: the button \"Twenty-six characters long\" is 220 pixels wide; the "
+                         "page has 219 and clips it (shorten the label or break it into two buttons)");
+    EXPECT_NE(widths[1].find("\"Thirty characters, just too wide\" is 236 pixels wide"), std::string::npos);
+    EXPECT_EQ(widths[2], "mem.book:7:123: warning: picture 1 is 220 pixels wide; the page shows 219 of it and clips "
+                         "the rest");
 }

@@ -139,7 +139,7 @@ static int WriteMap(const Options& o, const BookModel& book, MapRenderer drawMap
 }
 
 int RunBookCompiler(const std::vector<std::string>& args, Diagnostics& diag, std::string& standardOut,
-                    MapRenderer drawMap) {
+                    MapRenderer drawMap, LabelWidth labelWidth) {
     Options o;
     if (!ParseOptions(args, o, diag)) return 2;
     if (o.help) {
@@ -150,7 +150,7 @@ int RunBookCompiler(const std::vector<std::string>& args, Diagnostics& diag, std
     auto book = std::make_unique<BookModel>();
     PoolLayout layout;
     if (ReadBookSource(o.book, diag, *book) && FinishBook(*book, diag)) {
-        if (o.check) CheckBook(*book, diag);
+        if (o.check) CheckBook(*book, diag, labelWidth);
         LayOutWordPools(*book, static_cast<int>(o.poolLimit), diag, layout);
     }
     if (HasFailed(diag)) return 1;

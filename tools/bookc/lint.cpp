@@ -45,8 +45,10 @@ static void CheckMenuPages(const BookModel& book, Diagnostics& diag) {
                           "before it again, as a side page whose buttons still act", p, kMenuItems[p - 3]);
 }
 
-static void CheckCommands(const BookModel& book, const JoinedParagraph& joined, int paragraph, Diagnostics& diag) {
+static void CheckCommands(const BookModel& book, const JoinedParagraph& joined, int paragraph, LabelWidth labelWidth,
+                          Diagnostics& diag) {
     int hotwords = 0;
+    bool bold = false;                 // inside <B> ... <D>, as the text runs
     for (const MarkupCommand& command : CommandsOf(joined)) {
         SourcePos pos = joined.pos[command.start];
         char letter = command.text.empty() ? '\0' : command.text[0];
@@ -59,6 +61,8 @@ static void CheckCommands(const BookModel& book, const JoinedParagraph& joined, 
                           paragraph, kMostHotwords);
         CheckCommandReading(book, joined, command, diag);
         CheckWrittenTargets(joined, command, diag);
+        if (letter == 'B' || letter == 'D') bold = letter == 'B';
+        CheckCommandWidth(book, joined, command, bold, labelWidth, diag);
     }
 }
 
@@ -124,12 +128,12 @@ static void CheckReachable(const BookModel& book, const std::vector<GraphEdge>& 
                           ParagraphLabel(book, p).c_str());
 }
 
-void CheckBook(const BookModel& book, Diagnostics& diag) {
+void CheckBook(const BookModel& book, Diagnostics& diag, LabelWidth labelWidth) {
     for (int p = 1; p <= kParagraphRows; p++) {
         const ParagraphSource& paragraph = book.paragraphs[p];
         if (!paragraph.declared) continue;
         JoinedParagraph joined = JoinParagraph(paragraph);
-        CheckCommands(book, joined, p, diag);
+        CheckCommands(book, joined, p, labelWidth, diag);
         CheckBlocks(joined, diag);
         CheckEnding(paragraph, p, diag);
     }

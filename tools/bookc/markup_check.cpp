@@ -205,6 +205,20 @@ static int SingleNumber(const JoinedParagraph& joined, const MarkupCommand& comm
     return number;
 }
 
+// "%" v where a variable is named: the number must follow the "%" at once, or the
+// reader reads variable 0. Returns the variable, or -1 (reported).
+static int VariableAt(const BookModel& book, const JoinedParagraph& joined, const MarkupCommand& command,
+                      ArgumentCursor& a, Diagnostics& diag) {
+    size_t percent = a.at++;
+    char first = PeekArgument(a);
+    if (!(first >= '0' && first <= '9') && first != '-' && first != '+') {
+        ReportError(diag, PosAt(joined, command, percent), "no number right after '%%': the reader reads variable 0");
+        return -1;
+    }
+    int variable = ReadArgumentNumber(a);
+    return CheckVariable(book, variable, PosAt(joined, command, percent), diag) ? variable : -1;
+}
+
 // The variable after the first "%" of l, N, Q, R and r; returns its number, or -1.
 static int NamedVariable(const BookModel& book, const JoinedParagraph& joined, const MarkupCommand& command,
                          ArgumentCursor& a, Diagnostics& diag) {
@@ -214,12 +228,31 @@ static int NamedVariable(const BookModel& book, const JoinedParagraph& joined, c
                     command.text[0]);
         return -1;
     }
-    a.at = percent + 1;
-    int variable = ReadArgumentNumber(a);
-    return CheckVariable(book, variable, PosAt(joined, command, percent), diag) ? variable : -1;
+    a.at = percent;
+    return VariableAt(book, joined, command, a, diag);
 }
 
-// R and r: the operand (a number, %w, -%w, or z for R).
+// A label that is not in quotes shows what it names: "$n" a picture, "%v" a variable.
+static void CheckLabel(const BookModel& book, const JoinedParagraph& joined, const MarkupCommand& command,
+                       ArgumentCursor a, Diagnostics& diag) {
+    if (PeekArgument(a) == '%') {
+        VariableAt(book, joined, command, a, diag);
+    } else if (PeekArgument(a) == '$') {
+        size_t at = a.at++;
+        CheckPicture(book, ReadArgumentNumber(a), PosAt(joined, command, at), diag);
+    }
+}
+
+// N and Q: the variable, then a label and a target if anything follows.
+static void CheckOwnedFlag(const BookModel& book, const JoinedParagraph& joined, const MarkupCommand& command,
+                           Diagnostics& diag) {
+    ArgumentCursor a = {command.text, 1};
+    NamedVariable(book, joined, command, a, diag);
+    StepOverMark(a, ' ');
+    CheckLabel(book, joined, command, a, diag);
+}
+
+// R and r: the variable, the operand (a number, %w, -%w, or z for R), then a label.
 static void CheckAssignment(const BookModel& book, const JoinedParagraph& joined, const MarkupCommand& command,
                             Diagnostics& diag) {
     ArgumentCursor a = {command.text, 1};
@@ -227,30 +260,29 @@ static void CheckAssignment(const BookModel& book, const JoinedParagraph& joined
     StepOverMark(a, ' ');
     if (PeekArgument(a) == '-' && a.at + 1 < a.text.size() && a.text[a.at + 1] == '%') a.at++;
     if (PeekArgument(a) == '%') {
-        size_t percent = a.at++;
-        CheckVariable(book, ReadArgumentNumber(a), PosAt(joined, command, percent), diag);
-        return;
+        VariableAt(book, joined, command, a, diag);
+    } else if (PeekArgument(a) == 'z' && command.text[0] == 'R') {
+        a.at++;
+    } else {
+        size_t start = a.at;
+        int value = ReadArgumentNumber(a);
+        const VariableSource* v = variable >= 0 ? &book.variables[size_t(variable)] : nullptr;
+        int kept = v ? std::max<int>(std::min<int>(value, v->limit - 1), v->minimum) : value;
+        if (command.text[0] == 'R' && a.at > start && kept != value)
+            ReportWarning(diag, PosAt(joined, command, start),
+                          "<R> sets variable %d to %d, which its limits (min=%d, limit=%d) make %d", variable, value,
+                          v->minimum, v->limit, kept);
     }
-    if (PeekArgument(a) == 'z' && command.text[0] == 'R') return;
-    size_t start = a.at;
-    int value = ReadArgumentNumber(a);
-    if (variable < 0 || command.text[0] != 'R' || a.at == start) return;
-    const VariableSource& v = book.variables[size_t(variable)];
-    int kept = std::max<int>(std::min<int>(value, v.limit - 1), v.minimum);
-    if (kept != value)
-        ReportWarning(diag, PosAt(joined, command, start),
-                      "<R> sets variable %d to %d, which its limits (min=%d, limit=%d) make %d", variable, value,
-                      v.minimum, v.limit, kept);
+    StepOverMark(a, ' ');
+    CheckLabel(book, joined, command, a, diag);
 }
 
-// M, m, g with a picture label ("$n").
-static void CheckPictureLabel(const BookModel& book, const JoinedParagraph& joined, const MarkupCommand& command,
-                              Diagnostics& diag) {
+// M, m, g: a label ("$n", "%v" or quoted), then the target.
+static void CheckNavigationLabel(const BookModel& book, const JoinedParagraph& joined, const MarkupCommand& command,
+                                 Diagnostics& diag) {
     ArgumentCursor a = {command.text, 1};
     StepOverMark(a, ' ');
-    if (PeekArgument(a) != '$') return;
-    size_t at = a.at++;
-    CheckPicture(book, ReadArgumentNumber(a), PosAt(joined, command, at), diag);
+    CheckLabel(book, joined, command, a, diag);
 }
 
 static void CheckRestartNumber(const JoinedParagraph& joined, const MarkupCommand& command, Diagnostics& diag) {
@@ -287,10 +319,59 @@ void CheckCommandReading(const BookModel& book, const JoinedParagraph& joined, c
             ReportError(diag, PosAt(joined, command, 1), "alignment %d is not 0, 1 or 2: the reader reports it", alignment);
         break;
     }
-    case 'l': case 'N': case 'Q': NamedVariable(book, joined, command, a, diag); break;
+    case 'l': NamedVariable(book, joined, command, a, diag); break;
+    case 'N': case 'Q': CheckOwnedFlag(book, joined, command, diag); break;
     case 'R': case 'r': CheckAssignment(book, joined, command, diag); break;
-    case 'M': case 'm': case 'g': CheckPictureLabel(book, joined, command, diag); break;
+    case 'M': case 'm': case 'g': CheckNavigationLabel(book, joined, command, diag); break;
     case 's': case 'u': CheckRestartNumber(joined, command, diag); break;
     default: break;
     }
+}
+
+// ---------------------------------------------------------------------------
+// Widths
+// ---------------------------------------------------------------------------
+
+static void CheckPictureWidth(const BookModel& book, int picture, SourcePos pos, Diagnostics& diag) {
+    if (picture < 0 || picture >= kPictures || !book.pictures[size_t(picture)].declared) return;
+    int width = book.pictures[size_t(picture)].width;
+    if (width > kPageTextWidth)
+        ReportWarning(diag, pos, "picture %d is %d pixels wide; the page shows %d of it and clips the rest", picture,
+                      width, kPageTextWidth);
+}
+
+// The quoted label of a hotword command, and where it starts in the command's text.
+static bool QuotedLabel(const std::string& text, std::string* label, size_t* at) {
+    size_t open = text.find('"');
+    size_t close = open == std::string::npos ? open : text.find('"', open + 1);
+    if (close == std::string::npos) return false;
+    *label = text.substr(open + 1, close - open - 1);
+    *at = open;
+    return true;
+}
+
+void CheckCommandWidth(const BookModel& book, const JoinedParagraph& joined, const MarkupCommand& command, bool bold,
+                       int (*labelWidth)(const std::string& latin1, bool bold), Diagnostics& diag) {
+    char letter = command.text.empty() ? '\0' : command.text[0];
+    if (letter == 'V' || letter == 'v') {
+        ArgumentCursor a = {command.text, 1};
+        StepOverMark(a, ' ');
+        CheckPictureWidth(book, ReadArgumentNumber(a), PosAt(joined, command, a.at), diag);
+        return;
+    }
+    size_t dollar = command.text.find('$');
+    if (std::string("MmgNQRr").find(letter) != std::string::npos && dollar != std::string::npos) {
+        ArgumentCursor a = {command.text, dollar + 1};
+        CheckPictureWidth(book, ReadArgumentNumber(a), PosAt(joined, command, dollar), diag);
+    }
+    std::string label;
+    size_t at = 0;
+    if (!labelWidth || std::string("MmgLdNQRru").find(letter) == std::string::npos ||
+        !QuotedLabel(command.text, &label, &at))
+        return;
+    int measured = labelWidth(label, bold);
+    int width = std::max<int>(measured, 3 * int(label.size())) + 12;   // as the button is made
+    if (width > kPageTextWidth)
+        ReportWarning(diag, PosAt(joined, command, at), "the button \"%s\" is %d pixels wide; the page has %d and "
+                      "clips it (shorten the label or break it into two buttons)", label.c_str(), width, kPageTextWidth);
 }

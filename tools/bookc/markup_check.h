@@ -11,6 +11,12 @@
 void CheckCommandReading(const BookModel& book, const JoinedParagraph& joined, const MarkupCommand& command,
                          Diagnostics& diag);
 
+// Word buttons (measured with labelWidth, when given) and pictures wider than the
+// page: the reader clips them at its right edge.
+constexpr int kPageTextWidth = 219;    // 240, less the scroll bar (13) and 4 on each side
+void CheckCommandWidth(const BookModel& book, const JoinedParagraph& joined, const MarkupCommand& command, bool bold,
+                       int (*labelWidth)(const std::string& latin1, bool bold), Diagnostics& diag);
+
 // A condition (the text after the letter O or o) against the book's variables: the
 // verdict of the checks above, for the differential fuzz target and the tests.
 enum class ConditionVerdict { Plain, NotPlain, ReaderReports, ReadDifferently, BadReference };
