@@ -12,3 +12,13 @@ const char* PoolWord(int pool, int32_t word) {
     const WordPool& p = Book().pools[pool];
     return p.strings + p.offsets[word];
 }
+
+// Logo, instructions and other program pictures are no book pictures: they say "picture".
+const char* PictureDescription(int bitmapId) {
+    for (int i = 0; i < kPictures; i++) {
+        const PictureEntry& picture = Book().pictures[i];
+        if (picture.bitmapId == bitmapId && picture.description && picture.description[0])
+            return picture.description;
+    }
+    return "picture";
+}

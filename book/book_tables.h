@@ -74,6 +74,7 @@ struct PictureEntry {
     uint16_t bitmapId;
     uint16_t width;                    // width and height are carried but not consulted:
     uint16_t height;                   // layout measures the loaded bitmap itself
+    const char* description;           // Latin-1, for screen readers; "" when none
 };
 
 typedef uint8_t Snapshot[kSnapshotBytes];
@@ -112,3 +113,6 @@ BookTables* CompiledBook();
 // Lookups.
 const ParagraphEntry& ParagraphRow(int paragraph);
 const char* PoolWord(int pool, int32_t word);
+// What a screen reader says for the bitmap with this resource id (Latin-1): the book's
+// description of the picture, else "picture".
+const char* PictureDescription(int bitmapId);

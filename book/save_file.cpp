@@ -8,21 +8,21 @@
 #include <cstring>
 
 #include "book/story_state.h"
+#include "platform/data_folder.h"
+#include "platform/files.h"
 #include "platform/win32.h"
 
 static_assert(std::endian::native == std::endian::little, "the record is little-endian");
 
 static SaveRecord saveRecord = {};
-static SaveFilePlace savePlace = {};
 
 void ClearSaveRecord() { saveRecord = {}; }
-void SetSaveFilePlace(const SaveFilePlace& place) { savePlace = place; }
 
 static HANDLE saveFile = INVALID_HANDLE_VALUE;
 
 // The folder, then the window class name and ".dat".
 static bool BuildSaveName(WCHAR* name) {
-    if (!savePlace.folder || !savePlace.folder(name, kSaveNameSize)) return false;
+    if (!GetDataFolder(name, kSaveNameSize)) return false;
     int length = 0;
     while (name[length]) ++length;
     const WCHAR* file = u"QTL2quietharbour.dat";
@@ -62,7 +62,7 @@ bool LoadSaveFile(int16_t* firstParagraph) {
     if (saveFile == INVALID_HANDLE_VALUE) return false;
     // A reader killed while it wrote left its temporary copy; now that this reader holds
     // the file, no other can be writing one.
-    if (savePlace.sweep) savePlace.sweep(saveFile);
+    RemoveInterruptedReplacements(saveFile);
     if (!existed) {
         *firstParagraph = 2;
         saveRecord.soundSetting = 1;
@@ -98,7 +98,7 @@ bool WriteSaveFile(int16_t storyPosition) {
     PackRecord(storyPosition);
     // The new record is written beside the old one and takes its place only once it
     // is complete on disk, so a crash or a full disk leaves the previous save intact.
-    if (savePlace.replace && savePlace.replace(saveFile, &saveRecord, kSaveRecordSize)) return true;
+    if (ReplaceFileContents(saveFile, &saveRecord, kSaveRecordSize)) return true;
     std::fprintf(stderr, "quietharbour: could not write the save file; the previous save is kept\n");
     return false;
 }

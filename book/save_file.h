@@ -38,19 +38,6 @@ static_assert(sizeof(SaveRecord) == kSaveRecordSize, "the file's layout is fixed
 // every byte zero.
 void ClearSaveRecord();
 
-// Where the file is kept and how it is replaced durably: services of the desktop that
-// the shell hands over at start-up.
-struct SaveFilePlace {
-    // Writes the data folder's path, ending in '/', into path; false when there is none.
-    bool (*folder)(WCHAR* path, int size);
-    // Replaces the whole content of the open file, the old content kept on failure.
-    BOOL (*replace)(HANDLE file, const void* data, DWORD size);
-    // Removes what interrupted replacements left beside the file, which the caller holds
-    // without sharing; returns how many.
-    int (*sweep)(HANDLE file);
-};
-void SetSaveFilePlace(const SaveFilePlace& place);
-
 // Opens (or creates) the file, loads and unpacks the record and writes the paragraph
 // to open first. False when the file cannot be opened: another reader holds it.
 bool LoadSaveFile(int16_t* firstParagraph);

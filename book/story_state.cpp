@@ -8,6 +8,7 @@
 #include <cstring>
 
 #include "book/book_tables.h"
+#include "book/reader_place.h"
 #include "platform/win32.h"
 
 bool IsStoryVariable(int variable) { return variable >= 0 && variable < kStoryVariables; }
@@ -101,15 +102,10 @@ void RestoreStoryState(const StoryStateImage& image) {
     for (int r = 0; r < kRestartPoints; ++r) Book().restartPoints[r].used = image.usedFlags[r];
 }
 
-static DisplayedParagraphSource displayedParagraph = nullptr;
-
-void SetDisplayedParagraphSource(DisplayedParagraphSource source) { displayedParagraph = source; }
-
 void SaveRestartPoint(int restart) {
     if (!IsRestartPoint(restart)) return;
     Book().restartPoints[restart].used = 1;
-    int16_t shown = displayedParagraph ? displayedParagraph() : 0;
-    Book().restartPoints[restart].paragraph = int16_t(shown - 1);
+    Book().restartPoints[restart].paragraph = int16_t(Place().displayedParagraph - 1);
     uint8_t* snapshot = Book().snapshots[restart];
     for (int k = 0; k < kStoryVariables; ++k) {
         snapshot[2 * k] = Book().variables[k].state[0];

@@ -45,13 +45,8 @@ void RestoreStoryState(const StoryStateImage& image);
 // Both state bytes of every variable and every used flag become 0; snapshots,
 // restart paragraphs and labels stay as they are.
 void ResetStory();
-// The paragraph on screen, which restart points record: navigation knows it and hands
-// its reader to the story state at start-up. Without one, a restart point records -1.
-typedef int16_t (*DisplayedParagraphSource)();
-void SetDisplayedParagraphSource(DisplayedParagraphSource source);
-
-// Marks restart point r used, records the displayed paragraph as its reference and
-// snapshots the state bytes of every variable.
+// Marks restart point r used, records the displayed paragraph (the reader's place,
+// book/reader_place.h) as its reference and snapshots the state bytes of every variable.
 void SaveRestartPoint(int restart);
 // Copies snapshot r back into the variables; returns the paragraph number to go to
 // (stored reference + 1: 0 for a point saved with no paragraph displayed), or 0 when r

@@ -58,9 +58,9 @@ std::string ItemLine(const PageItem& item) {
 }  // namespace
 
 std::string PageDump() {
-    std::string out = Format("page paragraph=%d story=%d in-story=%d mode=%d\n", Navigation().displayedParagraph,
-                             Navigation().storyPosition, Navigation().inStory, Navigation().pageMode);
-    out += Format("tools back=%d previous=%d next=%d\n", !Navigation().inStory, PageNow().previousArrow.kind != kArrowNone,
+    std::string out = Format("page paragraph=%d story=%d in-story=%d mode=%d\n", Place().displayedParagraph,
+                             Place().storyPosition, Place().inStory, Navigation().pageMode);
+    out += Format("tools back=%d previous=%d next=%d\n", !Place().inStory, PageNow().previousArrow.kind != kArrowNone,
                   PageNow().nextArrow.kind != kArrowNone);
     for (int i = 0; i < PageItems().count; ++i) out += ItemLine(PageItems().items[i]) + "\n";
     for (int i = 0; i < HeadlessMessageCount(); ++i) {

@@ -7,10 +7,10 @@
 #include "markup/hotword_commands.h"
 #include "markup/hotwords.h"
 #include "markup/scanner.h"
+#include "markup/sound_cues.h"
 #include "markup/variable_commands.h"
 #include "page/page_items.h"
 #include "book/error_message.h"
-#include "markup/markup_hooks.h"
 #include "page/page_state.h"
 
 // Commands A, V, W, n, p and v take one number, with one optional space before it.
@@ -48,7 +48,7 @@ static void CommandAlignment() {
 
 static void CommandSound() {
     int16_t sound = ReadSingleNumber();
-    if (RequireSound(sound)) MarkupPlaySound(sound);
+    if (RequireSound(sound)) PlaySoundCue(sound);
 }
 
 // l: the variable's text joins the title in title mode and the page otherwise; a
@@ -76,7 +76,7 @@ static void RunCommand(char letter) {
     switch (letter) {
     case 'A': CommandSound(); break;
     case 'B': EmitBoldOn(); break;
-    case 'C': MarkupStopSound(); break;
+    case 'C': StopSoundCue(); break;
     case 'D': EmitBoldOff(); break;
     case 'H': SetTitleMode(true); break;
     case 'J': CommandTitleEnd(); break;

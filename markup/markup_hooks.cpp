@@ -9,14 +9,6 @@ void MarkupNavigateTo(int16_t paragraph, int mode) {
     if (markupHooks.navigateTo) markupHooks.navigateTo(paragraph, mode);
 }
 
-void MarkupPlaySound(int16_t sound) {
-    if (markupHooks.playSound) markupHooks.playSound(sound);
-}
-
-void MarkupStopSound() {
-    if (markupHooks.stopSound) markupHooks.stopSound();
-}
-
 static BlockDecidedHook blockDecided = nullptr;
 
 void SetBlockDecidedHook(BlockDecidedHook hook) { blockDecided = hook; }

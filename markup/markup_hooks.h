@@ -1,5 +1,5 @@
-// What the markup asks of the reader above it: a hotword's navigation and the sound
-// cues of commands A and C. The shell connects them at start-up; until then they do
+// What the markup asks of the reader above it: a hotword's navigation, which only the
+// shell knows how to carry out. The shell connects it at start-up; until then it does
 // nothing, so the interpreter also runs on its own (tests, fuzzers).
 #pragma once
 
@@ -11,14 +11,10 @@ constexpr int kNavigateSide = 2;
 
 struct MarkupHooks {
     void (*navigateTo)(int16_t paragraph, int mode);   // paragraph number, kNavigate...
-    void (*playSound)(int16_t sound);                  // a sound number in range
-    void (*stopSound)();
 };
 void ConnectMarkup(const MarkupHooks& hooks);
 
 void MarkupNavigateTo(int16_t paragraph, int mode);
-void MarkupPlaySound(int16_t sound);
-void MarkupStopSound();
 
 // For an author's coverage report (qh-play explore --coverage): called when a block
 // command's "{" decides its block, with the text index of that command's "<" and

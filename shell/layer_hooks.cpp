@@ -1,21 +1,17 @@
-// Each lower layer declares the type of what it needs from above; the shell, which
-// sees every layer, hands the functions down here.
+// The calls that must go up: a lower layer declares the type of what it needs from the
+// shell, and the shell, which sees every layer, hands the functions down here. Anything
+// a layer may include it calls directly, so only these two remain.
 #include "shell/layer_hooks.h"
 
-#include "book/save_file.h"
-#include "book/story_state.h"
 #include "markup/markup_hooks.h"
 #include "page/layout.h"
-#include "platform/data_folder.h"
-#include "platform/files.h"
 #include "shell/navigation.h"
-#include "shell/sound_cues.h"
-
-static int16_t DisplayedParagraph() { return Navigation().displayedParagraph; }
 
 void ConnectLayers() {
+    // A rebuild lays out what the reader chose to show (a paragraph, a built-in page, the
+    // inventory), and only the shell knows the page modes and the built-in pages.
     SetPageContentBuilder(BuildPageContent);
-    ConnectMarkup({NavigateTo, PlaySoundCue, StopSoundCue});
-    SetDisplayedParagraphSource(DisplayedParagraph);
-    SetSaveFilePlace({GetDataFolder, ReplaceFileContents, RemoveInterruptedReplacements});
+    // A hotword turns the page: navigation, the menu bar's tools and the autosave after a
+    // story page turn all belong to the shell.
+    ConnectMarkup({NavigateTo});
 }

@@ -13,20 +13,22 @@
 #include "shell/menu_bar.h"
 
 // A fresh start: the presents splash is due, paragraph 2 is the place.
-static constexpr NavigationState kFreshStart = {2, 2, true, kPagePresentsSplash, true};
+static constexpr NavigationState kFreshStart = {kPagePresentsSplash, true};
 static NavigationState navigationState = kFreshStart;
 
 const NavigationState& Navigation() { return navigationState; }
 
-void ClearNavigation() { navigationState = kFreshStart; }
+void ClearNavigation() {
+    navigationState = kFreshStart;
+    ClearPlace();
+}
 
 void StartAt(int16_t paragraph) {
-    navigationState.displayedParagraph = paragraph;
-    navigationState.storyPosition = paragraph;
+    SetPlace({paragraph, paragraph, Place().inStory});
     if (paragraph != 2) navigationState.pageMode = kPageNone;
 }
 
-void SetInStory(bool inStory) { navigationState.inStory = inStory; }
+void SetInStory(bool inStory) { SetPlace({Place().displayedParagraph, Place().storyPosition, inStory}); }
 void SetAutosave(bool on) { navigationState.autosave = on; }
 
 void SkipSplashes() {
@@ -43,23 +45,20 @@ static void RebuildNow() {
 }
 
 void NavigateTo(int16_t paragraph, int mode) {
-    if (mode == kNavigateStory || (mode == kNavigateKeep && navigationState.inStory)) {
-        navigationState.storyPosition = paragraph;
-        navigationState.displayedParagraph = paragraph;
-        navigationState.inStory = true;
+    if (mode == kNavigateStory || (mode == kNavigateKeep && Place().inStory)) {
+        SetPlace({paragraph, paragraph, true});
         RebuildNow();
         // The page turn is complete once its page is built (its commands have changed
         // the story) and its place is on disk.
-        if (navigationState.autosave) WriteSaveFile(navigationState.storyPosition);
+        if (navigationState.autosave) WriteSaveFile(Place().storyPosition);
         return;
     }
-    navigationState.inStory = false;
+    SetInStory(false);
     ShowSidePage(int16_t(paragraph - 1));
 }
 
 void ShowSidePage(int16_t reference) {
-    navigationState.displayedParagraph = int16_t(reference + 1);
-    navigationState.inStory = false;
+    SetPlace({int16_t(reference + 1), Place().storyPosition, false});
     RebuildNow();
 }
 
@@ -115,11 +114,12 @@ static bool RowIsEmpty(int16_t paragraph) {
 void BuildPageContent() {
     NotePageEntry();
     SetArrows({kArrowNone, 0}, {kArrowNone, 0});
-    if (RowIsEmpty(navigationState.displayedParagraph)) {
-        if (navigationState.displayedParagraph == 6) {
+    const int16_t displayed = Place().displayedParagraph;
+    if (RowIsEmpty(displayed)) {
+        if (displayed == 6) {
             MarkInventoryPage();
             BuildInventoryPage();
-        } else if (navigationState.displayedParagraph == 7) {
+        } else if (displayed == 7) {
             BuildHintsPage();
         } else {
             ScanMarkup(ParagraphText());
@@ -127,10 +127,10 @@ void BuildPageContent() {
     } else if (navigationState.pageMode != kPageNone) {
         BuildPageForMode();
     } else {
-        AssembleParagraph(navigationState.displayedParagraph, ParagraphText());
+        AssembleParagraph(displayed, ParagraphText());
         ScanMarkup(ParagraphText());
     }
     const PageState& page = PageNow();
-    UpdateToolButtons(!navigationState.inStory, page.previousArrow.kind != kArrowNone,
+    UpdateToolButtons(!Place().inStory, page.previousArrow.kind != kArrowNone,
                       page.nextArrow.kind != kArrowNone);
 }

@@ -5,6 +5,7 @@
 
 #include <cstdint>
 
+#include "book/reader_place.h"
 #include "markup/markup_hooks.h"
 #include "page/page_state.h"
 
@@ -24,15 +25,14 @@ constexpr unsigned kSplashTimer = 1;
 constexpr unsigned kSplashInterval = 2000;   // milliseconds
 
 // Owned by shell/navigation.cpp: read it here, change it through the operations below.
+// The place itself (paragraph on screen, story position, in the story or not) is the
+// book layer's (Place(), book/reader_place.h), which these operations move.
 struct NavigationState {
-    int16_t displayedParagraph;   // a paragraph number, 2 at start
-    int16_t storyPosition;        // a paragraph number, 2 at start
-    bool inStory;
     int32_t pageMode;
     bool autosave;                // the place is written after every story page turn
 };
 const NavigationState& Navigation();
-// As at a fresh start: the presents splash due, paragraph 2 in the story.
+// As at a fresh start: the presents splash due, the place paragraph 2 in the story.
 void ClearNavigation();
 // Start-up: the saved place opens at once; a fresh start (2) shows the splashes first.
 void StartAt(int16_t paragraph);

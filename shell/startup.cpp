@@ -44,7 +44,7 @@ bool StartReader(int showCommand) {
     ConnectLayers();
     ClearNavigation();
     ClearScanningState();
-    int16_t firstParagraph = Navigation().displayedParagraph;
+    int16_t firstParagraph = Place().displayedParagraph;
     if (!LoadSaveFile(&firstParagraph)) {
         BringRunningReaderForward();
         return false;
@@ -80,4 +80,4 @@ int RunMessageLoop() {
     return int(message.wParam);
 }
 
-void StopReader() { StoreSaveFile(Navigation().storyPosition); }
+void StopReader() { StoreSaveFile(Place().storyPosition); }

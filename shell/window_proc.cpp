@@ -32,7 +32,7 @@ static void ApplySoundCheckBox() {
     int16_t slot = PageNow().soundCheckBoxSlot;
     HWND box = slot >= 0 && slot < Controls().buttonCount ? Controls().buttonWindows[slot] : nullptr;
     SetSoundSetting(SendMessageW(box, BM_GETCHECK, 0, 0) == BST_CHECKED ? 1 : 0);
-    NavigateTo(Navigation().storyPosition, kNavigateStory);
+    NavigateTo(Place().storyPosition, kNavigateStory);
 }
 
 // A side page opened from the menu: the story position stays where it is.
@@ -61,9 +61,9 @@ static void RunCommand(HWND window, int command) {
     case kCommandCredits: OpenSidePage(5); break;
     case kCommandExit: PostMessageW(window, WM_CLOSE, 0, 0); break;
     case kCommandBackToStory:
-        if (Navigation().inStory) break;
+        if (Place().inStory) break;
         if (PageNow().soundPage) ApplySoundCheckBox();
-        else NavigateTo(Navigation().storyPosition, kNavigateStory);
+        else NavigateTo(Place().storyPosition, kNavigateStory);
         break;
     case kCommandNext: ActivateArrow(PageNow().nextArrow); break;
     case kCommandPrevious: ActivateArrow(PageNow().previousArrow); break;

@@ -130,7 +130,7 @@ static void ButtonHtml(std::string& out, int n) {
     out += "<button data-id=\"" + std::to_string(id) + "\" data-x=\"" + std::to_string((r.left + r.right) / 2) +
            "\" data-y=\"" + std::to_string((r.top + r.bottom) / 2) + "\">";
     if (slot.bitmap || Controls().buttonPictureIds[n]) {
-        out += "Picture " + std::to_string(Controls().buttonPictureIds[n]);
+        Escape(out, PictureDescription(Controls().buttonPictureIds[n]), 1 << 20);
     } else if (slot.labelLength > 0 || !control) {
         EscapeUtf16(out, slot.label, slot.labelLength);
     } else {
@@ -152,7 +152,11 @@ static std::string MirrorHtml() {
         case kItemBoldOff: if (bold) out += "</b>"; bold = false; break;
         case kItemParagraphBreak: out += bold ? "</b></p><p><b>" : "</p><p>"; break;
         case kItemLineBreak: out += "<br>"; break;
-        case kItemPicture: out += "<span role=\"img\" aria-label=\"Picture " + std::to_string(item.argument) + "\"></span>"; break;
+        case kItemPicture:
+            out += "<span role=\"img\" aria-label=\"";
+            Escape(out, PictureDescription(item.argument), 1 << 20);
+            out += "\"></span>";
+            break;
         case kItemEntryBox: {
             std::string id = std::to_string(kFirstEntryBoxId + item.argument);
             out += "<label>Answer <input data-id=\"" + id + "\" maxlength=\"" +
@@ -259,7 +263,7 @@ static void TakePageWork() {
 extern "C" {
 
 // The page is being hidden, and may be closed without another word: keep the place.
-void qh_web_page_hidden() { WriteSaveFile(Navigation().storyPosition); }
+void qh_web_page_hidden() { WriteSaveFile(Place().storyPosition); }
 
 // For the benchmark (bench/web_bench.js): a page turn as a hotword makes it, painted and
 // on the canvas before it returns, so the page can time it. Paragraphs as the book

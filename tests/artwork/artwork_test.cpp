@@ -76,6 +76,23 @@ TEST(PicReader, GoesOnAfterAnErrorSoOneRunShowsThemAll) {
     EXPECT_EQ(0u, errors.messages[1].find("t.pic:4:"));
 }
 
+TEST(PicReader, ADescriptionLineIsReadOnceAndOnItsOwn) {
+    Picture p;
+    ArtworkErrors errors;
+    const char* text = "canvas 4 4\n# the harbour\ndescription \"A \\\"quiet\\\" harbour.\"\nfill-rect 0 0 1 1 #000000\n";
+    ASSERT_TRUE(ParsePicture(text, "t.pic", &p, &errors)) << JoinErrors(errors);
+    EXPECT_EQ("A \"quiet\" harbour.", p.description);
+    EXPECT_EQ(1u, p.commands.size());
+    EXPECT_EQ(p.description, PicDescription(text));
+    EXPECT_EQ("", PicDescription("canvas 4 4\nfill-rect 0 0 1 1 #000000\n"));
+    EXPECT_EQ("bad.pic:3:1: error: the description is already given",
+              FirstError("canvas 4 4\ndescription \"a\"\ndescription \"b\"\n"));
+    EXPECT_EQ("bad.pic:2:1: error: description is: description \"one sentence\"", FirstError("canvas 4 4\ndescription 12\n"));
+    EXPECT_EQ("bad.pic:2:17: error: nothing may follow the description's closing quote",
+              FirstError("canvas 4 4\ndescription \"a\" b\n"));
+    EXPECT_EQ("bad.pic:2:1: error: the description is empty", FirstError("canvas 4 4\ndescription \"\"\n"));
+}
+
 TEST(PicReader, AStripNeedsAnExistingGridAndImage) {
     Picture p;
     ArtworkErrors errors;

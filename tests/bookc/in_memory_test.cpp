@@ -83,7 +83,9 @@ TEST_F(InMemoryBookTest, PicturesSoundsAndArtworkAgree) {
     for (int i = 0; i < kPictures; i++) {
         EXPECT_EQ(built.pictures[i].bitmapId, compiled.pictures[i].bitmapId) << i;
         EXPECT_EQ(built.pictures[i].width, compiled.pictures[i].width) << i;
+        EXPECT_STREQ(built.pictures[i].description, compiled.pictures[i].description) << i;
     }
+    EXPECT_STREQ(compiled.pictures[2].description, "A brass lamp, \"lit\" and \\ swinging.");
     for (int i = 0; i < kSounds; i++)
         EXPECT_EQ(std::u16string(built.soundNames[i]), std::u16string(compiled.soundNames[i])) << i;
     EXPECT_EQ(std::u16string(built.soundNames[0]), u"GULLS");
@@ -98,3 +100,4 @@ TEST(InMemoryBook, ABrokenSourceBuildsNothing) {
     EXPECT_EQ(CompileBookInMemory(TreePath("tests/books/broken/outside_latin1.book"), diag), nullptr);
     EXPECT_EQ(diag.errors, 1);
 }
+

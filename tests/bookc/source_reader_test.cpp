@@ -1,6 +1,10 @@
 // The book source parser: each declaration, the rows a book leaves empty, restart
-// paragraphs taken from the markup, Latin-1 text and the length warnings.
+// paragraphs taken from the markup, Latin-1 text, picture descriptions and the length
+// warnings.
 #include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <fstream>
 
 #include "tests/bookc/bookc_test_support.h"
 
@@ -153,4 +157,47 @@ TEST(SourceReader, WarnsAboutWordsAndParagraphsPastTheReadersLimits) {
     EXPECT_EQ(diag.lines[0], "mem.book:6:1: warning: paragraph 9 has 2289 characters when joined; "
                              "the reader reports \"Too many words\" past 2287");
     EXPECT_EQ(diag.lines[1].rfind("mem.book:9:4: warning: this word has 300 characters", 0), 0u) << diag.lines[1];
+}
+
+// A picture's description: the line's own (quoted, with escapes), else the .pic
+// drawing's, else none; mistakes on the line are errors at their column.
+TEST(SourceReader, PictureDescriptionsComeFromTheLineOrTheDrawing) {
+    std::filesystem::path folder = std::filesystem::temp_directory_path() / ("qh_describe-" + std::to_string(getpid()));
+    std::filesystem::create_directories(folder / "my art");
+    auto write = [&](const char* name, const char* text) {
+        std::ofstream((folder / name).string()) << text;
+        return (folder / name).string();
+    };
+    std::string fog = write("my art/fog.pic", "canvas 4 4\ndescription \"Fog over the caf\xC3\xA9.\"\n");
+    std::string bare = write("bare.pic", "canvas 4 4\n");
+    std::string wide = write("wide.pic", "canvas 4 4\ndescription \"A \xE2\x98\x85\"\n");
+    Diagnostics diag = QuietDiagnostics();
+    auto book = BookFromText(WithStart("picture 1: 1702 " + fog + "\n" +
+                                       "picture 2: 1703 " + fog + " description=\"Lamp \\\"lit\\\", \\\\ on.\"\n" +
+                                       "picture 3: 1704 \"" + bare + "\" description=\"Bare\"\n" +
+                                       "picture 4: 1705 " + bare + "\n" + "picture 5: 1706 " + wide + "\n"),
+                             diag);
+    EXPECT_EQ(diag.errors, 0) << (diag.lines.empty() ? "" : diag.lines[0]);
+    EXPECT_EQ(book->pictures[1].path, fog);                      // a blank inside the unquoted path
+    EXPECT_EQ(book->pictures[1].description, "Fog over the caf\xE9.");   // the drawing's, in Latin-1
+    EXPECT_EQ(book->pictures[2].description, "Lamp \"lit\", \\ on.");    // the line's wins
+    EXPECT_EQ(book->pictures[3].description, "Bare");
+    EXPECT_EQ(book->pictures[4].description, "");
+    EXPECT_EQ(book->pictures[5].description, "");
+    ASSERT_EQ(diag.warnings, 1);
+    EXPECT_NE(diag.lines[0].find("outside Latin-1"), std::string::npos);
+
+    const char* const mistakes[][2] = {
+        {"picture 1: 1702 \"art/lamp.bmp\" colour=\"red\"\n", "mem.book:4:32: error: unknown option 'colour'"},
+        {"picture 1: 1702 art/lamp.bmp description=Fog\n", "mem.book:4:42: error: description= needs a text in double quotes"},
+        {"picture 1: 1702 art/lamp.bmp description=\"a\" description=\"b\"\n", "mem.book:4:46: error: description= is given twice"},
+        {"picture 1: 1702 art/lamp.bmp description=\"open\n", "mem.book:4:42: error: missing closing quote"},
+    };
+    for (const auto& mistake : mistakes) {
+        Diagnostics bad = QuietDiagnostics();
+        BookFromText(WithStart(mistake[0]), bad);
+        ASSERT_FALSE(bad.lines.empty()) << mistake[0];
+        EXPECT_EQ(bad.lines[0].rfind(mistake[1], 0), 0u) << bad.lines[0];
+    }
+    std::filesystem::remove_all(folder);
 }

@@ -10,13 +10,13 @@
 #include <vector>
 
 #include "book/book_tables.h"
+#include "book/reader_place.h"
 #include "book/story_state.h"
 #include "markup/commands.h"
 #include "markup/hotwords.h"
 #include "markup/scanner.h"
 #include "page/controls.h"
 #include "page/page_items.h"
-#include "shell/layer_hooks.h"
 #include "platform/headless.h"
 
 namespace story {
@@ -54,8 +54,6 @@ struct StoryTest : testing::Test {
     PictureEntry pictures[kPictures] = {};
     BookTables book{};
     BookTables* saved = nullptr;
-    // The paragraph that restart points record while a test runs.
-    static inline int16_t displayed = 2;
 
     void SetUp() override {
         saved = CompiledBook();
@@ -81,14 +79,16 @@ struct StoryTest : testing::Test {
         HeadlessClearMessages();
         ClearScanningState();
         ClearHotwords();
-        displayed = 2;
-        SetDisplayedParagraphSource([] { return displayed; });
+        Display(2);
         SeedRandom(1);
     }
     void TearDown() override {
         UseBook(saved);
-        ConnectLayers();
+        ClearPlace();
     }
+
+    // The paragraph on screen, which restart points record.
+    static void Display(int16_t paragraph) { SetPlace({paragraph, paragraph, true}); }
 
     // Runs one command as the scanner would on reading its ">".
     uint8_t Run(const std::string& command) {

@@ -68,3 +68,11 @@ TEST_F(StoryStateTest, RandomSequenceIsFixedForASeed) {
 
 }  // namespace
 }  // namespace story
+
+// A picture is named by its bitmap for screen readers: the book's description, else
+// "picture" (a book picture without one, or the program's own, such as the logo 1100).
+TEST(BookPictures, APictureIsNamedByItsDescription) {
+    EXPECT_STREQ(PictureDescription(1703), "A brass lamp, \"lit\" and \\ swinging.");
+    EXPECT_STREQ(PictureDescription(1702), "picture");
+    EXPECT_STREQ(PictureDescription(1100), "picture");
+}

@@ -174,7 +174,7 @@ TEST_F(VariableCommandTest, RelativeHotwordKeepsTheValueFromWhenItWasDefined) {
 }
 
 TEST_F(VariableCommandTest, RestartSnapshotIsTakenBeforeALaterChange) {
-    displayed = 120;
+    Display(120);
     Scan("<R %4 2><N %0><s *3><R %4 4><Q %0><G> ");
     EXPECT_EQ(VariableValue(kRope), 4);
     EXPECT_EQ(restarts[3].used, 1);
@@ -189,7 +189,7 @@ TEST_F(VariableCommandTest, RestartSnapshotIsTakenBeforeALaterChange) {
 }
 
 TEST_F(VariableCommandTest, ResetStoryLeavesSnapshotsInPlace) {
-    displayed = 40;
+    Display(40);
     Hold(kRope, 1, 3);
     SetVariableValue(kCoins, -7);
     Run("s *0");

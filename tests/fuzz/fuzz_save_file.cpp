@@ -44,7 +44,7 @@ static void WriteWhole(const uint8_t* data, size_t size) {
 }
 
 static void ShowLoadedState() {
-    AssembleParagraph(Navigation().displayedParagraph, ParagraphText());
+    AssembleParagraph(Place().displayedParagraph, ParagraphText());
     ScanMarkup(ParagraphText());
     for (int k = 0; k < kStoryVariables; ++k) VariableDisplay(k);
     for (int r = 0; r < kRestartPoints; ++r) RestoreRestartPoint(r);

@@ -100,7 +100,7 @@ TEST(Preview, VariablesAndRestartPointsSurviveAReload) {
     EXPECT_EQ(Book().restartPoints[1].used, 1);
     EXPECT_EQ(Book().restartPoints[1].paragraph, 7);
     EXPECT_EQ(Book().restartPoints[2].used, 0);
-    EXPECT_EQ(Navigation().storyPosition, 12);
+    EXPECT_EQ(Place().storyPosition, 12);
 }
 
 TEST(Preview, F5ReloadsAtOnce) {
@@ -197,7 +197,7 @@ TEST(Preview, AFailedCompileLeavesTheBookAndPageAsTheyWere) {
     EXPECT_EQ(HeadlessMessageCount(), 1);
     HeadlessClearMessages();
     EXPECT_EQ(PageDump(), dump);
-    EXPECT_EQ(Navigation().displayedParagraph, 11);
+    EXPECT_EQ(Place().displayedParagraph, 11);
 }
 
 }  // namespace

@@ -22,7 +22,7 @@ void ShowMarkup(const char* text) {
     HeadlessRun();
 }
 
-int Shown() { return Navigation().displayedParagraph; }
+int Shown() { return Place().displayedParagraph; }
 
 bool Tap(const char* label) {
     for (int n = 0; n < Controls().buttonCount; ++n) {
@@ -200,7 +200,7 @@ TEST(Hotwords, ARestartPointHoldingMinusOneStillNavigates) {
     SetVariableValue(1, 41);
     ASSERT_TRUE(Tap("Boat"));         // the rebuilt page's button acts
     EXPECT_EQ(VariableValue(1), 9);
-    EXPECT_EQ(Navigation().storyPosition, 0);
+    EXPECT_EQ(Place().storyPosition, 0);
 }
 
 }  // namespace

@@ -73,12 +73,23 @@ struct Picture {
     uint32_t background = 0xFFFFFF;
     std::vector<Command> commands;
     std::vector<std::string> inputs;   // files the picture reads besides itself
+    std::string description;           // UTF-8, "" when the picture gives none
 };
 
 // fileName is used for messages and to resolve the paths a picture names.
 bool ParsePicture(const std::string& text, const std::string& fileName, Picture* out,
                   ArtworkErrors* errors);
 bool ReadPictureFile(const std::string& path, Picture* out, ArtworkErrors* errors);
+
+// A picture's own description, `description "one sentence"` on a line of its own, which
+// screen readers say for it. ReadDescriptionLine: false when the line is no description
+// line; else the text, or a problem and its column. PicDescription: the description of a
+// .pic text, "" when it has none. ReadPicDescriptionFile: false when path is not a
+// readable .pic file.
+bool ReadDescriptionLine(const std::string& line, std::string* text, std::string* problem,
+                         int* column);
+std::string PicDescription(const std::string& text);
+bool ReadPicDescriptionFile(const std::string& path, std::string* description);
 
 // Shapes are antialiased (16 samples a pixel); text goes through FreeType.
 bool RenderPicture(const Picture& picture, Pixels* out, ArtworkErrors* errors);

@@ -179,6 +179,16 @@ void ReadCanvas(LineReader& r, const std::string& text, size_t pos, Picture* out
     out->height = static_cast<int>(size[1]);
 }
 
+void ReadDescription(LineReader& r, const std::string& text, Picture* out) {
+    std::string description, problem;
+    int column = 1;
+    ReadDescriptionLine(text, &description, &problem, &column);
+    if (!problem.empty()) return r.Fail(column, problem);
+    if (!out->description.empty()) return r.Fail(column, "the description is already given");
+    if (description.empty()) return r.Fail(column, "the description is empty");
+    out->description = description;
+}
+
 void ReadLine(LineReader& r, const std::string& text, const std::string& folder, Picture* out) {
     size_t pos = 0;
     Token name;
@@ -188,6 +198,7 @@ void ReadLine(LineReader& r, const std::string& text, const std::string& folder,
         return;
     }
     if (name.kind != TokenKind::Word) return r.Fail(name.column, "a line begins with a command name");
+    if (name.text == "description") return ReadDescription(r, text, out);
     if (name.text == "canvas") {
         if (out->width) return r.Fail(name.column, "the canvas is already given");
         return ReadCanvas(r, text, pos, out);

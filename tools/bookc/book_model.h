@@ -75,6 +75,7 @@ struct PictureSource {
     uint16_t bitmapId = 0;
     std::string path;                  // absolute
     uint16_t width = 0, height = 0;    // read from the file when it tells them
+    std::string description;           // Latin-1; the line's own, else the .pic's, else ""
 };
 
 struct SoundSource {

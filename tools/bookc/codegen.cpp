@@ -126,7 +126,7 @@ static std::string PicturesAndSounds(const BookModel& book) {
     std::string out = "const PictureEntry kPictureTable[kPictures] = {\n";
     for (const PictureSource& picture : book.pictures)
         out += "    {" + Number(picture.bitmapId) + ", " + Number(picture.width) + ", " +
-               Number(picture.height) + "},\n";
+               Number(picture.height) + ", " + CString(picture.description) + "},\n";
     out += "};\n\nconst char16_t* const kSoundNames[kSounds] = {\n";
     for (const SoundSource& sound : book.sounds) out += "    u\"" + sound.name + "\",\n";
     return out + "};\n\n";

@@ -47,7 +47,7 @@ static void BuildRestartsAndArtwork(InMemoryBook& out, const BookModel& book) {
     std::memset(out.snapshots, 0, sizeof out.snapshots);
     for (int i = 0; i < kPictures; i++) {
         const PictureSource& picture = book.pictures[i];
-        out.pictures[i] = {picture.bitmapId, picture.width, picture.height};
+        out.pictures[i] = {picture.bitmapId, picture.width, picture.height, Keep(out, picture.description)};
         out.pictureFiles[i] = picture.declared ? Keep(out, picture.path) : nullptr;
     }
     for (int i = 0; i < kSounds; i++) {

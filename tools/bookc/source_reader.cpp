@@ -14,12 +14,14 @@
 //   Lines and whole sources
 #include "tools/bookc/source_reader.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
 
 #include "platform/text_codec.h"
+#include "tools/artwork/artwork.h"
 #include "tools/bookc/artwork.h"
 
 // ---------------------------------------------------------------------------
@@ -287,12 +289,11 @@ static void ParseField(Parser& p, const DeclarationHead& head, LineCursor& c) {
 // [SECTION] Pictures and sounds
 // ---------------------------------------------------------------------------
 
-// The file named at the cursor (quoted or the rest of the line), made absolute.
-static bool ReadArtworkPath(Parser& p, LineCursor& c, const char* what, std::string& path) {
-    SkipBlanks(c);
-    SourcePos pos = PosOf(c);
-    std::string written;
-    if (!ReadTextValue(c, p.diag, written)) return false;
+static bool ReadOptionKey(Parser& p, LineCursor& c, std::string& key, SourcePos& pos);
+
+// A file named in the source, made absolute and checked; `written` is as the source has it.
+static bool ResolveArtworkPath(Parser& p, SourcePos pos, const std::string& written,
+                               const char* what, std::string& path) {
     if (written.empty()) {
         ReportError(p.diag, pos, "expected the %s file after the number", what);
         return false;
@@ -307,13 +308,80 @@ static bool ReadArtworkPath(Parser& p, LineCursor& c, const char* what, std::str
     return true;
 }
 
+// The file named at the cursor (quoted or the rest of the line), made absolute.
+static bool ReadArtworkPath(Parser& p, LineCursor& c, const char* what, std::string& path) {
+    SkipBlanks(c);
+    SourcePos pos = PosOf(c);
+    std::string written;
+    if (!ReadTextValue(c, p.diag, written)) return false;
+    return ResolveArtworkPath(p, pos, written, what, path);
+}
+
+// A picture's file: quoted, or up to the blank before its first option, so that a
+// path with blanks needs no quotes when the line carries no description.
+static bool ReadPicturePath(Parser& p, LineCursor& c, std::string& path) {
+    SkipBlanks(c);
+    SourcePos pos = PosOf(c);
+    std::string written;
+    if (Peek(c) == '"') {
+        if (!ReadQuotedItem(c, p.diag, written)) return false;
+    } else {
+        size_t options = c.text.find(" description=", c.at);
+        size_t tabbed = c.text.find("\tdescription=", c.at);
+        size_t end = std::min(options, tabbed);
+        std::string upToOptions = c.text.substr(0, end == std::string::npos ? c.text.size() : end);
+        LineCursor file = {upToOptions, c.at, c.line};
+        written = ReadRest(file);
+        c.at = file.at;
+    }
+    return ResolveArtworkPath(p, pos, written, "picture", path);
+}
+
+// description="..." after the file: what a screen reader says for the picture.
+static void ReadPictureOptions(Parser& p, PictureSource& picture, LineCursor& c) {
+    SourcePos seen;
+    for (SkipBlanks(c); !AtEnd(c); SkipBlanks(c)) {
+        std::string key;
+        SourcePos pos;
+        if (!ReadOptionKey(p, c, key, pos)) return;
+        if (key != "description") {
+            ReportError(p.diag, pos, "unknown option '%s' (a picture takes description=)", key.c_str());
+            return;
+        }
+        if (!FirstTime(p, seen, pos, "description=")) return;
+        if (Peek(c) != '"') {
+            ReportError(p.diag, PosOf(c), "description= needs a text in double quotes");
+            return;
+        }
+        if (!ReadQuotedItem(c, p.diag, picture.description)) return;
+    }
+}
+
+// A .pic drawing may describe itself; the picture line's own description wins.
+static void TakeDrawingDescription(Parser& p, PictureSource& picture) {
+    if (!picture.description.empty()) return;
+    std::string utf8;
+    if (!ReadPicDescriptionFile(picture.path, &utf8) || utf8.empty()) return;
+    std::string latin1;
+    Diagnostics quiet;
+    quiet.echo = nullptr;
+    if (Utf8LineToLatin1(utf8, picture.pos.line, quiet, latin1)) {
+        picture.description = latin1;
+        return;
+    }
+    ReportWarning(p.diag, picture.pos, "the description in '%s' has a character outside Latin-1; the picture is described as \"picture\"",
+                  picture.path.c_str());
+}
+
 static void ParsePicture(Parser& p, PictureSource& picture, LineCursor& c) {
     long id = 0;
     SkipBlanks(c);
     if (!ReadNumberValue(c, p.diag, "the bitmap resource id", 0, 65535, id)) return;
     picture.bitmapId = static_cast<uint16_t>(id);
-    if (!ReadArtworkPath(p, c, "picture", picture.path)) return;
+    if (!ReadPicturePath(p, c, picture.path)) return;
     ReadPictureSize(picture.path, picture.width, picture.height);
+    ReadPictureOptions(p, picture, c);
+    TakeDrawingDescription(p, picture);
 }
 
 static bool IsResourceNameChar(char c) {

@@ -71,7 +71,7 @@ void FindBlocks(int paragraph) {
 }
 
 void CountDecision(int16_t commandStart, bool rendered) {
-    auto found = coverage.byPlace.find({Navigation().displayedParagraph, commandStart});
+    auto found = coverage.byPlace.find({Place().displayedParagraph, commandStart});
     if (found == coverage.byPlace.end()) return;   // a page not built from its own paragraph
     Block& block = coverage.blocks[found->second];
     ++(rendered ? block.taken : block.skipped);

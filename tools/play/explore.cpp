@@ -103,7 +103,7 @@ void Perform(const Action& action) {
 
 void TakeMessages(Report& report) {
     for (int i = 0; i < HeadlessMessageCount(); ++i)
-        ++report.messages[{HeadlessMessage(i), Navigation().displayedParagraph}];
+        ++report.messages[{HeadlessMessage(i), Place().displayedParagraph}];
     HeadlessClearMessages();
     HeadlessClearSounds();
 }
@@ -122,13 +122,13 @@ void Read(std::mt19937& random, int steps, Report& report) {
     StartAgain();
     for (int step = 0; step < steps; ++step) {
         TakeMessages(report);
-        if (Navigation().pageMode == kPageNone) ++report.reached[Navigation().displayedParagraph];
+        if (Navigation().pageMode == kPageNone) ++report.reached[Place().displayedParagraph];
         std::vector<Action> actions = WaysOn();
-        if (actions.empty() && Navigation().inStory) {
-            report.deadEnds.insert(Navigation().displayedParagraph);
+        if (actions.empty() && Place().inStory) {
+            report.deadEnds.insert(Place().displayedParagraph);
             return;
         }
-        if (!Navigation().inStory && (actions.empty() || random() % 3 == 0))
+        if (!Place().inStory && (actions.empty() || random() % 3 == 0))
             actions.push_back({kCommandBackToStory, 0, u""});
         if (random() % 25 == 0) actions.push_back({kMenuDetours[random() % 5], 0, u""});
         Perform(actions[random() % actions.size()]);

@@ -1,10 +1,10 @@
 // Sound cues: number n plays the WAVE resource named by entry n of the book's
 // sound-name table, asynchronously, replacing a cue still playing.
-#include "shell/sound_cues.h"
+#include "markup/sound_cues.h"
 
 #include "book/book_tables.h"
 #include "book/save_file.h"
-#include "shell/main_window.h"
+#include "page/geometry.h"
 #include "platform/win32.h"
 
 void PlaySoundCue(int16_t number) {
