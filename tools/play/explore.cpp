@@ -224,7 +224,7 @@ std::string ScriptLine(const Action& action) {
 }
 
 bool AtParagraph(int paragraph) {
-    return Navigation().pageMode == kPageNone && Navigation().inStory && Navigation().displayedParagraph == paragraph;
+    return Navigation().pageMode == kPageNone && Place().inStory && Place().displayedParagraph == paragraph;
 }
 
 // One reading from seed `seed` that stops at `paragraph` or after `steps` actions;
@@ -238,7 +238,7 @@ bool ReadTowards(int paragraph, uint32_t seed, size_t steps, std::mt19937& rando
         std::vector<Action> actions;
         for (const Action& action : WaysOn())
             if (!ScriptLine(action).empty()) actions.push_back(action);
-        if (!Navigation().inStory) actions.push_back({kCommandBackToStory, 0, u""});
+        if (!Place().inStory) actions.push_back({kCommandBackToStory, 0, u""});
         if (actions.empty() || lines.size() >= steps) return false;
         const Action& action = actions[random() % actions.size()];
         lines.push_back(ScriptLine(action));
