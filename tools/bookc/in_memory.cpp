@@ -60,6 +60,7 @@ static void BuildRestartsAndArtwork(InMemoryBook& out, const BookModel& book) {
 
 std::unique_ptr<InMemoryBook> BuildInMemoryBook(const BookModel& book, const PoolLayout& layout) {
     auto out = std::make_unique<InMemoryBook>();
+    for (int p = 1; p <= kParagraphRows; p++) out->paragraphNames[size_t(p)] = book.paragraphs[p].name;
     BuildPools(*out, layout);
     BuildHeader(*out, book.header);
     BuildVariables(*out, book);

@@ -31,6 +31,7 @@ struct InMemoryBook {
     std::array<const char*, kPictures> pictureFiles;
     std::array<const char*, kSounds> soundFiles;
     BookTables tables;
+    std::array<std::string, kParagraphRows + 1> paragraphNames;   // for the tools' reports
 };
 
 std::unique_ptr<InMemoryBook> BuildInMemoryBook(const BookModel& book, const PoolLayout& layout);

@@ -23,6 +23,7 @@
 #include "shell/startup.h"
 #include "shell/window_proc.h"
 #include "tools/play/coverage.h"
+#include "tools/play/paragraph_labels.h"
 
 namespace {
 
@@ -159,16 +160,21 @@ void PrintText(const ExploreOptions& options, const Report& report) {
     std::printf("explore: %d runs, seed %u, %ld actions\n", options.runs, options.seed, report.actions);
     std::printf("reached: %zu paragraphs\n", report.reached.size());
     std::printf("never reached:");
-    for (int p : unreached) std::printf(" %d", p);
+    for (int p : unreached) std::printf(" %s", ParagraphCalled(p).c_str());
     std::printf(unreached.empty() ? " none\n" : "\n");
     std::printf("no way on:");
-    for (int p : report.deadEnds) std::printf(" %d", p);
+    const char* comma = " ";
+    for (int p : report.deadEnds) std::printf("%sparagraph %s", std::exchange(comma, ", "), ParagraphCalled(p).c_str());
     std::printf(report.deadEnds.empty() ? " none\n" : "\n");
     std::printf("message boxes: %zu\n", report.messages.size());
     for (const auto& [key, count] : report.messages)
-        std::printf("  %s at paragraph %d, %ld times\n", Quoted(key.first).c_str(), key.second, count);
+        std::printf("  %s at paragraph %s, %ld times\n", Quoted(key.first).c_str(), ParagraphCalled(key.second).c_str(),
+                    count);
     std::printf("paragraph  visits\n");
-    for (const auto& [paragraph, count] : report.reached) std::printf("%9d  %ld\n", paragraph, count);
+    for (const auto& [paragraph, count] : report.reached) {
+        std::string name = ParagraphCalled(paragraph).substr(std::to_string(paragraph).size());
+        std::printf("%9d  %ld%s\n", paragraph, count, name.c_str());
+    }
     if (options.coverage) PrintCoverageText(report.reached);
 }
 

@@ -12,6 +12,7 @@
 #include "book/book_tables.h"
 #include "tools/bookc/in_memory.h"
 #include "tools/play/explore.h"
+#include "tools/play/paragraph_labels.h"
 #include "driver/player.h"
 #include "tools/preview/book_artwork.h"
 
@@ -155,6 +156,7 @@ int main(int argc, char** argv) {
             std::fprintf(stderr, "qh-play: %s\n", problem);
         if (!book || problem[0]) return 1;
         UseBook(&book->tables);
+        UseParagraphNames(book->paragraphNames);
     } else {
         UseBook(CompiledBook());
     }
