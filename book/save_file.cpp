@@ -14,11 +14,15 @@
 
 static_assert(std::endian::native == std::endian::little, "the record is little-endian");
 
-static SaveRecord saveRecord = {};
+// The record for the whole run and the file it is read from and written to, held
+// open without sharing from LoadSaveFile to StoreSaveFile.
+struct SaveFileState {
+    SaveRecord record;
+    HANDLE file;
+};
+static SaveFileState saveState = {{}, INVALID_HANDLE_VALUE};
 
-void ClearSaveRecord() { saveRecord = {}; }
-
-static HANDLE saveFile = INVALID_HANDLE_VALUE;
+void ClearSaveRecord() { saveState.record = {}; }
 
 // The folder, then the window class name and ".dat".
 static bool BuildSaveName(WCHAR* name) {
@@ -43,13 +47,13 @@ static bool FileExists(const WCHAR* name) {
 }
 
 static void UnpackRecord(int16_t* firstParagraph) {
-    int16_t position = saveRecord.storyPosition;
+    int16_t position = saveState.record.storyPosition;
     *firstParagraph = position < 1 || position > kParagraphRows ? 2 : position;
     StoryStateImage image;
     for (int k = 0; k < kStoryVariables; ++k)
-        std::memcpy(image.variableStates[k], saveRecord.variables[k].state, 2);
-    std::memcpy(image.snapshots, saveRecord.snapshots, sizeof image.snapshots);
-    std::memcpy(image.usedFlags, saveRecord.usedFlags, sizeof image.usedFlags);
+        std::memcpy(image.variableStates[k], saveState.record.variables[k].state, 2);
+    std::memcpy(image.snapshots, saveState.record.snapshots, sizeof image.snapshots);
+    std::memcpy(image.usedFlags, saveState.record.usedFlags, sizeof image.usedFlags);
     RestoreStoryState(image);
 }
 
@@ -57,24 +61,24 @@ bool LoadSaveFile(int16_t* firstParagraph) {
     WCHAR name[kSaveNameSize];
     if (!BuildSaveName(name)) return false;
     bool existed = FileExists(name);
-    saveFile = CreateFileW(name, GENERIC_READ | GENERIC_WRITE, 0, nullptr,
+    saveState.file = CreateFileW(name, GENERIC_READ | GENERIC_WRITE, 0, nullptr,
                            existed ? OPEN_EXISTING : CREATE_NEW, FILE_ATTRIBUTE_HIDDEN, nullptr);
-    if (saveFile == INVALID_HANDLE_VALUE) return false;
+    if (saveState.file == INVALID_HANDLE_VALUE) return false;
     // A reader killed while it wrote left its temporary copy; now that this reader holds
     // the file, no other can be writing one.
-    RemoveInterruptedReplacements(saveFile);
+    RemoveInterruptedReplacements(saveState.file);
     if (!existed) {
         *firstParagraph = 2;
-        saveRecord.soundSetting = 1;
+        saveState.record.soundSetting = 1;
         // A whole record at once, so that a reader killed before its first page turn
         // leaves a file that opens at the start, not an empty one.
         WriteSaveFile(2);
         return true;
     }
     DWORD read = 0;
-    ReadFile(saveFile, &saveRecord, kSaveRecordSize, &read, nullptr);
+    ReadFile(saveState.file, &saveState.record, kSaveRecordSize, &read, nullptr);
     if (read < DWORD(kSaveRecordSize)) return true;
-    if (saveRecord.version != kSaveVersion) {
+    if (saveState.record.version != kSaveVersion) {
         *firstParagraph = 2;
         return true;
     }
@@ -83,33 +87,33 @@ bool LoadSaveFile(int16_t* firstParagraph) {
 }
 
 static void PackRecord(int16_t storyPosition) {
-    saveRecord.storyPosition = storyPosition;
-    saveRecord.version = kSaveVersion;
+    saveState.record.storyPosition = storyPosition;
+    saveState.record.version = kSaveVersion;
     StoryStateImage image;
     CaptureStoryState(&image);
     for (int k = 0; k < kStoryVariables; ++k)
-        std::memcpy(saveRecord.variables[k].state, image.variableStates[k], 2);
-    std::memcpy(saveRecord.snapshots, image.snapshots, sizeof saveRecord.snapshots);
-    std::memcpy(saveRecord.usedFlags, image.usedFlags, sizeof saveRecord.usedFlags);
+        std::memcpy(saveState.record.variables[k].state, image.variableStates[k], 2);
+    std::memcpy(saveState.record.snapshots, image.snapshots, sizeof saveState.record.snapshots);
+    std::memcpy(saveState.record.usedFlags, image.usedFlags, sizeof saveState.record.usedFlags);
 }
 
 bool WriteSaveFile(int16_t storyPosition) {
-    if (saveFile == INVALID_HANDLE_VALUE) return false;
+    if (saveState.file == INVALID_HANDLE_VALUE) return false;
     PackRecord(storyPosition);
     // The new record is written beside the old one and takes its place only once it
     // is complete on disk, so a crash or a full disk leaves the previous save intact.
-    if (ReplaceFileContents(saveFile, &saveRecord, kSaveRecordSize)) return true;
+    if (ReplaceFileContents(saveState.file, &saveState.record, kSaveRecordSize)) return true;
     std::fprintf(stderr, "quietharbour: could not write the save file; the previous save is kept\n");
     return false;
 }
 
 void StoreSaveFile(int16_t storyPosition) {
-    if (saveFile == INVALID_HANDLE_VALUE) return;
+    if (saveState.file == INVALID_HANDLE_VALUE) return;
     WriteSaveFile(storyPosition);
-    CloseHandle(saveFile);
-    saveFile = INVALID_HANDLE_VALUE;
+    CloseHandle(saveState.file);
+    saveState.file = INVALID_HANDLE_VALUE;
 }
 
-uint8_t SoundSetting() { return saveRecord.soundSetting; }
+uint8_t SoundSetting() { return saveState.record.soundSetting; }
 
-void SetSoundSetting(uint8_t on) { saveRecord.soundSetting = on; }
+void SetSoundSetting(uint8_t on) { saveState.record.soundSetting = on; }

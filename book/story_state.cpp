@@ -11,6 +11,17 @@
 #include "book/reader_place.h"
 #include "platform/win32.h"
 
+// What the story state keeps for the run besides the book's tables: the random source
+// and the text of the last number shown.
+struct StoryRun {
+    uint32_t randomState;
+    bool randomSeeded;
+    char numberText[8];   // " -32768" and its NUL
+};
+static StoryRun storyRun = {};
+
+void ClearStoryRun() { storyRun = {}; }
+
 bool IsStoryVariable(int variable) { return variable >= 0 && variable < kStoryVariables; }
 
 bool IsRestartPoint(int restart) { return restart >= 0 && restart < kRestartPoints; }
@@ -60,14 +71,13 @@ void SetOwnedFlag(int variable, uint8_t flag) {
 // The choice index is checked against the item list: a save file from another book
 // could hold any index, and an item past the list's end must never be read.
 VariableShown VariableDisplay(int variable) {
-    static char numberText[8];   // " -32768" and its NUL
     VariableShown shown = {ShownAs::Nothing, nullptr, 0};
     if (!IsStoryVariable(variable)) return shown;
     const StoryVariable& v = Book().variables[variable];
     int index = v.state[1];
     if (v.kind == kKindNumber) {
-        std::snprintf(numberText, sizeof numberText, " %d", VariableValue(variable));
-        shown = {ShownAs::Text, numberText, 0};
+        std::snprintf(storyRun.numberText, sizeof storyRun.numberText, " %d", VariableValue(variable));
+        shown = {ShownAs::Text, storyRun.numberText, 0};
     } else if (v.kind == kKindTextChoices && v.textItems && index < v.limit) {
         shown = {ShownAs::Text, v.textItems[index], 0};
     } else if (v.kind == kKindPictureChoices && v.pictureItems && index < v.limit) {
@@ -129,16 +139,13 @@ int RestoreRestartPoint(int restart) {
 
 // The classic linear congruential generator: fixed arithmetic, so a seeded reading
 // draws the same numbers on every machine.
-static uint32_t randomState = 0;
-static bool randomSeeded = false;
-
 void SeedRandom(uint32_t seed) {
-    randomState = seed;
-    randomSeeded = true;
+    storyRun.randomState = seed;
+    storyRun.randomSeeded = true;
 }
 
 int RandomNumber() {
-    if (!randomSeeded) SeedRandom(GetTickCount() / 60u);
-    randomState = randomState * 1103515245u + 12345u;
-    return int((randomState / 65536u) % 32768u);
+    if (!storyRun.randomSeeded) SeedRandom(GetTickCount() / 60u);
+    storyRun.randomState = storyRun.randomState * 1103515245u + 12345u;
+    return int((storyRun.randomState / 65536u) % 32768u);
 }

@@ -57,3 +57,6 @@ int RestoreRestartPoint(int restart);
 // came first; the sequence for a seed is the same on every machine.
 int RandomNumber();
 void SeedRandom(uint32_t seed);
+// The random source unseeded and the shown number's text empty, as at start-up. The
+// story's variables live in the book's tables (ResetStory, RestoreStoryState).
+void ClearStoryRun();

@@ -61,15 +61,15 @@ void ActivateHotword(int16_t controlId, const char* typedAnswer) {
     int16_t target = hotword.target;
     int mode = kNavigateKeep;
     switch (hotword.kind) {
-    case 'm': mode = kNavigateStory; break;
-    case 'g': mode = kNavigateSide; break;
-    case 'N': SetOwnedFlag(hotword.variable, 1); break;
-    case 'Q': SetOwnedFlag(hotword.variable, 0); break;
-    case 'R': SetVariableValue(hotword.variable, hotword.value); break;
-    case 'L': target = ChanceTarget(hotword); break;
-    case 'd': target = PercentageTarget(hotword); break;
-    case 'S': target = AnswerTarget(hotword, typedAnswer); break;
-    case 'u': {
+    case kHotwordGoInStory: mode = kNavigateStory; break;
+    case kHotwordGoAside: mode = kNavigateSide; break;
+    case kHotwordTake: SetOwnedFlag(hotword.variable, 1); break;
+    case kHotwordDrop: SetOwnedFlag(hotword.variable, 0); break;
+    case kHotwordAssign: SetVariableValue(hotword.variable, hotword.value); break;
+    case kHotwordChance: target = ChanceTarget(hotword); break;
+    case kHotwordPercentage: target = PercentageTarget(hotword); break;
+    case kHotwordAnswer: target = AnswerTarget(hotword, typedAnswer); break;
+    case kHotwordRestart: {
         // A restart point saved where no paragraph was displayed holds -1 and leads to
         // paragraph 0; it navigates like any other, so the page and its latch are renewed.
         if (!IsRestartPoint(hotword.variable)) return;

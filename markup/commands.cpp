@@ -95,11 +95,11 @@ static void RunCommand(char letter) {
     case 'r': CommandAssign(true); break;
     case 's': CommandSaveRestart(); break;
     case 'v': CommandPicture(1); break;
-    case 'M':
-    case 'm':
-    case 'g': CommandNavigate(letter); break;
-    case 'L':
-    case 'd': DefineChanceHotword(letter); break;
+    case 'M': CommandNavigate(kHotwordGo); break;
+    case 'm': CommandNavigate(kHotwordGoInStory); break;
+    case 'g': CommandNavigate(kHotwordGoAside); break;
+    case 'L': DefineChanceHotword(kHotwordChance); break;
+    case 'd': DefineChanceHotword(kHotwordPercentage); break;
     case 'S': DefineAnswerHotword(); break;
     // F, G, I, K and every letter not in the table.
     default: break;

@@ -1,5 +1,5 @@
-// Hotword definitions with their own argument syntax. Each fills the next free record
-// of the hotword table, creates its control and counts the record.
+// Hotword definitions with their own argument syntax. Each reads its record whole,
+// creating its control on the way, and then defines it.
 #include "markup/hotword_commands.h"
 
 #include <cstring>
@@ -11,16 +11,18 @@
 #include "markup/scanner.h"
 #include "page/controls.h"
 
-static char chanceLabel[kLabelBufferSize];
 constexpr int kAnswerBufferSize = 24;
 
-void CommandNavigate(char kind) {
-    BeginHotword(kind);
+void CommandNavigate(HotwordKind kind) {
+    Hotword hotword = {};
+    hotword.kind = kind;
     SkipOptionalSpace();
     bool quoted = CurrentCharacter() == '"';
     if (quoted) StepOver();
-    ReadLabelAndTarget(quoted);
-    CommitHotword();
+    LabelledTarget read = ReadLabelAndTarget(quoted);
+    hotword.controlId = read.controlId;
+    hotword.target = read.target;
+    DefineHotword(hotword);
 }
 
 uint8_t CommandRestartButton() {
@@ -28,11 +30,14 @@ uint8_t CommandRestartButton() {
     int restart = ReadNumber();
     SetExpectsBlock(true);
     if (!RequireRestartPoint(restart) || !Book().restartPoints[restart].used) return 0;
-    Hotword& hotword = BeginHotword('u');
+    Hotword hotword = {};
+    hotword.kind = kHotwordRestart;
     hotword.variable = int16_t(restart);
     SkipPast('"');
-    ReadLabelAndTarget(true);
-    CommitHotword();
+    LabelledTarget read = ReadLabelAndTarget(true);
+    hotword.controlId = read.controlId;
+    hotword.target = read.target;
+    DefineHotword(hotword);
     // The restart point's label follows its button, whether in a title or not.
     AppendToWordBuffer(Book().restartPoints[restart].label);
     AppendToWordBuffer(" ");
@@ -67,11 +72,11 @@ static bool ReadFurtherChoice(int8_t* threshold, int8_t base, int16_t* target) {
     return true;
 }
 
-void DefineChanceHotword(char kind) {
-    Hotword& hotword = BeginHotword(kind);
+void DefineChanceHotword(HotwordKind kind) {
+    Hotword hotword = {};
+    hotword.kind = kind;
     SkipPast('"');
-    ReadUpTo('"', chanceLabel, kLabelBufferSize);
-    hotword.controlId = AddWordButton(chanceLabel);
+    hotword.controlId = AddWordButton(ReadLabel(true).text);
     SkipPast('(');
     hotword.value = int8_t(ReadNumber());
     StepOverCloseAndSpace();
@@ -82,7 +87,7 @@ void DefineChanceHotword(char kind) {
     if (!ReadFurtherChoice(&hotword.threshold3, hotword.threshold2, &hotword.target3))
         hotword.threshold3 = 0;
     hotword.otherTarget = ReadNumber();
-    CommitHotword();
+    DefineHotword(hotword);
 }
 
 // One answer "(" text ")" target, copied into its 20-character field; returns its length.
@@ -100,7 +105,8 @@ static int ReadAnswer(char* field, int16_t* target) {
 }
 
 void DefineAnswerHotword() {
-    Hotword& hotword = BeginHotword('S');
+    Hotword hotword = {};
+    hotword.kind = kHotwordAnswer;
     SkipPast('(');
     int longest = ReadAnswer(hotword.answer1, &hotword.target);
     hotword.answer2[0] = 0;
@@ -114,5 +120,5 @@ void DefineAnswerHotword() {
     }
     hotword.otherTarget = ReadNumber();
     hotword.controlId = AddEntryBox(int16_t(longest));
-    CommitHotword();
+    DefineHotword(hotword);
 }

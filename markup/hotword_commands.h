@@ -4,10 +4,12 @@
 
 #include <cstdint>
 
-void CommandNavigate(char kind);      // M, m, g
+#include "markup/hotwords.h"
+
+void CommandNavigate(HotwordKind kind);      // M, m, g
 // u: false when the restart point is not in use, so its block is skipped.
 uint8_t CommandRestartButton();
 // L and d, with the cursor anywhere before the label's opening double quote.
-void DefineChanceHotword(char kind);
+void DefineChanceHotword(HotwordKind kind);
 // S, with the cursor anywhere before the first "(".
 void DefineAnswerHotword();

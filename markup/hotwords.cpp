@@ -8,30 +8,15 @@
 
 static PageHotwords hotwordTable = {};
 
-// Takes the writes of a definition that no longer fits the table.
-static Hotword spareHotword;
-
-static char labelBuffer[kLabelBufferSize];
-
 const PageHotwords& Hotwords() { return hotwordTable; }
 
 void ClearHotwords() { hotwordTable.count = 0; }
 
-Hotword& CurrentHotword() {
-    int count = hotwordTable.count;
-    if (count >= 0 && count < kHotwords) return hotwordTable.table[count];
-    return spareHotword;
-}
+void ResetHotwords() { hotwordTable = {}; }
 
-Hotword& BeginHotword(char kind) {
-    Hotword& hotword = CurrentHotword();
-    hotword = {};
-    hotword.kind = kind;
-    return hotword;
-}
-
-void CommitHotword() {
-    if (hotwordTable.count >= 0 && hotwordTable.count < kHotwords) ++hotwordTable.count;
+void DefineHotword(const Hotword& hotword) {
+    if (hotwordTable.count >= 0 && hotwordTable.count < kHotwords)
+        hotwordTable.table[hotwordTable.count++] = hotword;
 }
 
 // The text up to the next double quote, cut to the label buffer; the cursor ends past
@@ -39,10 +24,10 @@ void CommitHotword() {
 static void ReadQuotedLabel() {
     int length = 0;
     for (char c = CurrentCharacter(); c && c != '"'; c = CurrentCharacter()) {
-        if (length < kLabelBufferSize - 1) labelBuffer[length++] = c;
+        if (length < kLabelBufferSize - 1) hotwordTable.labelBuffer[length++] = c;
         StepOver();
     }
-    labelBuffer[length] = 0;
+    hotwordTable.labelBuffer[length] = 0;
     StepOverIf('"');
 }
 
@@ -61,7 +46,7 @@ static VariableShown VariableLabel(int variable) {
 VariableShown ReadLabel(bool quoted) {
     if (quoted) {
         ReadQuotedLabel();
-        return {ShownAs::Text, labelBuffer, 0};
+        return {ShownAs::Text, hotwordTable.labelBuffer, 0};
     }
     char c = CurrentCharacter();
     if (c == '$' || c == '%') {
@@ -72,11 +57,12 @@ VariableShown ReadLabel(bool quoted) {
     return {ShownAs::Nothing, nullptr, 0};
 }
 
-void ReadLabelAndTarget(bool quoted) {
+LabelledTarget ReadLabelAndTarget(bool quoted) {
     VariableShown label = ReadLabel(quoted);
-    Hotword& hotword = CurrentHotword();
-    if (label.as == ShownAs::Text) hotword.controlId = AddWordButton(label.text);
-    else if (label.as == ShownAs::Picture) hotword.controlId = AddPictureButton(label.picture);
+    LabelledTarget read = {0, 0};
+    if (label.as == ShownAs::Text) read.controlId = AddWordButton(label.text);
+    else if (label.as == ShownAs::Picture) read.controlId = AddPictureButton(label.picture);
     SkipOptionalSpace();
-    hotword.target = ReadNumber();
+    read.target = ReadNumber();
+    return read;
 }

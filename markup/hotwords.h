@@ -10,8 +10,23 @@ constexpr int kHotwords = 100;
 constexpr int kAnswerSize = 20;
 constexpr int kLabelBufferSize = 104;
 
+// What a hotword does when its control is pressed. Each kind keeps the letter of the
+// command that defines it (r defines an assigning hotword too).
+enum HotwordKind : char {
+    kHotwordGo = 'M',            // to its target, in the story or aside as the reader is
+    kHotwordGoInStory = 'm',     // to its target in the story
+    kHotwordGoAside = 'g',       // to its target as a side page
+    kHotwordTake = 'N',          // sets the variable's owned flag, then goes on
+    kHotwordDrop = 'Q',          // clears the owned flag, then goes on
+    kHotwordAssign = 'R',        // stores its value in the variable, then goes on
+    kHotwordChance = 'L',        // one of two targets, by a draw out of 20
+    kHotwordPercentage = 'd',    // one of up to four targets, by a draw out of 100
+    kHotwordAnswer = 'S',        // the target of the answer typed into its box
+    kHotwordRestart = 'u',       // restores its restart point and goes where it was saved
+};
+
 struct Hotword {
-    char kind;              // the defining letter: L d M g m N Q R S u (r stores R)
+    HotwordKind kind;
     int16_t variable;       // N, Q, R: the story variable; u: the restart point
     int32_t value;          // R: the value to store; L, d: the first threshold
     int8_t threshold2;
@@ -30,20 +45,18 @@ struct Hotword {
 // through the operations below.
 struct PageHotwords {
     Hotword table[kHotwords];
-    int16_t count;            // records the current page has defined
+    int16_t count;                       // records the current page has defined
+    char labelBuffer[kLabelBufferSize];  // the last quoted label read (ReadLabel's text)
 };
 const PageHotwords& Hotwords();
 // A new page defines its hotwords from the first row.
 void ClearHotwords();
+// The table and the label as at start-up.
+void ResetHotwords();
 
-// A hotword command begins: the next free record starts empty, of the given kind. When
-// the table is full this is a spare record that is never counted or read, so a
-// definition beyond the last is dropped.
-Hotword& BeginHotword(char kind);
-// The record being defined, as BeginHotword returned it.
-Hotword& CurrentHotword();
-// Counts the record being defined, if it is a row of the table.
-void CommitHotword();
+// Adds a whole record as the page's next hotword. When the table is full the
+// definition is dropped.
+void DefineHotword(const Hotword& hotword);
 
 // Reads a label at the argument cursor and says what its control shows: a quoted
 // text (cut to the label buffer, valid until the next label), "$" n a picture, "%" v
@@ -52,4 +65,8 @@ VariableShown ReadLabel(bool quoted);
 
 // Reads a label at the argument cursor (quoted: the opening double quote is already
 // behind the cursor), gives it its control, then reads the first target.
-void ReadLabelAndTarget(bool quoted);
+struct LabelledTarget {
+    int16_t controlId;   // 0 when the label shows nothing and no control was created
+    int16_t target;
+};
+LabelledTarget ReadLabelAndTarget(bool quoted);

@@ -26,7 +26,6 @@ void SetArgumentCursor(int16_t cursor) { scan.cursor = cursor; }
 void SetTitleMode(bool on) { scan.titleMode = on; }
 void SetExpectsBlock(bool expects) { scan.expectsBlock = expects; }
 void SetLastConditionResult(uint8_t result) { scan.lastConditionResult = result; }
-char* ParagraphText() { return scan.paragraphText; }
 
 void LoadCommand(const char* text) {
     int length = int(std::strlen(text));
@@ -36,13 +35,6 @@ void LoadCommand(const char* text) {
     scan.commandLength = int16_t(length);
     scan.cursor = 1;
 }
-
-// The limit messages are shown once each time a buffer fills, not for every
-// character that no longer fits.
-static bool wordOverflowShown = false;
-static bool commandOverflowShown = false;
-// Where the current command's "<" stands, for the block-decided hook.
-static int16_t commandStart = 0;
 
 // ---------------------------------------------------------------------------
 // Paragraph assembly
@@ -80,6 +72,14 @@ void AssembleParagraph(int16_t paragraph, char* buffer) {
     }
 }
 
+void LoadParagraph(int16_t paragraph) { AssembleParagraph(paragraph, scan.paragraphText); }
+
+void LoadParagraphText(const char* text, size_t length) {
+    if (length > size_t(kParagraphTextSize - 1)) length = kParagraphTextSize - 1;
+    std::memcpy(scan.paragraphText, text, length);
+    scan.paragraphText[length] = 0;
+}
+
 // ---------------------------------------------------------------------------
 // The word and command buffers
 // ---------------------------------------------------------------------------
@@ -87,12 +87,12 @@ void AssembleParagraph(int16_t paragraph, char* buffer) {
 static void EmptyWordBuffer() {
     scan.wordBuffer[0] = 0;
     scan.wordLength = 0;
-    wordOverflowShown = false;
+    scan.wordOverflowShown = false;
 }
 
 static void ReportWordOverflow() {
-    if (wordOverflowShown) return;
-    wordOverflowShown = true;
+    if (scan.wordOverflowShown) return;
+    scan.wordOverflowShown = true;
     ShowErrorMessage("%d is Too many letters in word", kWordBufferSize);
 }
 
@@ -107,9 +107,9 @@ static void AppendWordCharacter(char c) {
 
 static void AppendCommandCharacter(char c) {
     if (scan.commandLength >= kCommandBufferSize - 1) {
-        if (!commandOverflowShown)
+        if (!scan.commandOverflowShown)
             ShowErrorMessage("%d is Too many letters in command", kCommandBufferSize);
-        commandOverflowShown = true;
+        scan.commandOverflowShown = true;
         return;
     }
     scan.commandBuffer[scan.commandLength++] = c;
@@ -148,8 +148,8 @@ static void StartCommand() {
     if (!scan.titleMode) FlushWordBuffer();
     scan.commandLength = 0;
     scan.commandBuffer[0] = 0;
-    commandOverflowShown = false;
-    commandStart = int16_t(scan.position - 1);
+    scan.commandOverflowShown = false;
+    scan.commandStart = int16_t(scan.position - 1);
     scan.state = ScannerState::Command;
 }
 
@@ -164,7 +164,7 @@ static void EndCommand() {
 // past the end of the text.
 static void OpenBlock(const char* text) {
     if (scan.state == ScannerState::ExpectBlock) {
-        if (BlockDecidedHook hook = BlockDecided()) hook(commandStart, scan.lastCommandResult != 0);
+        if (BlockDecidedHook hook = BlockDecided()) hook(scan.commandStart, scan.lastCommandResult != 0);
         if (scan.lastCommandResult) {
             scan.state = ScannerState::BetweenWords;
         } else {
@@ -202,7 +202,7 @@ static void TakeOther(char c) {
     }
 }
 
-void ScanMarkup(const char* text) {
+static void ScanMarkup(const char* text) {
     ClearHotwords();
     scan.lastConditionResult = 1;
     EmptyWordBuffer();
@@ -230,3 +230,5 @@ void ScanMarkup(const char* text) {
         }
     }
 }
+
+void ScanParagraph() { ScanMarkup(scan.paragraphText); }

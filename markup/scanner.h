@@ -3,6 +3,7 @@
 // the block-control values.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 
 constexpr int kParagraphTextSize = 2288;
@@ -25,6 +26,11 @@ struct ScanningState {
     bool expectsBlock;
     int16_t skipCount;
     uint8_t lastConditionResult;
+    // The limit messages are shown once each time a buffer fills, not for every
+    // character that no longer fits.
+    bool wordOverflowShown;
+    bool commandOverflowShown;
+    int16_t commandStart;           // where the current command's "<" stands
 };
 
 // Owned by markup/scanner.cpp: read it here, change it through the operations below.
@@ -41,11 +47,18 @@ void SetLastConditionResult(uint8_t result);
 // Puts a command's text (without its angle brackets) in the command buffer, cut to
 // the buffer, as the scanner does before it runs one: for tests and fuzzers.
 void LoadCommand(const char* text);
-// The paragraph text buffer, for the page-source selection and AssembleParagraph.
-char* ParagraphText();
 
+// Joins the paragraph's words, each followed by one blank, into buffer (kParagraphTextSize
+// bytes), cut at its end with a message. A paragraph that does not exist leaves the
+// buffer as it was and says so.
 void AssembleParagraph(int16_t paragraph, char* buffer);
-void ScanMarkup(const char* text);
+// The paragraph text that the next scan reads: the paragraph's words, or a given text
+// (cut to the buffer; tests and fuzzers). The text stays until it is replaced.
+void LoadParagraph(int16_t paragraph);
+void LoadParagraphText(const char* text, size_t length);
+// Scans the paragraph text as it stands: a page whose row is empty scans what the last
+// page left there.
+void ScanParagraph();
 void FlushWordBuffer();
 void FlushLongRun();
 void FlushTitle();

@@ -38,24 +38,27 @@ uint8_t CommandElse() {
 // ---------------------------------------------------------------------------
 
 // What follows the numeric arguments: nothing (act at once) or a label and a target,
-// which define the hotword. Returns whether a hotword was defined.
-static bool DefineIfLabelled() {
+// which complete the hotword and define it. Returns whether a hotword was defined.
+static bool DefineIfLabelled(Hotword hotword) {
     if (AtCommandEnd()) return false;
     bool quoted = CurrentCharacter() == '"';
     if (quoted) StepOver();
-    ReadLabelAndTarget(quoted);
-    CommitHotword();
+    LabelledTarget read = ReadLabelAndTarget(quoted);
+    hotword.controlId = read.controlId;
+    hotword.target = read.target;
+    DefineHotword(hotword);
     return true;
 }
 
 void CommandSetOwned(uint8_t flag) {
-    Hotword& hotword = BeginHotword(flag ? 'N' : 'Q');
     SkipPast('%');
     int variable = ReadNumber();
-    hotword.variable = int16_t(variable);
     SkipOptionalSpace();
     if (!RequireVariable(variable)) return;
-    if (!DefineIfLabelled()) SetOwnedFlag(variable, flag);
+    Hotword hotword = {};
+    hotword.kind = flag ? kHotwordTake : kHotwordDrop;
+    hotword.variable = int16_t(variable);
+    if (!DefineIfLabelled(hotword)) SetOwnedFlag(variable, flag);
 }
 
 // The operand of R and r. A "-" directly before "%" negates a variable operand for r
@@ -79,10 +82,8 @@ static int ReadOperand(int variable, bool relative, bool* valid) {
 }
 
 void CommandAssign(bool relative) {
-    Hotword& hotword = BeginHotword('R');
     SkipPast('%');
     int variable = ReadNumber();
-    hotword.variable = int16_t(variable);
     SkipOptionalSpace();
     if (!RequireVariable(variable)) return;
     bool valid = true;
@@ -90,9 +91,12 @@ void CommandAssign(bool relative) {
     if (!valid) return;
     if (relative) value += VariableValue(variable);
     value = ClampToRange(variable, value);
-    hotword.value = value;
     SkipOptionalSpace();
-    if (!DefineIfLabelled()) SetVariableValue(variable, value);
+    Hotword hotword = {};
+    hotword.kind = kHotwordAssign;
+    hotword.variable = int16_t(variable);
+    hotword.value = value;
+    if (!DefineIfLabelled(hotword)) SetVariableValue(variable, value);
 }
 
 // ---------------------------------------------------------------------------

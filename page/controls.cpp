@@ -22,12 +22,10 @@ constexpr DWORD kEntryBoxStyle = WS_CHILD | WS_VISIBLE | WS_BORDER | ES_AUTOHSCR
 
 // A page that asks for more controls than the tables hold gets one message and no
 // more controls; nothing is written past a table.
-static bool tableFullShown = false;
-
 static bool TableFull(int count, int size) {
     if (count < size) return false;
-    if (!tableFullShown) ShowErrorMessage("Too many controls on one page");
-    tableFullShown = true;
+    if (!controlTable.tableFullShown) ShowErrorMessage("Too many controls on one page");
+    controlTable.tableFullShown = true;
     return true;
 }
 
@@ -58,7 +56,12 @@ void DestroyPageControls() {
     }
     controlTable.buttonCount = 0;
     controlTable.editCount = 0;
-    tableFullShown = false;
+    controlTable.tableFullShown = false;
+}
+
+void ResetPageControls() {
+    DestroyPageControls();
+    controlTable = {};
 }
 
 static HWND CreateControl(LPCWSTR className, LPCWSTR text, DWORD style, int x, int y, int width,

@@ -42,6 +42,7 @@ struct PageControls {
     EditSlot edits[kEditSlots];
     HWND editWindows[kEditSlots];
     int16_t editCount;
+    bool tableFullShown;                      // the page has had its one table-full message
 };
 const PageControls& Controls();
 
@@ -62,3 +63,5 @@ void SetButtonWindow(int16_t slot, HWND window);
 bool FocusOnPageButton();
 // Destroys every control of the page and forgets the slots (the page rebuild).
 void DestroyPageControls();
+// The same, and every slot as at start-up.
+void ResetPageControls();

@@ -4,8 +4,8 @@
 
 #include "page/layout.h"
 
-static PageFrame pageFrame = {nullptr, nullptr, {}, nullptr, nullptr, 0, 400,
-                              0,       0,       0,  false,   false};
+static constexpr PageFrame kNoFrame = {.scrollMaximum = 400};
+static PageFrame pageFrame = kNoFrame;
 
 const PageFrame& Frame() { return pageFrame; }
 
@@ -19,8 +19,15 @@ void SetInputPanelWanted(bool wanted) { pageFrame.inputPanelWanted = wanted; }
 void SetInputPanelShown(bool shown) { pageFrame.inputPanelShown = shown; }
 void ForgetContentHeight() { pageFrame.lastContentHeight = 0; }
 
-static int32_t lastViewHeight = 0;
-static bool repaintRequest = false;
+void ClearPageFrame() {
+    PageFrame fresh = kNoFrame;
+    fresh.window = pageFrame.window;
+    fresh.instance = pageFrame.instance;
+    fresh.creationRect = pageFrame.creationRect;
+    fresh.boldFont = pageFrame.boldFont;
+    fresh.normalFont = pageFrame.normalFont;
+    pageFrame = fresh;
+}
 
 // The page lives in this window from now on: controls are its children, and every
 // repaint that the page asks for goes to it.
@@ -110,11 +117,11 @@ static int32_t RoundedMaximum(int32_t content, int32_t view) {
 }
 
 void UpdateScrollRange(HWND window, int32_t contentHeight) {
-    if (contentHeight == pageFrame.lastContentHeight && pageFrame.viewHeight == lastViewHeight)
+    if (contentHeight == pageFrame.lastContentHeight && pageFrame.viewHeight == pageFrame.lastViewHeight)
         return;
     pageFrame.lastContentHeight = contentHeight;
-    lastViewHeight = pageFrame.viewHeight;
-    if (pageFrame.scrollOffset != 0) repaintRequest = true;
+    pageFrame.lastViewHeight = pageFrame.viewHeight;
+    if (pageFrame.scrollOffset != 0) pageFrame.repaintRequest = true;
     pageFrame.scrollOffset = 0;
     pageFrame.scrollMaximum = RoundedMaximum(contentHeight, pageFrame.viewHeight);
     SCROLLINFO info = {};
@@ -172,8 +179,8 @@ void ScrollTo(HWND window, int position) {
 // ---------------------------------------------------------------------------
 
 void ServeRepaintRequest(HWND window) {
-    if (!repaintRequest) return;
-    repaintRequest = false;
+    if (!pageFrame.repaintRequest) return;
+    pageFrame.repaintRequest = false;
     InvalidateRect(window, nullptr, TRUE);
     UpdateWindow(window);
 }

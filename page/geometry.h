@@ -22,6 +22,8 @@ struct PageFrame {
     DWORD inputPanelFlags;
     bool inputPanelWanted;       // the page being laid out holds an entry box
     bool inputPanelShown;
+    int32_t lastViewHeight;      // the view height the scroll range was last set for
+    bool repaintRequest;         // a new scroll range moved the page: repaint after EndPaint
 };
 const PageFrame& Frame();
 
@@ -29,6 +31,9 @@ const PageFrame& Frame();
 void SetViewHeight(int32_t height, DWORD inputPanelFlags);
 // A new page starts at its top.
 void ResetScroll();
+// The scroll state and the view as before start-up. The window, its creation rectangle
+// and the page fonts stay: they live as long as the window (WM_CREATE to WM_DESTROY).
+void ClearPageFrame();
 // Set by the layout pass; read by the input-panel check after the paint.
 void SetInputPanelWanted(bool wanted);
 void SetInputPanelShown(bool shown);

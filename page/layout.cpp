@@ -25,25 +25,41 @@ void ResetLayoutBold() { layoutMetrics.bold = false; }
 void SetPageContentBuilder(PageContentBuilder builder) { contentBuilder = builder; }
 
 // ---------------------------------------------------------------------------
-// Pass state. Alignment, the bold states and the line height carry over from one
-// pass to the next, as the page's markup left them.
+// Pass state
 // ---------------------------------------------------------------------------
-static LineItem lineItems[kLineItems];
-static int16_t lineItemCount = 0;
-static WCHAR lineTextPool[kLineTextPool];
-static int16_t lineTextUsed = 0;
-static WCHAR lineBuffer[kLineBufferSize];
-static int32_t penX = 0;
-static int32_t penY = 0;
-static int32_t lineHeight = 0;
-static int32_t tabUnit = 0;
-static int16_t alignment = 0;
-static bool lineBold = false;
+
+// The working state of the layout, one record: the pending line, the pen, and what
+// carries over from one pass to the next as the page's markup left it (alignment, the
+// line's bold state, the line height). The metrics above are the pass's measures.
+struct LayoutPass {
+    LineItem lineItems[kLineItems];
+    int16_t lineItemCount;
+    WCHAR lineTextPool[kLineTextPool];
+    int16_t lineTextUsed;
+    WCHAR lineBuffer[kLineBufferSize];
+    int32_t penX;
+    int32_t penY;
+    int32_t lineHeight;
+    int32_t tabUnit;
+    int16_t alignment;
+    bool lineBold;
+    // A message box raised while the page is built runs its own loop, which paints this
+    // window while it is still invalid. That paint must lay out what exists so far and
+    // never build the page a second time: the page's build-time commands would run again
+    // and every error would raise one more box.
+    bool buildingPage;
+};
+static LayoutPass pass = {};
+
+void ClearLayout() {
+    layoutMetrics = {};
+    pass = {};
+}
 
 static HFONT FontFor(bool bold) { return bold ? Frame().boldFont : Frame().normalFont; }
 
 static UINT AlignmentFlag() {
-    return alignment == 1 ? DT_CENTER : alignment == 2 ? DT_RIGHT : DT_LEFT;
+    return pass.alignment == 1 ? DT_CENTER : pass.alignment == 2 ? DT_RIGHT : DT_LEFT;
 }
 
 void InvertBand(HDC dc, const RECT& band) {
@@ -95,18 +111,18 @@ static int CutWord(const char* text, int32_t* width, HDC dc, HFONT font) {
     SelectObject(dc, font);
     int count = 0;
     while (text[count] && text[count] != ' ' && count < kLineBufferSize - 1) {
-        lineBuffer[count] = WCHAR(static_cast<unsigned char>(text[count]));
+        pass.lineBuffer[count] = WCHAR(static_cast<unsigned char>(text[count]));
         ++count;
     }
-    if (text[count] == ' ' && count < kLineBufferSize - 1) lineBuffer[count++] = ' ';
+    if (text[count] == ' ' && count < kLineBufferSize - 1) pass.lineBuffer[count++] = ' ';
     int fit = 0;
     SIZE size = {};
-    GetTextExtentExPointW(dc, lineBuffer, count, *width, &fit, nullptr, &size);
+    GetTextExtentExPointW(dc, pass.lineBuffer, count, *width, &fit, nullptr, &size);
     if (fit < 1) fit = 1;
-    GetTextExtentExPointW(dc, lineBuffer, fit, 0, nullptr, nullptr, &size);
-    lineBuffer[fit] = 0;
+    GetTextExtentExPointW(dc, pass.lineBuffer, fit, 0, nullptr, nullptr, &size);
+    pass.lineBuffer[fit] = 0;
     *width = size.cx;
-    if (size.cy > lineHeight) lineHeight = size.cy;
+    if (size.cy > pass.lineHeight) pass.lineHeight = size.cy;
     return fit;
 }
 
@@ -116,8 +132,8 @@ static int CutWord(const char* text, int32_t* width, HDC dc, HFONT font) {
 
 static void PlaceControl(HWND control, int x, int width, int height) {
     if (!control) return;
-    ShowWindow(control, penY + height < Frame().creationRect.bottom ? SW_SHOW : SW_HIDE);
-    MoveWindow(control, x, penY, width, height, FALSE);
+    ShowWindow(control, pass.penY + height < Frame().creationRect.bottom ? SW_SHOW : SW_HIDE);
+    MoveWindow(control, x, pass.penY, width, height, FALSE);
 }
 
 static void DrawPicture(HDC dc, int x, int16_t bitmapId) {
@@ -126,7 +142,7 @@ static void DrawPicture(HDC dc, int x, int16_t bitmapId) {
     if (bitmap && GetObjectW(bitmap, sizeof size, &size)) {
         HDC memory = CreateCompatibleDC(nullptr);
         HGDIOBJ previous = SelectObject(memory, bitmap);
-        BitBlt(dc, x, penY, size.bmWidth, size.bmHeight, memory, 0, 0, SRCCOPY);
+        BitBlt(dc, x, pass.penY, size.bmWidth, size.bmHeight, memory, 0, 0, SRCCOPY);
         SelectObject(memory, previous);
         DeleteDC(memory);
     }
@@ -136,13 +152,13 @@ static void DrawPicture(HDC dc, int x, int16_t bitmapId) {
 static int PlaceLineItem(HDC dc, const LineItem& item, int x) {
     switch (item.kind) {
     case kItemText: {
-        SelectObject(dc, FontFor(lineBold));
-        RECT rect = {x, penY, layoutMetrics.rightLimit, penY + lineHeight};
+        SelectObject(dc, FontFor(pass.lineBold));
+        RECT rect = {x, pass.penY, layoutMetrics.rightLimit, pass.penY + pass.lineHeight};
         DrawTextW(dc, item.text, item.argument, &rect, DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX);
         return x + item.width;
     }
-    case kItemBoldOn: lineBold = true; return x;
-    case kItemBoldOff: lineBold = false; return x;
+    case kItemBoldOn: pass.lineBold = true; return x;
+    case kItemBoldOff: pass.lineBold = false; return x;
     case kItemGap: return x + item.width;
     case kItemPicture: DrawPicture(dc, x, item.argument); return x + item.width;
     case kItemEntryBox: {
@@ -163,39 +179,39 @@ static int PlaceLineItem(HDC dc, const LineItem& item, int x) {
 
 static void FlushLine(HDC dc) {
     int total = 0;
-    for (int i = 0; i < lineItemCount; ++i) total += lineItems[i].width;
-    int x = alignment == 1 ? (layoutMetrics.rightLimit - total) / 2
-            : alignment == 2 ? layoutMetrics.rightLimit - total
+    for (int i = 0; i < pass.lineItemCount; ++i) total += pass.lineItems[i].width;
+    int x = pass.alignment == 1 ? (layoutMetrics.rightLimit - total) / 2
+            : pass.alignment == 2 ? layoutMetrics.rightLimit - total
                              : kLeftMargin;
-    for (int i = 0; i < lineItemCount; ++i) x = PlaceLineItem(dc, lineItems[i], x);
-    lineItemCount = 0;
-    lineTextUsed = 0;
+    for (int i = 0; i < pass.lineItemCount; ++i) x = PlaceLineItem(dc, pass.lineItems[i], x);
+    pass.lineItemCount = 0;
+    pass.lineTextUsed = 0;
 }
 
 static void EndLine(HDC dc, int extra) {
-    if (lineItemCount > 0) FlushLine(dc);
-    penY += lineHeight + extra;
-    lineHeight = layoutMetrics.defaultLineHeight;
-    penX = kLeftMargin;
+    if (pass.lineItemCount > 0) FlushLine(dc);
+    pass.penY += pass.lineHeight + extra;
+    pass.lineHeight = layoutMetrics.defaultLineHeight;
+    pass.penX = kLeftMargin;
 }
 
 // The pending line holds kLineItems items at most; a line that would need more is
 // placed as it stands and the layout goes on with a new line.
 static LineItem* AppendLineItem(HDC dc, int32_t kind, int16_t argument, int16_t width) {
-    if (lineItemCount == kLineItems) EndLine(dc, 0);
-    LineItem& item = lineItems[lineItemCount++];
+    if (pass.lineItemCount == kLineItems) EndLine(dc, 0);
+    LineItem& item = pass.lineItems[pass.lineItemCount++];
     item = {kind, argument, width, nullptr};
     return &item;
 }
 
 // Queues the first n characters of the line buffer as a pending text item.
 static void QueueText(HDC dc, int n, int32_t width) {
-    if (n + 1 > kLineTextPool - lineTextUsed) EndLine(dc, 0);
+    if (n + 1 > kLineTextPool - pass.lineTextUsed) EndLine(dc, 0);
     if (n + 1 > kLineTextPool) n = kLineTextPool - 1;   // never reached at this font size
-    WCHAR* copy = lineTextPool + lineTextUsed;
-    std::memcpy(copy, lineBuffer, sizeof(WCHAR) * size_t(n));
+    WCHAR* copy = pass.lineTextPool + pass.lineTextUsed;
+    std::memcpy(copy, pass.lineBuffer, sizeof(WCHAR) * size_t(n));
     copy[n] = 0;
-    lineTextUsed = int16_t(lineTextUsed + n + 1);
+    pass.lineTextUsed = int16_t(pass.lineTextUsed + n + 1);
     AppendLineItem(dc, kItemText, int16_t(n), int16_t(width))->text = copy;
 }
 
@@ -206,17 +222,17 @@ static void QueueText(HDC dc, int n, int32_t width) {
 static void LayoutText(HDC dc, const char* rest) {
     int length = int(std::strlen(rest));
     while (length > 0) {
-        int32_t width = layoutMetrics.rightLimit - penX;
-        int n = FitWords(lineBuffer, rest, &lineHeight, &width, dc, FontFor(layoutMetrics.bold));
-        if (n == 0 && penX > kLeftMargin) {
+        int32_t width = layoutMetrics.rightLimit - pass.penX;
+        int n = FitWords(pass.lineBuffer, rest, &pass.lineHeight, &width, dc, FontFor(layoutMetrics.bold));
+        if (n == 0 && pass.penX > kLeftMargin) {
             EndLine(dc, 1);
             continue;
         }
         if (n == 0) n = CutWord(rest, &width, dc, FontFor(layoutMetrics.bold));
-        if (penX == kLeftMargin && n < length && lineItemCount == 0) {
+        if (pass.penX == kLeftMargin && n < length && pass.lineItemCount == 0) {
             SelectObject(dc, FontFor(layoutMetrics.bold));
-            RECT rect = {penX, penY, layoutMetrics.rightLimit, penY + lineHeight};
-            DrawTextW(dc, lineBuffer, n, &rect,
+            RECT rect = {pass.penX, pass.penY, layoutMetrics.rightLimit, pass.penY + pass.lineHeight};
+            DrawTextW(dc, pass.lineBuffer, n, &rect,
                       DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX | AlignmentFlag());
         } else {
             QueueText(dc, n, width);
@@ -224,7 +240,7 @@ static void LayoutText(HDC dc, const char* rest) {
         rest += n;
         length -= n;
         if (length == 0) {
-            penX += width;
+            pass.penX += width;
             return;
         }
         EndLine(dc, 1);
@@ -234,26 +250,26 @@ static void LayoutText(HDC dc, const char* rest) {
 static void LayoutTitle(HDC dc, const char* text, const RECT& client) {
     HGDIOBJ previous = SelectObject(dc, Frame().boldFont);
     int32_t width = layoutMetrics.rightLimit;
-    int n = FitWords(lineBuffer, text, &lineHeight, &width, dc, Frame().boldFont);
-    RECT band = {0, penY, client.right, penY + lineHeight};
-    DrawTextW(dc, lineBuffer, n, &band, DT_CENTER | DT_SINGLELINE | DT_NOPREFIX);
+    int n = FitWords(pass.lineBuffer, text, &pass.lineHeight, &width, dc, Frame().boldFont);
+    RECT band = {0, pass.penY, client.right, pass.penY + pass.lineHeight};
+    DrawTextW(dc, pass.lineBuffer, n, &band, DT_CENTER | DT_SINGLELINE | DT_NOPREFIX);
     if (Frame().scrollOffset == 0) InvertBand(dc, band);
-    penY += lineHeight;
+    pass.penY += pass.lineHeight;
     SelectObject(dc, previous);
-    lineHeight = layoutMetrics.defaultLineHeight;
-    penX = kLeftMargin;
+    pass.lineHeight = layoutMetrics.defaultLineHeight;
+    pass.penX = kLeftMargin;
 }
 
 static void LayoutBold(HDC dc, bool on) {
     layoutMetrics.bold = on;
-    if (lineItemCount > 0) AppendLineItem(dc, on ? kItemBoldOn : kItemBoldOff, 0, 0);
-    else lineBold = on;
+    if (pass.lineItemCount > 0) AppendLineItem(dc, on ? kItemBoldOn : kItemBoldOff, 0, 0);
+    else pass.lineBold = on;
 }
 
 static void LayoutGap(HDC dc) {
-    int gap = tabUnit > 0 ? tabUnit - penX % tabUnit : 0;
-    if (penX + gap >= layoutMetrics.rightLimit) return;
-    penX += gap;
+    int gap = pass.tabUnit > 0 ? pass.tabUnit - pass.penX % pass.tabUnit : 0;
+    if (pass.penX + gap >= layoutMetrics.rightLimit) return;
+    pass.penX += gap;
     AppendLineItem(dc, kItemGap, 0, int16_t(gap));
 }
 
@@ -267,25 +283,25 @@ static void LayoutPicture(HDC dc, const PageItem& item) {
         height = size.bmHeight;
     }
     if (bitmap) DeleteObject(bitmap);
-    if (width > layoutMetrics.rightLimit - penX && penX > kLeftMargin) EndLine(dc, 0);
+    if (width > layoutMetrics.rightLimit - pass.penX && pass.penX > kLeftMargin) EndLine(dc, 0);
     AppendLineItem(dc, kItemPicture, item.argument, int16_t(width));
-    penX += width;
-    if (height > lineHeight) lineHeight = height;
+    pass.penX += width;
+    if (height > pass.lineHeight) pass.lineHeight = height;
     if (item.inlineFlag) return;
     FlushLine(dc);
-    penY += lineHeight;
-    lineHeight = layoutMetrics.defaultLineHeight;
-    penX = kLeftMargin;
+    pass.penY += pass.lineHeight;
+    pass.lineHeight = layoutMetrics.defaultLineHeight;
+    pass.penX = kLeftMargin;
 }
 
 static void LayoutControl(HDC dc, int32_t kind, int16_t slot) {
     bool entry = kind == kItemEntryBox;
     int width = entry ? Controls().edits[slot].width : Controls().buttons[slot].width;
     int height = entry ? Controls().edits[slot].height : Controls().buttons[slot].height;
-    if (layoutMetrics.rightLimit - penX < width) EndLine(dc, 0);
+    if (layoutMetrics.rightLimit - pass.penX < width) EndLine(dc, 0);
     AppendLineItem(dc, kind, slot, int16_t(width));
-    if (height > lineHeight) lineHeight = height;
-    penX += width + (entry || !Controls().buttons[slot].bitmap ? 2 : 0);
+    if (height > pass.lineHeight) pass.lineHeight = height;
+    pass.penX += width + (entry || !Controls().buttons[slot].bitmap ? 2 : 0);
 }
 
 static void LayoutItem(HDC dc, const PageItem& item, const RECT& client) {
@@ -293,14 +309,14 @@ static void LayoutItem(HDC dc, const PageItem& item, const RECT& client) {
     case kItemText: LayoutText(dc, item.text); break;
     case kItemAlignLeft:
     case kItemAlignCentre:
-    case kItemAlignRight: alignment = int16_t(item.kind - kItemAlignLeft); break;
+    case kItemAlignRight: pass.alignment = int16_t(item.kind - kItemAlignLeft); break;
     case kItemBoldOn: LayoutBold(dc, true); break;
     case kItemBoldOff: LayoutBold(dc, false); break;
     case kItemLineBreak: EndLine(dc, 0); break;
     case kItemParagraphBreak: {
-        int32_t height = lineHeight;
+        int32_t height = pass.lineHeight;
         EndLine(dc, 0);
-        penY += height;
+        pass.penY += height;
         break;
     }
     case kItemGap: LayoutGap(dc); break;
@@ -323,7 +339,7 @@ static void MeasureDefaultFont(HWND window) {
     ReleaseDC(window, dc);
     layoutMetrics.defaultLineHeight = metrics.tmHeight;
     layoutMetrics.averageCharWidth = metrics.tmAveCharWidth;
-    tabUnit = 2 * layoutMetrics.averageCharWidth;
+    pass.tabUnit = 2 * layoutMetrics.averageCharWidth;
 }
 
 static void RebuildPage(HWND window) {
@@ -337,27 +353,21 @@ static void RebuildPage(HWND window) {
     SetScrollInfo(window, SB_VERT, &info, TRUE);
     MeasureDefaultFont(window);
     ClearPageItems();
-    lineItemCount = 0;
-    lineTextUsed = 0;
+    pass.lineItemCount = 0;
+    pass.lineTextUsed = 0;
     ForgetContentHeight();
     if (contentBuilder) contentBuilder();
 }
 
-// A message box raised while the page is built runs its own loop, which paints this
-// window while it is still invalid. That paint must lay out what exists so far and
-// never build the page a second time: the page's build-time commands would run again
-// and every error would raise one more box.
-static bool buildingPage = false;
-
-bool BuildingPage() { return buildingPage; }
+bool BuildingPage() { return pass.buildingPage; }
 
 // Builds the page once for the request that was pending. A request made while building
 // (a timer that fired inside a box) is left pending and served by the next paint.
 static void RebuildOnce(HWND window) {
     ClearRebuildRequest();
-    buildingPage = true;
+    pass.buildingPage = true;
     RebuildPage(window);
-    buildingPage = false;
+    pass.buildingPage = false;
     // A paint inside a box may have validated the window: the whole new page is drawn now.
     InvalidateRect(window, nullptr, TRUE);
 }
@@ -365,20 +375,20 @@ static void RebuildOnce(HWND window) {
 void PaintPage(HWND window) {
     // Picture buttons built below read it too.
     layoutMetrics.rightLimit = Frame().creationRect.right - 4;
-    if (PageNow().rebuildWanted && !buildingPage) RebuildOnce(window);
-    penY = Frame().scrollOffset;
-    penX = kLeftMargin;
+    if (PageNow().rebuildWanted && !pass.buildingPage) RebuildOnce(window);
+    pass.penY = Frame().scrollOffset;
+    pass.penX = kLeftMargin;
 
     PAINTSTRUCT paint;
     HDC dc = BeginPaint(window, &paint);
     RECT client;
     GetClientRect(window, &client);
     for (int i = 0; i < PageItems().count; ++i) LayoutItem(dc, PageItems().items[i], client);
-    if (lineItemCount > 0) EndLine(dc, 1);
-    UpdateScrollRange(window, penY - Frame().scrollOffset);
+    if (pass.lineItemCount > 0) EndLine(dc, 1);
+    UpdateScrollRange(window, pass.penY - Frame().scrollOffset);
     EndPaint(window, &paint);
 
     ServeRepaintRequest(window);
     ServeInputPanelRequest();
-    if (PageNow().rebuildWanted && !buildingPage) InvalidateRect(window, nullptr, TRUE);
+    if (PageNow().rebuildWanted && !pass.buildingPage) InvalidateRect(window, nullptr, TRUE);
 }

@@ -20,6 +20,8 @@ struct LayoutMetrics {
 };
 const LayoutMetrics& Metrics();
 void ResetLayoutBold();
+// The measures and the layout's working state as before the first paint.
+void ClearLayout();
 
 // What a rebuild puts on the page: the shell hands its page-source selection to the
 // layout at start-up, since the page layer cannot know the reader's pages.

@@ -11,22 +11,21 @@ static PageItemList itemList = {};
 
 const PageItemList& PageItems() { return itemList; }
 
-// The list-full message is shown once per page, not for every dropped item.
-static bool itemOverflowShown = false;
-
 void ClearBuildingBold() { itemList.buildingBold = false; }
+
+void ResetPageItems() { itemList = {}; }
 
 void ClearPageItems() {
     itemList.count = 0;
     itemList.bufferUsed = 0;
-    itemOverflowShown = false;
+    itemList.overflowShown = false;
 }
 
 // Returns the next free entry, or null when the page already holds kPageItems.
 static PageItem* NextItem() {
     if (itemList.count < kPageItems) return &itemList.items[itemList.count++];
-    if (!itemOverflowShown) {
-        itemOverflowShown = true;
+    if (!itemList.overflowShown) {
+        itemList.overflowShown = true;
         ShowErrorMessage("Page item list Overflow");
     }
     return nullptr;

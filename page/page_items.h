@@ -38,6 +38,7 @@ struct PageItemList {
     char buffer[kPageBufferSize];     // the texts that the items point into
     int16_t bufferUsed;
     bool buildingBold;                // the bold state the markup left, across rebuilds
+    bool overflowShown;               // the list-full message, shown once per page
 };
 const PageItemList& PageItems();
 
@@ -45,6 +46,8 @@ const PageItemList& PageItems();
 void ClearPageItems();
 // The markup's bold state back to normal, as at start-up (each fuzz input starts there).
 void ClearBuildingBold();
+// The whole list as at start-up, the building bold state included.
+void ResetPageItems();
 
 void EmitText(const char* text);
 void EmitTitle(const char* text);

@@ -2,7 +2,9 @@
 // place and a test can start from the same clear page as the reader.
 #include "page/page_state.h"
 
-static PageState pageState = {true, false, false, false, -1, {kArrowNone, 0}, {kArrowNone, 0}};
+// Before the first page: one is wanted, and nothing of a page exists yet.
+static constexpr PageState kNoPage = {true, false, false, false, -1, {kArrowNone, 0}, {kArrowNone, 0}};
+static PageState pageState = kNoPage;
 
 const PageState& PageNow() { return pageState; }
 
@@ -13,6 +15,8 @@ void ClearPageState() {
     pageState.nextArrow = {kArrowNone, 0};
     pageState.previousArrow = {kArrowNone, 0};
 }
+
+void ResetPageState() { pageState = kNoPage; }
 
 void RequestRebuild() { pageState.rebuildWanted = true; }
 

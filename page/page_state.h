@@ -31,6 +31,8 @@ const PageState& PageNow();
 // The rebuild: the latch and the page kinds are cleared; the arrows are hidden until
 // the new page's content sets them. The rebuild request and the check box slot stay.
 void ClearPageState();
+// As before the first page: a rebuild wanted, no check box, every flag clear.
+void ResetPageState();
 
 void RequestRebuild();
 // The paint that served the request clears it.

@@ -8,7 +8,13 @@
 #include "page/page_items.h"
 #include "shell/navigation.h"
 
+// The control that each variable's button got on the last inventory page: -1 for none,
+// 0 before the first.
 static int16_t inventoryButtons[kStoryVariables];
+
+void ClearInventoryPage() {
+    for (int16_t& button : inventoryButtons) button = 0;
+}
 
 // The text of the variable's current item, or null when it has none to show. The
 // page reads item lists as texts; a picture-choice variable shows no item text.

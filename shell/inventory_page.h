@@ -7,3 +7,5 @@
 void BuildInventoryPage();
 // A tap on one of the page's buttons opens that item's inventory paragraph.
 void ActivateInventoryButton(int16_t controlId);
+// No button leads anywhere, as before the first inventory page.
+void ClearInventoryPage();

@@ -8,6 +8,8 @@
 
 static HWND menuBar = nullptr;
 
+void ForgetMenuBar() { menuBar = nullptr; }
+
 void CreateMenuBar(HWND window) {
     SHMENUBARINFO info = {};
     info.cbSize = 36;

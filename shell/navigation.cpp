@@ -122,13 +122,13 @@ void BuildPageContent() {
         } else if (displayed == 7) {
             BuildHintsPage();
         } else {
-            ScanMarkup(ParagraphText());
+            ScanParagraph();
         }
     } else if (navigationState.pageMode != kPageNone) {
         BuildPageForMode();
     } else {
-        AssembleParagraph(displayed, ParagraphText());
-        ScanMarkup(ParagraphText());
+        LoadParagraph(displayed);
+        ScanParagraph();
     }
     const PageState& page = PageNow();
     UpdateToolButtons(!Place().inStory, page.previousArrow.kind != kArrowNone,

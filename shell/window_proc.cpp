@@ -123,11 +123,15 @@ static bool HandleKey(HWND window, WPARAM key) {
 // theirs, so the scroll bar follows. A fine-grained wheel's part notches add up.
 constexpr int kLinesPerNotch = 3;
 
+// The wheel turned since the last whole notch, in the wheel's own units.
+static int wheelRemainder = 0;
+
+void ClearWheelRemainder() { wheelRemainder = 0; }
+
 static void ScrollByWheel(HWND window, WPARAM first) {
-    static int partial = 0;
-    partial += GET_WHEEL_DELTA_WPARAM(first);
-    int notches = partial / WHEEL_DELTA;
-    partial -= notches * WHEEL_DELTA;
+    wheelRemainder += GET_WHEEL_DELTA_WPARAM(first);
+    int notches = wheelRemainder / WHEEL_DELTA;
+    wheelRemainder -= notches * WHEEL_DELTA;
     WPARAM code = notches > 0 ? SB_LINEUP : SB_LINEDOWN;
     for (int i = 0; i < kLinesPerNotch * (notches > 0 ? notches : -notches); ++i) PostMessageW(window, WM_VSCROLL, code, 0);
 }

@@ -7,3 +7,5 @@
 #include "platform/win32.h"
 
 LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM first, LPARAM second);
+// Drops the part of a wheel notch that a fine-grained wheel has turned so far.
+void ClearWheelRemainder();

@@ -9,6 +9,7 @@
 #include <string>
 
 #include "book/book_tables.h"
+#include "book/reset.h"
 #include "book/save_file.h"
 #include "book/story_state.h"
 #include "page/controls.h"
@@ -16,12 +17,15 @@
 #include "page/identifiers.h"
 #include "page/page_items.h"
 #include "page/page_state.h"
+#include "page/reset.h"
+#include "markup/reset.h"
 #include "platform/backend_web.h"
 #include "platform/web_page.h"
 #include "platform/headless.h"
 #include "platform/text_codec.h"
 #include "platform/backend.h"
 #include "shell/navigation.h"
+#include "shell/reset.h"
 #include "shell/startup.h"
 #include "driver/player.h"
 #include "driver/script.h"
@@ -47,10 +51,11 @@ static size_t mirrorHash = 0;
 // Every reader starts from the book as compiled and a page still to be built, as a new
 // program on the desktop does.
 static void ForgetEarlierReading() {
-    ClearPageState();
-    RequestRebuild();
+    ResetBook();
+    ResetPage();
+    ResetMarkup();
+    ResetShell();
     RestoreStoryState(compiledState);
-    ClearSaveRecord();
     HeadlessClearMessages();
     HeadlessClearSounds();
     HeadlessSetAnswer(HeadlessAnswer::Default);

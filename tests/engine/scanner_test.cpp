@@ -9,8 +9,10 @@
 #include "book/book_tables.h"
 #include "markup/hotwords.h"
 #include "markup/markup_hooks.h"
+#include "markup/reset.h"
 #include "markup/scanner.h"
 #include "page/page_items.h"
+#include "page/reset.h"
 #include "platform/headless.h"
 
 namespace {
@@ -31,14 +33,14 @@ std::vector<std::string> Items() {
 
 struct ScannerTest : testing::Test {
     void SetUp() override {
-        ClearPageItems();
+        ResetPage();
+        ResetMarkup();
         HeadlessClearMessages();
-        ClearScanningState();
     }
     void Scan(const std::string& text) {
         ASSERT_LT(text.size(), size_t(kParagraphTextSize));
-        std::strcpy(ParagraphText(), text.c_str());
-        ScanMarkup(ParagraphText());
+        LoadParagraphText(text.c_str(), text.size());
+        ScanParagraph();
     }
 };
 
@@ -124,10 +126,9 @@ TEST_F(ScannerTest, CommandBufferLimitCutsTheCommandAndReportsOnce) {
 }
 
 TEST_F(ScannerTest, StartOfScanResetsRunAndCountsButKeepsBlockValues) {
-    for (int i = 0; i < 7; ++i) {
-        BeginHotword('M');
-        CommitHotword();
-    }
+    Hotword blank = {};
+    blank.kind = kHotwordGo;
+    for (int i = 0; i < 7; ++i) DefineHotword(blank);
     SetLastConditionResult(0);
     Scan("x");
     EXPECT_EQ(Hotwords().count, 0);

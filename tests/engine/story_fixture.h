@@ -11,12 +11,15 @@
 
 #include "book/book_tables.h"
 #include "book/reader_place.h"
+#include "book/reset.h"
 #include "book/story_state.h"
 #include "markup/commands.h"
 #include "markup/hotwords.h"
+#include "markup/reset.h"
 #include "markup/scanner.h"
 #include "page/controls.h"
 #include "page/page_items.h"
+#include "page/reset.h"
 #include "platform/headless.h"
 
 namespace story {
@@ -74,11 +77,10 @@ struct StoryTest : testing::Test {
         book.pictures = pictures;
         UseBook(&book);
 
-        ClearPageItems();
-        DestroyPageControls();
+        ResetBook();
+        ResetPage();
+        ResetMarkup();
         HeadlessClearMessages();
-        ClearScanningState();
-        ClearHotwords();
         Display(2);
         SeedRandom(1);
     }
@@ -99,17 +101,16 @@ struct StoryTest : testing::Test {
 
     void Scan(const std::string& text) {
         EXPECT_LT(text.size(), size_t(kParagraphTextSize));
-        std::strcpy(ParagraphText(), text.c_str());
-        ScanMarkup(ParagraphText());
+        LoadParagraphText(text.c_str(), text.size());
+        ScanParagraph();
     }
 
     // The page has already defined `count` hotwords.
     static void DefineHotwords(int count) {
         ClearHotwords();
-        for (int i = 0; i < count; ++i) {
-            BeginHotword('M');
-            CommitHotword();
-        }
+        Hotword blank = {};
+        blank.kind = kHotwordGo;
+        for (int i = 0; i < count; ++i) DefineHotword(blank);
     }
 
     // Sets a choice variable's state bytes directly.

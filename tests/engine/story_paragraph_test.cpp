@@ -26,8 +26,8 @@ TEST_F(StoryParagraphTest, WorkshopParagraph) {
     // <E> and the <o> after the taken branch are skipped. A crew above 10 shows the
     // crew line. <Q %0> puts the lantern down, which the last condition sees.
     // <r %5 4> steps the two-item Café variable to its last item.
-    AssembleParagraph(21, ParagraphText());
-    ScanMarkup(ParagraphText());
+    LoadParagraph(21);
+    ScanParagraph();
 
     EXPECT_EQ(StoryTest::Items(), (std::vector<std::string>{
                            "title:Workshop", "centre", "text:The lantern is ", "bold-on",

@@ -6,7 +6,6 @@
 // its plain form, or one the checker says the reader reports on that it does not.
 #include <cstddef>
 #include <cstdint>
-#include <cstdio>
 #include <cstdlib>
 #include <memory>
 #include <string>
@@ -110,8 +109,8 @@ static void FuzzCommand(const std::string& command) {
     for (const MarkupCommand& each : CommandsOf(text)) CheckCommandReading(*model, text, each, diag);
 
     ResetFuzzPage();
-    std::snprintf(ParagraphText(), kParagraphTextSize, "%s", text.text.c_str());
-    ScanMarkup(ParagraphText());
+    LoadParagraphText(text.text.c_str(), text.text.size());
+    ScanParagraph();
     bool reported = HeadlessMessageCount() != 0;
     if (diag.errors == 0 && diag.warnings == 0 && reported) __builtin_trap();   // passed, yet reported
     if (ClaimsAReport(diag) && !reported) __builtin_trap();                     // a report that never comes

@@ -44,8 +44,8 @@ static void WriteWhole(const uint8_t* data, size_t size) {
 }
 
 static void ShowLoadedState() {
-    AssembleParagraph(Place().displayedParagraph, ParagraphText());
-    ScanMarkup(ParagraphText());
+    LoadParagraph(Place().displayedParagraph);
+    ScanParagraph();
     for (int k = 0; k < kStoryVariables; ++k) VariableDisplay(k);
     for (int r = 0; r < kRestartPoints; ++r) RestoreRestartPoint(r);
 }

@@ -21,10 +21,8 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     ResetFuzzPage();
-    size_t length = size < size_t(kParagraphTextSize - 1) ? size : size_t(kParagraphTextSize - 1);
-    std::memcpy(ParagraphText(), data, length);
-    ParagraphText()[length] = 0;
-    ScanMarkup(ParagraphText());
+    LoadParagraphText(reinterpret_cast<const char*>(data), size);
+    ScanParagraph();
     // What the page then holds must stay inside its tables.
     if (PageItems().count < 0 || PageItems().count > kPageItems) __builtin_trap();
     if (PageItems().bufferUsed < 0 || PageItems().bufferUsed > kPageBufferSize) __builtin_trap();

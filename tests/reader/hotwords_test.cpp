@@ -16,7 +16,7 @@ namespace {
 // empty (9): the scan runs over the text buffer as it stands.
 void ShowMarkup(const char* text) {
     GoTo(8);
-    std::strcpy(ParagraphText(), text);
+    LoadParagraphText(text, std::strlen(text));
     KillTimer(Frame().window, kSplashTimer);
     NavigateTo(9, kNavigateStory);
     HeadlessRun();

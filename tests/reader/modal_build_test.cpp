@@ -27,7 +27,7 @@ bool PressOk() {
 // Builds paragraph 9 (an empty row) from the given markup with boxes that really run.
 void BuildWithRealBoxes(const char* markup) {
     GoTo(8);
-    std::strcpy(ParagraphText(), markup);
+    LoadParagraphText(markup, std::strlen(markup));
     boxesOpened = 0;
     HeadlessSetAnswer(HeadlessAnswer::Interactive);
     HeadlessSetIdleHandler(PressOk);
