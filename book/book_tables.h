@@ -5,10 +5,10 @@
 
 #include <cstdint>
 
-// ---------------------------------------------------------------------------
+// ============================================================================
 // Counts of this build. Every book compiled into the reader has exactly these rows;
 // what a book does not declare is an empty row.
-// ---------------------------------------------------------------------------
+// ============================================================================
 constexpr int kParagraphRows = 361;                 // paragraph numbers 1 to 361
 constexpr int kStoryVariables = 52;                 // %0 to %51
 constexpr int kRestartPoints = 14;                  // *0 to *13

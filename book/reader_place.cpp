@@ -1,7 +1,7 @@
 // The reader's place, one record for the whole run.
 #include "book/reader_place.h"
 
-static constexpr ReaderPlace kStartPlace = {2, 2, true};
+static constexpr ReaderPlace kStartPlace = {kOpeningParagraph, kOpeningParagraph, true};
 static ReaderPlace readerPlace = kStartPlace;
 
 const ReaderPlace& Place() { return readerPlace; }

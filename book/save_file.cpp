@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "book/reader_place.h"
 #include "book/story_state.h"
 #include "platform/data_folder.h"
 #include "platform/files.h"
@@ -48,7 +49,7 @@ static bool FileExists(const WCHAR* name) {
 
 static void UnpackRecord(int16_t* firstParagraph) {
     int16_t position = saveState.record.storyPosition;
-    *firstParagraph = position < 1 || position > kParagraphRows ? 2 : position;
+    *firstParagraph = position < 1 || position > kParagraphRows ? kOpeningParagraph : position;
     StoryStateImage image;
     for (int k = 0; k < kStoryVariables; ++k)
         std::memcpy(image.variableStates[k], saveState.record.variables[k].state, 2);
@@ -68,18 +69,18 @@ bool LoadSaveFile(int16_t* firstParagraph) {
     // the file, no other can be writing one.
     RemoveInterruptedReplacements(saveState.file);
     if (!existed) {
-        *firstParagraph = 2;
+        *firstParagraph = kOpeningParagraph;
         saveState.record.soundSetting = 1;
         // A whole record at once, so that a reader killed before its first page turn
         // leaves a file that opens at the start, not an empty one.
-        WriteSaveFile(2);
+        WriteSaveFile(kOpeningParagraph);
         return true;
     }
     DWORD read = 0;
     ReadFile(saveState.file, &saveState.record, kSaveRecordSize, &read, nullptr);
     if (read < DWORD(kSaveRecordSize)) return true;
     if (saveState.record.version != kSaveVersion) {
-        *firstParagraph = 2;
+        *firstParagraph = kOpeningParagraph;
         return true;
     }
     UnpackRecord(firstParagraph);

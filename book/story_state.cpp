@@ -26,9 +26,9 @@ bool IsStoryVariable(int variable) { return variable >= 0 && variable < kStoryVa
 
 bool IsRestartPoint(int restart) { return restart >= 0 && restart < kRestartPoints; }
 
-// ---------------------------------------------------------------------------
+// ============================================================================
 // Values and flags
-// ---------------------------------------------------------------------------
+// ============================================================================
 
 int VariableValue(int variable) {
     if (!IsStoryVariable(variable)) return 0;
@@ -64,9 +64,9 @@ void SetOwnedFlag(int variable, uint8_t flag) {
     if (IsStoryVariable(variable)) Book().variables[variable].state[0] = flag;
 }
 
-// ---------------------------------------------------------------------------
+// ============================================================================
 // Display
-// ---------------------------------------------------------------------------
+// ============================================================================
 
 // The choice index is checked against the item list: a save file from another book
 // could hold any index, and an item past the list's end must never be read.
@@ -86,9 +86,9 @@ VariableShown VariableDisplay(int variable) {
     return shown;
 }
 
-// ---------------------------------------------------------------------------
+// ============================================================================
 // The story and its restart points
-// ---------------------------------------------------------------------------
+// ============================================================================
 
 void ResetStory() {
     for (int k = 0; k < kStoryVariables; ++k) {
@@ -133,9 +133,9 @@ int RestoreRestartPoint(int restart) {
     return Book().restartPoints[restart].paragraph + 1;
 }
 
-// ---------------------------------------------------------------------------
+// ============================================================================
 // Random numbers
-// ---------------------------------------------------------------------------
+// ============================================================================
 
 // The classic linear congruential generator: fixed arithmetic, so a seeded reading
 // draws the same numbers on every machine.

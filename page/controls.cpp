@@ -71,9 +71,9 @@ static HWND CreateControl(LPCWSTR className, LPCWSTR text, DWORD style, int x, i
                            nullptr);
 }
 
-// ---------------------------------------------------------------------------
+// ============================================================================
 // Buttons
-// ---------------------------------------------------------------------------
+// ============================================================================
 
 static SIZE MeasureLabel(const WCHAR* label, int length, HFONT font) {
     SIZE size = {};
@@ -172,9 +172,9 @@ void DrawOwnerButton(const DRAWITEMSTRUCT* item) {
     SelectObject(item->hDC, previous);
 }
 
-// ---------------------------------------------------------------------------
+// ============================================================================
 // Entry boxes
-// ---------------------------------------------------------------------------
+// ============================================================================
 
 int16_t AddEntryBox(int16_t maximumLength) {
     if (TableFull(controlTable.editCount, kEditSlots)) return 0;
@@ -212,17 +212,18 @@ int16_t AddEntryBox(int16_t maximumLength) {
 // Tab and Return confirm the answer, as typing past the limit does; Up and Down
 // scroll the page rather than move in a one-line box. Shift+Tab leaves the box for
 // the page's buttons and Escape is the page's, so the keyboard is never shut in.
-LRESULT EntryBoxProc(HWND box, UINT message, WPARAM first, LPARAM second) {
+LRESULT EntryBoxProc(HWND box, UINT message, WPARAM wParam, LPARAM lParam) {
     int identifier = int(GetWindowLongW(box, GWL_ID));
     if (message == WM_KEYDOWN) {
+        WPARAM virtualKey = wParam;
         bool shift = (GetKeyState(VK_SHIFT) & 0x8000) != 0;
-        switch (first) {
+        switch (virtualKey) {
         case VK_ESCAPE:
-            SendMessageW(Frame().window, WM_KEYDOWN, first, second);
+            SendMessageW(Frame().window, WM_KEYDOWN, wParam, lParam);
             return 0;
         case VK_TAB:
             if (shift) {
-                SendMessageW(Frame().window, WM_KEYDOWN, first, second);
+                SendMessageW(Frame().window, WM_KEYDOWN, wParam, lParam);
                 return 0;
             }
             [[fallthrough]];
@@ -240,8 +241,8 @@ LRESULT EntryBoxProc(HWND box, UINT message, WPARAM first, LPARAM second) {
     int n = identifier - kFirstEntryBoxId;
     WNDPROC previous =
         n >= 0 && n < controlTable.editCount ? controlTable.edits[n].previousProcedure : nullptr;
-    if (!previous) return DefWindowProcW(box, message, first, second);
-    return CallWindowProcW(previous, box, message, first, second);
+    if (!previous) return DefWindowProcW(box, message, wParam, lParam);
+    return CallWindowProcW(previous, box, message, wParam, lParam);
 }
 
 bool FocusOnPageButton() {

@@ -51,7 +51,7 @@ int16_t AddWordButton(const char* label, int16_t identifier);
 int16_t AddPictureButton(int16_t picture);
 int16_t AddEntryBox(int16_t maximumLength);
 void DrawOwnerButton(const DRAWITEMSTRUCT* item);
-LRESULT EntryBoxProc(HWND box, UINT message, WPARAM first, LPARAM second);
+LRESULT EntryBoxProc(HWND box, UINT message, WPARAM wParam, LPARAM lParam);
 
 // Takes the next button slot for a control its caller creates itself (the sound
 // settings page's check box); returns -1 when the table is full.

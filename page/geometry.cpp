@@ -37,9 +37,9 @@ void RecordCreationRect(HWND window) {
     GetClientRect(window, &pageFrame.creationRect);
 }
 
-// ---------------------------------------------------------------------------
+// ============================================================================
 // Fonts
-// ---------------------------------------------------------------------------
+// ============================================================================
 
 // The system font's face at 10 points in the given weight.
 static HFONT CreatePageFont(HDC dc, LONG weight) {
@@ -66,9 +66,9 @@ void DeletePageFonts() {
     pageFrame.boldFont = pageFrame.normalFont = nullptr;
 }
 
-// ---------------------------------------------------------------------------
+// ============================================================================
 // Input panel and size
-// ---------------------------------------------------------------------------
+// ============================================================================
 
 int VisibleHeight(const SIPINFO& info) {
     int height = info.rcVisibleDesktop.bottom - info.rcVisibleDesktop.top;
@@ -105,9 +105,9 @@ void HandleSize(HWND window, int clientHeight) {
     SetRangeAndPage(window, SIF_RANGE | SIF_PAGE | SIF_DISABLENOSCROLL, pageFrame.viewHeight);
 }
 
-// ---------------------------------------------------------------------------
+// ============================================================================
 // Scrolling
-// ---------------------------------------------------------------------------
+// ============================================================================
 
 // A page taller than the view scrolls to whole views, so its last screen is full.
 static int32_t RoundedMaximum(int32_t content, int32_t view) {
@@ -174,9 +174,9 @@ void ScrollTo(HWND window, int position) {
     UpdateWindow(window);
 }
 
-// ---------------------------------------------------------------------------
+// ============================================================================
 // Requests served after a paint
-// ---------------------------------------------------------------------------
+// ============================================================================
 
 void ServeRepaintRequest(HWND window) {
     if (!pageFrame.repaintRequest) return;

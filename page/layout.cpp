@@ -24,9 +24,9 @@ const LayoutMetrics& Metrics() { return layoutMetrics; }
 void ResetLayoutBold() { layoutMetrics.bold = false; }
 void SetPageContentBuilder(PageContentBuilder builder) { contentBuilder = builder; }
 
-// ---------------------------------------------------------------------------
+// ============================================================================
 // Pass state
-// ---------------------------------------------------------------------------
+// ============================================================================
 
 // The working state of the layout, one record: the pending line, the pen, and what
 // carries over from one pass to the next as the page's markup left it (alignment, the
@@ -67,9 +67,9 @@ void InvertBand(HDC dc, const RECT& band) {
            band.top, DSTINVERT);
 }
 
-// ---------------------------------------------------------------------------
+// ============================================================================
 // Measuring
-// ---------------------------------------------------------------------------
+// ============================================================================
 
 int FitWords(WCHAR* buffer, const char* text, int32_t* height, int32_t* width, HDC dc,
              HFONT font) {
@@ -79,19 +79,30 @@ int FitWords(WCHAR* buffer, const char* text, int32_t* height, int32_t* width, H
     SIZE fitSize = {};
     SIZE size;
     int i = 0;
+    // Each prefix is measured, and its width is the last prefix's plus that of the
+    // characters after it (the platform's text has no kerning): only those are measured
+    // again, so a line costs its length rather than its length times its words.
+    int measured = 0;
+    LONG measuredWidth = 0;
+    auto measureTo = [&](int end) {
+        GetTextExtentExPointW(dc, buffer + measured, end - measured, 0, nullptr, nullptr, &size);
+        size.cx += measuredWidth;
+        measured = end;
+        measuredWidth = size.cx;
+    };
     // Copy and measure up to the space after the first word that no longer fits; the
     // buffer's size bounds a run without spaces.
     while (i < length && i < kLineBufferSize - 1) {
         WCHAR c = WCHAR(static_cast<unsigned char>(text[i]));
         buffer[i++] = c;
         if (c != ' ') continue;
-        GetTextExtentExPointW(dc, buffer, i, 0, nullptr, nullptr, &size);
+        measureTo(i);
         if (size.cx >= *width) break;
         fit = i;
         fitSize = size;
     }
     if (i == length && fit < length) {
-        GetTextExtentExPointW(dc, buffer, length, 0, nullptr, nullptr, &size);
+        measureTo(length);
         if (size.cx < *width) {
             fit = length;
             fitSize = size;
@@ -126,9 +137,9 @@ static int CutWord(const char* text, int32_t* width, HDC dc, HFONT font) {
     return fit;
 }
 
-// ---------------------------------------------------------------------------
+// ============================================================================
 // Placing lines
-// ---------------------------------------------------------------------------
+// ============================================================================
 
 static void PlaceControl(HWND control, int x, int width, int height) {
     if (!control) return;
@@ -215,9 +226,9 @@ static void QueueText(HDC dc, int n, int32_t width) {
     AppendLineItem(dc, kItemText, int16_t(n), int16_t(width))->text = copy;
 }
 
-// ---------------------------------------------------------------------------
+// ============================================================================
 // Laying out the page items
-// ---------------------------------------------------------------------------
+// ============================================================================
 
 static void LayoutText(HDC dc, const char* rest) {
     int length = int(std::strlen(rest));
@@ -328,9 +339,9 @@ static void LayoutItem(HDC dc, const PageItem& item, const RECT& client) {
     }
 }
 
-// ---------------------------------------------------------------------------
+// ============================================================================
 // Rebuild and paint
-// ---------------------------------------------------------------------------
+// ============================================================================
 
 static void MeasureDefaultFont(HWND window) {
     HDC dc = GetDC(window);

@@ -1,9 +1,10 @@
 // The file calls on Linux: UTF-16 names mapped to UTF-8 paths, handles as rows of a
 // fixed table, sharing as flock on a companion lock file (see files.h for why), and the
-// durable replacement of a held file's content.
+// durable replacement of a held file's content, flushed to the disk off the caller's
+// thread.
 //
-// Sections: last error / names / handles / locks / the calls / durable replacement /
-// leftovers of interrupted replacements
+// Sections: last error / names / handles / locks / flushing in the background / the
+// calls / durable replacement / leftovers of interrupted replacements
 #include "platform/files.h"
 
 #include <dirent.h>
@@ -12,6 +13,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
@@ -19,9 +21,9 @@
 
 #include "platform/text_codec.h"
 
-// ---------------------------------------------------------------------------
+// ============================================================================
 // Last error
-// ---------------------------------------------------------------------------
+// ============================================================================
 
 static DWORD lastError = ERROR_SUCCESS;
 
@@ -52,9 +54,9 @@ static HANDLE FailHandle(DWORD error) {
     return INVALID_HANDLE_VALUE;
 }
 
-// ---------------------------------------------------------------------------
+// ============================================================================
 // Names
-// ---------------------------------------------------------------------------
+// ============================================================================
 
 // The UTF-16 name as a UTF-8 path with '/' separators; false when it is empty, holds an
 // unpaired surrogate or does not fit. No byte of a longer UTF-8 sequence is a backslash,
@@ -74,9 +76,9 @@ static bool LockPathFor(const char* path, char* lockPath) {
     return written > 0 && written < kPathBytes;
 }
 
-// ---------------------------------------------------------------------------
+// ============================================================================
 // Handles: a HANDLE is the address of its row.
-// ---------------------------------------------------------------------------
+// ============================================================================
 
 struct OpenFile {
     bool used;
@@ -108,9 +110,9 @@ static void ReleaseRow(OpenFile* f) {
     *f = OpenFile{};
 }
 
-// ---------------------------------------------------------------------------
+// ============================================================================
 // Locks
-// ---------------------------------------------------------------------------
+// ============================================================================
 
 // Opens the lock file and takes the lock that the share mode asks for. Returns the lock
 // descriptor, fd when the file itself had to be locked, -1 with no lock needed, or -2
@@ -139,9 +141,227 @@ static int TakeLock(const char* path, int fd, DWORD shareMode) {
     return -2;
 }
 
-// ---------------------------------------------------------------------------
+// ============================================================================
+// Flushing in the background
+//
+// A replacement is safe from a killed process once its rename returns: the kernel holds
+// the new file. What a power cut could still take is whatever the disk has not yet
+// been given, so the flushes (the file, then its folder) are left to one background
+// thread, which makes them when the first replacement not yet flushed is flushDelay
+// old, once for all that came in between; it also closes the replaced files'
+// descriptors, which can wait for the disk too. Each handle row has one request, shared
+// with that thread under flushLock; the thread reaches the file by its path, never by a
+// descriptor the caller may close meanwhile.
+// ============================================================================
+
+// fsync calls made on this thread, and on the flusher (files.h).
+static thread_local long flushesHere;
+static thread_local bool onFlusher;
+static std::atomic<long> flushesInBackground;
+
+static bool FlushDescriptor(int fd) {
+    if (onFlusher) ++flushesInBackground;
+    else ++flushesHere;
+    return fsync(fd) == 0;
+}
+
+long FileFlushesOnThisThread() { return flushesHere; }
+long FileFlushesInBackground() { return flushesInBackground; }
+
+static bool FlushFolderOf(const char* path) {
+    char folder[kPathBytes];
+    const char* slash = std::strrchr(path, '/');
+    if (!slash) std::snprintf(folder, sizeof folder, ".");
+    else std::snprintf(folder, sizeof folder, "%.*s", slash == path ? 1 : int(slash - path), path);
+    int fd = open(folder, O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    bool flushed = fd >= 0 && FlushDescriptor(fd);
+    if (fd >= 0) close(fd);
+    return flushed;
+}
+
+// The file under its name now (the newest replacement: fsync reaches the file, not the
+// descriptor), then the folder that holds the rename.
+static bool FlushPath(const char* path) {
+    int fd = open(path, O_RDONLY | O_NOFOLLOW | O_CLOEXEC);
+    bool flushed = fd >= 0 && FlushDescriptor(fd);
+    if (fd >= 0) close(fd);
+    return FlushFolderOf(path) && flushed;
+}
+
+#if defined(__EMSCRIPTEN__) && !defined(__EMSCRIPTEN_PTHREADS__)
+// The web edition has no threads and no disk of its own: its storage is the browser's
+// (the observer hears of every write), and there is nothing to flush.
+static void RequestFlush(int, const char*) {}
+static bool FlushRowNow(int) { return true; }
+static void RetireDescriptor(int fd) { close(fd); }
+void SetFileFlushDelay(int) {}
+#else
+#include <pthread.h>
+
+struct FlushRequest {
+    bool pending;             // replaced since its last flush began
+    bool inFlight;            // the flusher is flushing it now
+    char path[kPathBytes];
+};
+
+static pthread_mutex_t flushLock = PTHREAD_MUTEX_INITIALIZER;
+static pthread_cond_t flushWake;   // a first request came, or a flush ended
+static pthread_once_t flusherMade = PTHREAD_ONCE_INIT;
+static bool flusherRunning;
+static FlushRequest flushRequests[kOpenFiles];
+static bool flushDue;              // a request is waiting for dueAt
+static struct timespec dueAt;      // CLOCK_MONOTONIC
+static int flushDelayMs = kFlushDelayMs;
+// Descriptors of replaced files, closed by the flusher: closing the last one of a file
+// that is gone frees it, and the file system may first wait for its writes to end.
+constexpr int kRetiredDescriptors = 128;
+static int retired[kRetiredDescriptors];
+static int retiredCount;
+
+void SetFileFlushDelay(int milliseconds) {
+    pthread_mutex_lock(&flushLock);
+    flushDelayMs = milliseconds < 0 ? 0 : milliseconds;
+    pthread_mutex_unlock(&flushLock);
+}
+
+static struct timespec Later(int milliseconds) {
+    struct timespec t;
+    clock_gettime(CLOCK_MONOTONIC, &t);
+    t.tv_sec += milliseconds / 1000;
+    t.tv_nsec += long(milliseconds % 1000) * 1000000;
+    if (t.tv_nsec >= 1000000000) t.tv_sec += 1, t.tv_nsec -= 1000000000;
+    return t;
+}
+
+static bool Reached(const struct timespec& t) {
+    struct timespec now;
+    clock_gettime(CLOCK_MONOTONIC, &now);
+    return now.tv_sec > t.tv_sec || (now.tv_sec == t.tv_sec && now.tv_nsec >= t.tv_nsec);
+}
+
+// Called with flushLock held; lets it go while the disk works.
+static void FlushPendingRows() {
+    for (FlushRequest& r : flushRequests) {
+        if (!r.pending) continue;
+        char path[kPathBytes];
+        std::memcpy(path, r.path, sizeof path);
+        r.pending = false;
+        r.inFlight = true;
+        pthread_mutex_unlock(&flushLock);
+        if (!FlushPath(path)) std::fprintf(stderr, "qh: %s could not be flushed to the disk\n", path);
+        pthread_mutex_lock(&flushLock);
+        r.inFlight = false;
+        pthread_cond_broadcast(&flushWake);
+    }
+}
+
+// Called with flushLock held.
+static void CloseRetired() {
+    int closing[kRetiredDescriptors];
+    int count = retiredCount;
+    std::memcpy(closing, retired, sizeof closing);
+    retiredCount = 0;
+    pthread_mutex_unlock(&flushLock);
+    for (int i = 0; i < count; ++i) close(closing[i]);
+    pthread_mutex_lock(&flushLock);
+}
+
+static void* Flusher(void*) {
+    onFlusher = true;
+    pthread_mutex_lock(&flushLock);
+    for (;;) {
+        if (retiredCount > 0) CloseRetired();
+        else if (!flushDue) pthread_cond_wait(&flushWake, &flushLock);
+        else if (!Reached(dueAt)) pthread_cond_timedwait(&flushWake, &flushLock, &dueAt);
+        else {
+            flushDue = false;
+            FlushPendingRows();
+        }
+    }
+    return nullptr;
+}
+
+// A child of fork has no flusher: it starts its own when it replaces a file.
+static void LockForFork() { pthread_mutex_lock(&flushLock); }
+static void UnlockAfterFork() { pthread_mutex_unlock(&flushLock); }
+static void UnlockInChild() {
+    flusherRunning = false;
+    retiredCount = 0;   // the parent's flusher closes its own; the child's copies go at exit
+    for (FlushRequest& r : flushRequests) r.inFlight = false;
+    pthread_mutex_unlock(&flushLock);
+}
+
+static void MakeFlushWake() {
+    pthread_condattr_t attributes;
+    pthread_condattr_init(&attributes);
+    pthread_condattr_setclock(&attributes, CLOCK_MONOTONIC);
+    pthread_cond_init(&flushWake, &attributes);
+    pthread_condattr_destroy(&attributes);
+    pthread_atfork(LockForFork, UnlockAfterFork, UnlockInChild);
+}
+
+// Called with flushLock held. Without a flusher (it could not be started) the request
+// waits for CloseHandle or FlushReplacedFiles.
+static void StartFlusher() {
+    if (flusherRunning) return;
+    pthread_t thread;
+    pthread_attr_t attributes;
+    pthread_attr_init(&attributes);
+    pthread_attr_setdetachstate(&attributes, PTHREAD_CREATE_DETACHED);
+    flusherRunning = pthread_create(&thread, &attributes, Flusher, nullptr) == 0;
+    pthread_attr_destroy(&attributes);
+}
+
+static void RequestFlush(int row, const char* path) {
+    pthread_once(&flusherMade, MakeFlushWake);
+    pthread_mutex_lock(&flushLock);
+    FlushRequest& r = flushRequests[row];
+    std::memcpy(r.path, path, sizeof r.path);
+    r.pending = true;
+    if (!flushDue) {
+        flushDue = true;
+        dueAt = Later(flushDelayMs);
+        StartFlusher();
+        pthread_cond_broadcast(&flushWake);
+    }
+    pthread_mutex_unlock(&flushLock);
+}
+
+// Leaves the closing of a replaced file's descriptor to the flusher; closes it at once
+// when the flusher is behind or missing.
+static void RetireDescriptor(int fd) {
+    pthread_once(&flusherMade, MakeFlushWake);
+    pthread_mutex_lock(&flushLock);
+    StartFlusher();
+    bool queued = flusherRunning && retiredCount < kRetiredDescriptors;
+    if (queued) {
+        retired[retiredCount++] = fd;
+        pthread_cond_broadcast(&flushWake);
+    }
+    pthread_mutex_unlock(&flushLock);
+    if (!queued) close(fd);
+}
+
+// Makes the row's outstanding flush on the caller's thread, after one under way ends.
+static bool FlushRowNow(int row) {
+    FlushRequest& r = flushRequests[row];
+    char path[kPathBytes];
+    pthread_mutex_lock(&flushLock);
+    while (r.inFlight) pthread_cond_wait(&flushWake, &flushLock);
+    bool wanted = r.pending;
+    r.pending = false;
+    std::memcpy(path, r.path, sizeof path);
+    bool anyLeft = false;
+    for (const FlushRequest& other : flushRequests) anyLeft = anyLeft || other.pending;
+    flushDue = flushDue && anyLeft;   // the next request starts a full delay again
+    pthread_mutex_unlock(&flushLock);
+    return !wanted || FlushPath(path);
+}
+#endif
+
+// ============================================================================
 // The calls
-// ---------------------------------------------------------------------------
+// ============================================================================
 
 static int OpenFlags(DWORD access, DWORD creation, bool* valid) {
     bool reads = access & GENERIC_READ, writes = access & GENERIC_WRITE;
@@ -239,15 +459,18 @@ DWORD SetFilePointer(HANDLE file, LONG distance, PLONG distanceHigh, DWORD moveM
     return DWORD(uint64_t(position));
 }
 
+// A file with a flush outstanding is flushed before it is let go: the reader closes its
+// save last thing at exit.
 BOOL CloseHandle(HANDLE object) {
     OpenFile* f = RowOf(object, false);
     if (!f) return FailWith(ERROR_INVALID_HANDLE);
+    bool flushed = FlushRowNow(int(f - files));
     bool wrote = f->writable && f->fd >= 0;
     char path[kPathBytes];
     std::memcpy(path, f->path, sizeof path);
     ReleaseRow(f);
     if (wrote && observer.written) observer.written(path);
-    return TRUE;
+    return flushed ? TRUE : FailWith(ERROR_WRITE_FAULT);
 }
 
 // The last part of a name, after its last '\' or '/'.
@@ -304,9 +527,9 @@ BOOL FindClose(HANDLE findFile) {
     return TRUE;
 }
 
-// ---------------------------------------------------------------------------
+// ============================================================================
 // Durable replacement
-// ---------------------------------------------------------------------------
+// ============================================================================
 
 static bool WriteAll(int fd, const void* data, DWORD size) {
     DWORD done = 0;
@@ -319,7 +542,7 @@ static bool WriteAll(int fd, const void* data, DWORD size) {
     return true;
 }
 
-// Writes and flushes the temporary file; on failure removes it and sets lastError.
+// Writes the temporary file; on failure removes it and sets lastError.
 static int WriteTemporary(const OpenFile& f, const void* data, DWORD size, char* temporary) {
     const char* slash = std::strrchr(f.path, '/');
     int folder = slash ? int(slash - f.path + 1) : 0;
@@ -335,22 +558,11 @@ static int WriteTemporary(const OpenFile& f, const void* data, DWORD size, char*
     }
     struct stat st;
     if (fstat(f.fd, &st) == 0) fchmod(fd, st.st_mode & 07777);   // keep the file's permissions
-    if (WriteAll(fd, data, size) && fsync(fd) == 0) return fd;
+    if (WriteAll(fd, data, size)) return fd;
     lastError = ErrorFromErrno(errno, ERROR_WRITE_FAULT);
     close(fd);
     unlink(temporary);
     return -1;
-}
-
-static bool FlushFolderOf(const char* path) {
-    char folder[kPathBytes];
-    const char* slash = std::strrchr(path, '/');
-    if (!slash) std::snprintf(folder, sizeof folder, ".");
-    else std::snprintf(folder, sizeof folder, "%.*s", slash == path ? 1 : int(slash - path), path);
-    int fd = open(folder, O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    bool flushed = fd >= 0 && fsync(fd) == 0;
-    if (fd >= 0) close(fd);
-    return flushed;
 }
 
 BOOL ReplaceFileContents(HANDLE file, const void* data, DWORD size) {
@@ -370,16 +582,17 @@ BOOL ReplaceFileContents(HANDLE file, const void* data, DWORD size) {
         unlink(temporary);
         return FALSE;
     }
-    close(f->fd);   // the old file, now nameless; a lock file's lock is untouched
+    RetireDescriptor(f->fd);   // the old file, now nameless; a lock file's lock is untouched
     f->fd = fd;
     if (locksItself) f->lockFd = fd;
     if (observer.written) observer.written(f->path);
-    return FlushFolderOf(f->path) ? TRUE : FailWith(ERROR_WRITE_FAULT);
+    RequestFlush(int(f - files), f->path);
+    return TRUE;
 }
 
-// ---------------------------------------------------------------------------
+// ============================================================================
 // Leftovers of interrupted replacements
-// ---------------------------------------------------------------------------
+// ============================================================================
 
 // ".NAME." and the six letters or digits that mkostemp put in place of XXXXXX. The lock
 // file ".NAME.lock" has four and is never taken for one.

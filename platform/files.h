@@ -19,14 +19,30 @@
 constexpr int kOpenFiles = 16;       // file and search handles open at once
 constexpr int kPathBytes = 1024;     // a mapped UTF-8 path, with its zero
 
-// Replaces the whole content of a file opened for writing with size bytes of data,
-// durably: the data goes to a temporary file in the same folder, is flushed to the disk,
-// and only then renamed over the file, and the folder is flushed. A failure at any step
-// before the rename leaves the old content untouched and the temporary file removed;
-// GetLastError tells why. Afterwards the handle refers to the new file, positioned after
-// the data, and the lock taken by CreateFileW is still held: there is no moment in which
-// another process could open the file without sharing.
+// Replaces the whole content of a file opened for writing with size bytes of data: the
+// data goes to a temporary file in the same folder, which is renamed over the file. A
+// failure at any step before the rename leaves the old content untouched and the
+// temporary file removed; GetLastError tells why. Once it returns, a killed process
+// loses nothing (the kernel holds the new file); the flushes that carry it to the disk
+// against a power cut come later, off the caller's thread (see below). Afterwards the
+// handle refers to the new file, positioned after the data, and the lock taken by
+// CreateFileW is still held: there is no moment in which another process could open
+// the file without sharing.
 BOOL ReplaceFileContents(HANDLE file, const void* data, DWORD size);
+
+// The flushes of replaced files (the file, then its folder) run on a background thread
+// kFlushDelayMs after the first replacement not yet flushed, once for all replacements
+// made meanwhile, so a power cut loses at most about that window. CloseHandle flushes
+// what is still outstanding on the caller's thread first and fails (ERROR_WRITE_FAULT,
+// the handle closed all the same) when that flush fails. A build without threads (the
+// web edition) flushes nothing: its storage is the browser's.
+constexpr int kFlushDelayMs = 1000;
+// For tests: another delay from now on.
+void SetFileFlushDelay(int milliseconds);
+// fsync calls the file layer has made on the calling thread, and on its background
+// thread: a page turn is seen to leave the disk alone.
+long FileFlushesOnThisThread();
+long FileFlushesInBackground();
 
 // A replacement killed between creating its temporary file and renaming it leaves
 // ".NAME.XXXXXX" beside the file. Removes every such file of a file opened for writing

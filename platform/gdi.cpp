@@ -57,19 +57,36 @@ uint32_t ColorToPixel(COLORREF c) { return ((c & 0xFF) << 16) | (c & 0xFF00) | (
 
 static RECT ClipToScreen(RECT r) { return Intersect(r, RECT{0, 0, kScreenWidth, kScreenHeight}); }
 
-// Every paint erases and fills large areas: each device row is one run the compiler
-// can vectorise.
+// Every paint erases and fills large areas, nine or sixteen device pixels a logical
+// one above scale 1: rows are stored eight pixels at a time, four stores a round, in
+// one instruction each where the processor has 32-byte stores (the copy for it is
+// chosen when the program is loaded).
+#if defined(__GNUC__) && !defined(__clang__) && defined(__x86_64__)
+__attribute__((target_clones("avx2", "default")))
+#endif
+static void FillRow(uint32_t* to, int count, uint32_t color) {
+    typedef uint32_t Lanes __attribute__((vector_size(32)));
+    const Lanes lanes = {color, color, color, color, color, color, color, color};
+    uint32_t* end = to + count;
+    if (count < 8) {
+        for (; to < end; ++to) *to = color;
+        return;
+    }
+    for (; end - to >= 32; to += 32) {
+        std::memcpy(to, &lanes, 32);
+        std::memcpy(to + 8, &lanes, 32);
+        std::memcpy(to + 16, &lanes, 32);
+        std::memcpy(to + 24, &lanes, 32);
+    }
+    for (; end - to >= 8; to += 8) std::memcpy(to, &lanes, 32);
+    if (to < end) std::memcpy(end - 8, &lanes, 32);   // the last eight again: the same colour
+}
+
 void FillScreenRect(RECT r, uint32_t color) {
     r = ClipToScreen(r);
     if (r.right <= r.left) return;
-    if (gDeviceScale == 1) {   // the handheld's own size: rows of a known width
-        for (int y = r.top; y < r.bottom; ++y)
-            std::fill_n(&gFramebuffer[y * kScreenWidth + r.left], r.right - r.left, color);
-        gFramebufferChanged = true;
-        return;
-    }
     int s = gDeviceScale, stride = DeviceStride(), width = (r.right - r.left) * s;
-    for (int y = r.top * s; y < r.bottom * s; ++y) std::fill_n(&gFramebuffer[y * stride + r.left * s], width, color);
+    for (int y = r.top * s; y < r.bottom * s; ++y) FillRow(&gFramebuffer[y * stride + r.left * s], width, color);
     gFramebufferChanged = true;
 }
 

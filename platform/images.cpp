@@ -9,15 +9,16 @@
 #include <png.h>
 #endif
 
+#include <algorithm>
 #include <csetjmp>
 #include <cstdio>
 #include <cstring>
 
 #include "platform/resources.h"
 
-// ---------------------------------------------------------------------------
+// ============================================================================
 // Byte helpers
-// ---------------------------------------------------------------------------
+// ============================================================================
 
 static uint32_t Little16(const uint8_t* p) { return p[0] | (p[1] << 8); }
 static uint32_t Little32(const uint8_t* p) { return p[0] | (p[1] << 8) | (p[2] << 16) | (uint32_t(p[3]) << 24); }
@@ -43,11 +44,11 @@ static bool SizeAcceptable(int64_t width, int64_t height, int32_t capacity, char
     return true;
 }
 
-// ---------------------------------------------------------------------------
+// ============================================================================
 // BMP: an optional 14-byte file header, a BITMAPINFOHEADER (or a later, longer version),
 // a palette for up to 8 bits per pixel, then rows padded to 4 bytes, bottom row first
 // unless the height is negative.
-// ---------------------------------------------------------------------------
+// ============================================================================
 
 constexpr uint32_t kFileHeaderSize = 14;
 constexpr uint32_t kInfoHeaderSize = 40;
@@ -135,10 +136,10 @@ static bool DecodeBmp(const uint8_t* data, uint32_t size, uint32_t* pixels, int3
 }
 
 #ifndef QH_NO_LIBPNG
-// ---------------------------------------------------------------------------
+// ============================================================================
 // PNG through libpng, reading from memory. libpng's allocations come from a scratch
 // area that is emptied before every picture; its errors come back through longjmp.
-// ---------------------------------------------------------------------------
+// ============================================================================
 
 constexpr uint32_t kPngScratchBytes = 512 * 1024;
 alignas(16) static uint8_t pngScratch[kPngScratchBytes];
@@ -238,21 +239,56 @@ static bool DecodePng(const uint8_t*, uint32_t, uint32_t*, int32_t, DecodedImage
     return Fail(error, errorSize, "a PNG picture, which this build cannot decode");
 }
 #endif
-// ---------------------------------------------------------------------------
+// ============================================================================
+// The run-length form (images.h). Every operation is checked against the data left and
+// the pixels left before it writes.
+// ============================================================================
+
+static bool IsRunLength(const uint8_t* data, uint32_t size) { return size >= 8 && !std::memcmp(data, "QHRL", 4); }
+
+static bool DecodeRunLength(const uint8_t* data, uint32_t size, uint32_t* pixels, int32_t capacity,
+                            DecodedImage* out, char* error, int errorSize) {
+    int32_t width = int32_t(Little16(data + 4)), height = int32_t(Little16(data + 6));
+    if (!SizeAcceptable(width, height, capacity, error, errorSize)) return false;
+    int64_t total = int64_t(width) * height, at = 0;
+    uint32_t read = 8;
+    while (at < total) {
+        if (size - read < 2) return Fail(error, errorSize, "the run-length picture is cut short");
+        uint32_t word = Little16(data + read), kind = word >> 14, count = word & 0x3FFF;
+        read += 2;
+        uint32_t bytes = kind == 0 ? 3 : kind == 2 ? 3 * count : 0;
+        if (count == 0 || count > total - at || kind == 3 || (kind == 1 && (at < width || int32_t(count) > width)))
+            return Fail(error, errorSize, "the run-length picture is broken");
+        if (size - read < bytes) return Fail(error, errorSize, "the run-length picture is cut short");
+        const uint8_t* p = data + read;
+        uint32_t* to = pixels + at;
+        if (kind == 0) std::fill_n(to, count, Rgb(p[0], p[1], p[2]));
+        else if (kind == 1) std::memcpy(to, to - width, count * sizeof(uint32_t));
+        else
+            for (uint32_t i = 0; i < count; ++i, p += 3) to[i] = Rgb(p[0], p[1], p[2]);
+        read += bytes;
+        at += count;
+    }
+    *out = {pixels, width, height, false};
+    return true;
+}
+
+// ============================================================================
 // Dispatch
-// ---------------------------------------------------------------------------
+// ============================================================================
 
 bool DecodeImage(const uint8_t* data, uint32_t size, uint32_t* pixels, int32_t capacity,
                  DecodedImage* out, char* error, int errorSize) {
+    if (IsRunLength(data, size)) return DecodeRunLength(data, size, pixels, capacity, out, error, errorSize);
     if (IsPng(data, size)) return DecodePng(data, size, pixels, capacity, out, error, errorSize);
     if (IsDib(data, size)) return DecodeBmp(data, size, pixels, capacity, out, error, errorSize);
     return Fail(error, errorSize, "neither a BMP nor a PNG picture");
 }
 
-// ---------------------------------------------------------------------------
+// ============================================================================
 // The resource cache: one row per bitmap id tried, failures included, so that a broken
 // picture is reported once and not decoded again on every page.
-// ---------------------------------------------------------------------------
+// ============================================================================
 
 struct CachedImage {
     uint16_t id;
@@ -312,11 +348,11 @@ bool LoadBitmapResource(uint16_t id, DecodedImage* out) {
     return row.decoded;
 }
 
-// ---------------------------------------------------------------------------
+// ============================================================================
 // Copies at the device scale. One pool, one scale at a time: a change of scale or a
 // full pool starts it again, which is safe because a copy is only read while a bitmap
 // is copied to the screen.
-// ---------------------------------------------------------------------------
+// ============================================================================
 
 struct ScaledImage {
     uint16_t id;

@@ -2,6 +2,8 @@
 // resources: the menu template, the menu-bar description (16-bit words), the caption
 // string and the bitmap strip of the tool images. The "Menu" button drops down a
 // pop-up of the menu's items; the last button opens and closes the input panel.
+#include <cstring>
+
 #include "platform/images.h"
 #include "platform/resources.h"
 #include "platform/window_system.h"
@@ -132,19 +134,23 @@ static int CaptionWidth(const ToolButton& t) {
     return TextWidth(BoldSystemFont()->fontInstance, t.caption, n) + 14;
 }
 
-static void LayOutButtons() {
+// The bar is painted again only when a button has moved, appeared or gone: the page
+// sets every tool button's state at every page turn, mostly to what it was, and the
+// bar shows nothing of a state but whether the button is hidden.
+static void LayOutButtons(bool repaint) {
     int x = 0;
     for (int i = 0; i < buttonCount; ++i) {
         ToolButton& t = buttons[i];
-        if (t.state & TBSTATE_HIDDEN) {
-            t.place = RECT{0, 0, 0, 0};
-            continue;
+        RECT place = RECT{0, 0, 0, 0};
+        if (!(t.state & TBSTATE_HIDDEN)) {
+            int width = t.image < 0 ? CaptionWidth(t) : kImageButtonWidth;
+            place = RECT{x, 1, x + width, kMenuBarHeight};
+            x += width;
         }
-        int width = t.image < 0 ? CaptionWidth(t) : kImageButtonWidth;
-        t.place = RECT{x, 1, x + width, kMenuBarHeight};
-        x += width;
+        repaint = repaint || std::memcmp(&place, &t.place, sizeof place) != 0;
+        t.place = place;
     }
-    if (menuBar) InvalidateRect(menuBar, nullptr, TRUE);
+    if (menuBar && repaint) InvalidateRect(menuBar, nullptr, TRUE);
 }
 
 static RECT PanelButtonPlace() { return RECT{kScreenWidth - kPanelButtonWidth, 1, kScreenWidth, kMenuBarHeight}; }
@@ -307,7 +313,7 @@ static LRESULT SetState(WPARAM command, LPARAM state) {
     for (int i = 0; i < buttonCount; ++i)
         if (buttons[i].command == int(command)) {
             buttons[i].state = BYTE(LOWORD(uintptr_t(state)));
-            LayOutButtons();
+            LayOutButtons(false);
             return TRUE;
         }
     return FALSE;
@@ -361,7 +367,7 @@ BOOL SHCreateMenuBar(SHMENUBARINFO* info) {
                               kMenuBarHeight, owner, nullptr, nullptr, nullptr);
     if (!menuBar) return FALSE;
     SetWindowPos(menuBar, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
-    LayOutButtons();
+    LayOutButtons(true);
     info->hwndMB = menuBar;
     return TRUE;
 }

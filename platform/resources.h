@@ -55,10 +55,10 @@ void ClearRegisteredResources();
 // resources (images.cpp) know when to start again.
 uint32_t ResourceGeneration();
 
-// ---------------------------------------------------------------------------
+// ============================================================================
 // The table tools/respack generates. Each program links one such table as
 // gProgramResources; the layer's fonts are a second table, gPlatformResources.
-// ---------------------------------------------------------------------------
+// ============================================================================
 struct PackedResource {
     ResourceType type;
     uint16_t id;

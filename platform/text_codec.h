@@ -9,9 +9,9 @@ constexpr int kUtf8MaxBytes = 4;             // the longest UTF-8 form of one co
 constexpr char32_t kLastCodePoint = 0x10FFFF;
 constexpr char32_t kReplacementCharacter = 0xFFFD;
 
-// ---------------------------------------------------------------------------
+// ============================================================================
 // One code point at a time
-// ---------------------------------------------------------------------------
+// ============================================================================
 
 // Decodes the character at the start of text[0 .. length): returns its length in bytes
 // and sets *code, or returns 0 (and leaves *code) when the bytes there are no UTF-8: an
@@ -32,9 +32,9 @@ int DecodeUtf16Char(const char16_t* text, size_t length, char32_t* code);
 // written, or 0 (nothing written) as EncodeUtf8Char does.
 int EncodeUtf16Char(char32_t code, char16_t* out, size_t size);
 
-// ---------------------------------------------------------------------------
+// ============================================================================
 // Whole texts into fixed buffers
-// ---------------------------------------------------------------------------
+// ============================================================================
 
 // The NUL-terminated UTF-16 text as UTF-8 in out[0 .. size), always terminated when
 // size is at least 1 (nothing is written otherwise). Stops before the first character

@@ -25,7 +25,7 @@ void ClearNavigation() {
 
 void StartAt(int16_t paragraph) {
     SetPlace({paragraph, paragraph, Place().inStory});
-    if (paragraph != 2) navigationState.pageMode = kPageNone;
+    if (paragraph != kOpeningParagraph) navigationState.pageMode = kPageNone;
 }
 
 void SetInStory(bool inStory) { SetPlace({Place().displayedParagraph, Place().storyPosition, inStory}); }
@@ -72,15 +72,15 @@ void ActivateArrow(ArrowTarget target) {
     else if (target.kind == kArrowPage) ShowSpecialPage(target.value);
 }
 
-// ---------------------------------------------------------------------------
+// ============================================================================
 // Page-source selection
-// ---------------------------------------------------------------------------
+// ============================================================================
 
 static void StartSplashTimer() { SetTimer(Frame().window, kSplashTimer, kSplashInterval, nullptr); }
 
 static void BuildTitlePageWithArrows() {
     BuildTitlePage();
-    SetArrows({kArrowParagraph, 1}, {kArrowPage, int16_t(kPageTitleSplash)});
+    SetArrows({kArrowParagraph, int16_t(kOpeningParagraph - 1)}, {kArrowPage, int16_t(kPageTitleSplash)});
     AddWordButton("INSTRUCTIONS", kCommandHelp);
 }
 
@@ -116,10 +116,10 @@ void BuildPageContent() {
     SetArrows({kArrowNone, 0}, {kArrowNone, 0});
     const int16_t displayed = Place().displayedParagraph;
     if (RowIsEmpty(displayed)) {
-        if (displayed == 6) {
+        if (displayed == kInformationParagraph) {
             MarkInventoryPage();
             BuildInventoryPage();
-        } else if (displayed == 7) {
+        } else if (displayed == kHintsParagraph) {
             BuildHintsPage();
         } else {
             ScanParagraph();

@@ -34,7 +34,8 @@ struct NavigationState {
 const NavigationState& Navigation();
 // As at a fresh start: the presents splash due, the place paragraph 2 in the story.
 void ClearNavigation();
-// Start-up: the saved place opens at once; a fresh start (2) shows the splashes first.
+// Start-up: the saved place opens at once; a fresh start (the opening paragraph) shows
+// the splashes first.
 void StartAt(int16_t paragraph);
 // The reader saves its place after every story page turn. qh-play explore, which
 // reads from a fresh start thousands of times and never resumes, turns that off: the

@@ -24,7 +24,7 @@ static void StartAgain(HWND window) {
     if (answer != IDYES) return;
     SetInStory(true);
     ResetStory();
-    NavigateTo(2, kNavigateKeep);
+    NavigateTo(kOpeningParagraph, kNavigateKeep);
     ResetLayoutBold();
 }
 
@@ -49,16 +49,16 @@ static void OpenSpecialPage(int32_t mode) {
 static void RunCommand(HWND window, int command) {
     switch (command) {
     case kCommandStartAgain: StartAgain(window); break;
-    case kCommandInformation: OpenSidePage(6); break;
-    case kCommandRestart: OpenSidePage(3); break;
-    case kCommandObjective: OpenSidePage(4); break;
+    case kCommandInformation: OpenSidePage(kInformationParagraph); break;
+    case kCommandRestart: OpenSidePage(kRestartParagraph); break;
+    case kCommandObjective: OpenSidePage(kObjectiveParagraph); break;
     case kCommandSounds: OpenSpecialPage(kPageSoundSettings); break;
-    case kCommandHints: OpenSidePage(7); break;
+    case kCommandHints: OpenSidePage(kHintsParagraph); break;
     case kCommandAbout:
         ShowSpecialPage(kPageAbout);
         SetInStory(false);
         break;
-    case kCommandCredits: OpenSidePage(5); break;
+    case kCommandCredits: OpenSidePage(kCreditsParagraph); break;
     case kCommandExit: PostMessageW(window, WM_CLOSE, 0, 0); break;
     case kCommandBackToStory:
         if (Place().inStory) break;
@@ -91,9 +91,8 @@ static void ConfirmEntryBox(int identifier) {
     ActivateHotword(int16_t(identifier), answer);
 }
 
-static void HandleCommand(HWND window, WPARAM first) {
-    int identifier = LOWORD(first);
-    int code = HIWORD(first);
+// A command from the menu or the tool bar, or a notification from a control of the page.
+static void HandleCommand(HWND window, int identifier, int code) {
     if (identifier < kFirstEntryBoxId) {
         RunCommand(window, identifier);
     } else if (identifier < kFirstButtonId) {
@@ -104,16 +103,16 @@ static void HandleCommand(HWND window, WPARAM first) {
     }
 }
 
-static bool HandleKey(HWND window, WPARAM key) {
+static bool HandleKey(HWND window, WPARAM virtualKey) {
     int code;
-    switch (key) {
+    switch (virtualKey) {
     case VK_PRIOR: code = SB_PAGEUP; break;
     case VK_NEXT: code = SB_PAGEDOWN; break;
     case VK_END: code = SB_BOTTOM; break;
     case VK_HOME: code = SB_TOP; break;
     case VK_UP: code = SB_LINEUP; break;
     case VK_DOWN: code = SB_LINEDOWN; break;
-    default: return HandleKeyboardPlayKey(window, key);
+    default: return HandleKeyboardPlayKey(window, virtualKey);
     }
     PostMessageW(window, WM_VSCROLL, WPARAM(code), 0);
     return true;
@@ -128,15 +127,17 @@ static int wheelRemainder = 0;
 
 void ClearWheelRemainder() { wheelRemainder = 0; }
 
-static void ScrollByWheel(HWND window, WPARAM first) {
-    wheelRemainder += GET_WHEEL_DELTA_WPARAM(first);
+static void ScrollByWheel(HWND window, int wheelDelta) {
+    wheelRemainder += wheelDelta;
     int notches = wheelRemainder / WHEEL_DELTA;
     wheelRemainder -= notches * WHEEL_DELTA;
     WPARAM code = notches > 0 ? SB_LINEUP : SB_LINEDOWN;
     for (int i = 0; i < kLinesPerNotch * (notches > 0 ? notches : -notches); ++i) PostMessageW(window, WM_VSCROLL, code, 0);
 }
 
-LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM first, LPARAM second) {
+// What wParam and lParam hold depends on the message: each case takes out what its
+// message carries, under a name that says what it is.
+LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     CheckInputPanel(window);
     switch (message) {
     case WM_CREATE:
@@ -148,27 +149,35 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM first, LPARAM 
         DeletePageFonts();
         PostQuitMessage(0);
         return 0;
-    case WM_SIZE:
-        HandleSize(window, HIWORD(second));
+    case WM_SIZE: {
+        int clientHeight = HIWORD(lParam);
+        HandleSize(window, clientHeight);
         return 0;
+    }
     case WM_PAINT:
         PaintPage(window);
         return 0;
     case WM_DRAWITEM:
-        DrawOwnerButton(reinterpret_cast<const DRAWITEMSTRUCT*>(second));
+        DrawOwnerButton(reinterpret_cast<const DRAWITEMSTRUCT*>(lParam));
         break;
-    case WM_KEYDOWN:
-        if (first == VK_F5 && FollowingBookSource()) {
+    case WM_KEYDOWN: {
+        WPARAM virtualKey = wParam;
+        if (virtualKey == VK_F5 && FollowingBookSource()) {
             ReloadBookSource();
             return 0;
         }
-        if (HandleKey(window, first)) return 0;
+        if (HandleKey(window, virtualKey)) return 0;
         break;
-    case WM_COMMAND:
-        HandleCommand(window, first);
+    }
+    case WM_COMMAND: {
+        int identifier = LOWORD(wParam);
+        int notification = HIWORD(wParam);
+        HandleCommand(window, identifier, notification);
         break;
-    case WM_TIMER:
-        if (first == kPreviewTimer) {
+    }
+    case WM_TIMER: {
+        WPARAM timer = wParam;
+        if (timer == kPreviewTimer) {
             PollBookSource();
             return 0;
         }
@@ -177,14 +186,19 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM first, LPARAM 
         InvalidateRect(window, nullptr, TRUE);
         UpdateWindow(window);
         break;
-    case WM_VSCROLL:
-        HandleScroll(window, LOWORD(first));
+    }
+    case WM_VSCROLL: {
+        int scrollCode = LOWORD(wParam);
+        HandleScroll(window, scrollCode);
         return 0;
-    case WM_MOUSEWHEEL:
-        ScrollByWheel(window, first);
+    }
+    case WM_MOUSEWHEEL: {
+        int wheelDelta = GET_WHEEL_DELTA_WPARAM(wParam);
+        ScrollByWheel(window, wheelDelta);
         return 0;
+    }
     default:
         break;
     }
-    return DefWindowProcW(window, message, first, second);
+    return DefWindowProcW(window, message, wParam, lParam);
 }

@@ -6,6 +6,6 @@
 
 #include "platform/win32.h"
 
-LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM first, LPARAM second);
+LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 // Drops the part of a wheel notch that a fine-grained wheel has turned so far.
 void ClearWheelRemainder();

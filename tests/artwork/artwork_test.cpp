@@ -361,3 +361,49 @@ TEST(BookArtwork, EveryPictureRendersAndFitsTheScreen) {
 }
 
 }  // namespace
+
+// The run-length form gives back every pixel: flat areas and rows like the one above
+// (runs and copies longer than one operation holds), gradients and noise (literals).
+#include "platform/images.h"
+
+namespace {
+
+std::vector<uint32_t> RoundTrip(const Pixels& p) {
+    std::vector<uint8_t> bytes = EncodeRunLength(p);
+    std::vector<uint32_t> out(size_t(p.width) * p.height);
+    DecodedImage image;
+    char error[128] = "";
+    EXPECT_TRUE(DecodeImage(bytes.data(), uint32_t(bytes.size()), out.data(), int32_t(out.size()), &image, error,
+                            sizeof error))
+        << error;
+    EXPECT_EQ(image.width, p.width);
+    EXPECT_EQ(image.height, p.height);
+    return out;
+}
+
+TEST(RunLength, EveryPixelComesBack) {
+    Pixels flat{200, 150, std::vector<uint32_t>(200 * 150, 0x336699)};   // one run past 16383
+    EXPECT_EQ(RoundTrip(flat), flat.rgb);
+    EXPECT_LT(EncodeRunLength(flat).size(), 32u);
+
+    Pixels mixed{300, 90, {}};
+    uint32_t noise = 12345;
+    for (int y = 0; y < mixed.height; ++y)
+        for (int x = 0; x < mixed.width; ++x) {
+            noise = noise * 1103515245u + 12345u;
+            uint32_t c = y < 30 ? uint32_t(x % 256) * 0x010101u      // a gradient: literals
+                       : y < 60 ? ((x / 7 + y / 5) % 2 ? 0xFFFFFF : 0)  // stripes repeated row on row
+                                : (noise >> 8) & 0xFFFFFF;             // noise: literals past 16383
+            mixed.rgb.push_back(c);
+        }
+    EXPECT_EQ(RoundTrip(mixed), mixed.rgb);
+
+    Pixels picture;
+    ArtworkErrors errors;
+    ASSERT_TRUE(Render("canvas 120 80 #ffffff\nfill-circle 60 40 30 #2266aa\nline 0 0 120 80 #aa2200 width=3\n",
+                       &picture, &errors))
+        << JoinErrors(errors);
+    EXPECT_EQ(RoundTrip(picture), picture.rgb);
+}
+
+}  // namespace

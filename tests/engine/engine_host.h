@@ -8,8 +8,8 @@
 #include "shell/layer_hooks.h"
 #include "platform/win32.h"
 
-inline LRESULT CALLBACK EngineHostProc(HWND window, UINT message, WPARAM first, LPARAM second) {
-    return DefWindowProcW(window, message, first, second);
+inline LRESULT CALLBACK EngineHostProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    return DefWindowProcW(window, message, wParam, lParam);
 }
 
 inline void StartEngineHost() {

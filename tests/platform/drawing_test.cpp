@@ -137,3 +137,32 @@ TEST_F(Drawing, TheTopBarShowsTheCaptionOfTheMainWindow) {
 }
 
 }  // namespace
+
+// Fills at every scale and width: rows are stored in blocks of eight device pixels
+// with the last block overlapping, so every width must cover exactly its pixels.
+namespace {
+
+TEST_F(Drawing, FillsCoverExactlyTheirRectangleAtEveryScale) {
+    HBRUSH black = static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH));
+    HBRUSH white = static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH));
+    for (int scale = 1; scale <= 4; ++scale) {
+        HeadlessSetScale(scale);
+        for (int width = 1; width <= 23; ++width) {
+            HDC screen = GetDC(nullptr);
+            RECT all = {0, 0, 240, 320}, r = {7, 40, 7 + width, 42};
+            FillRect(screen, &all, white);
+            FillRect(screen, &r, black);
+            ReleaseDC(nullptr, screen);
+            int s = scale, wrong = 0;
+            for (int y = 38 * s; y < 44 * s; ++y)
+                for (int x = 5 * s; x < (9 + width) * s; ++x) {
+                    bool inside = x >= 7 * s && x < (7 + width) * s && y >= 40 * s && y < 42 * s;
+                    wrong += HeadlessDevicePixel(x, y) != (inside ? 0u : 0xFFFFFFu);
+                }
+            EXPECT_EQ(wrong, 0) << "scale " << scale << ", width " << width;
+        }
+    }
+    HeadlessSetScale(1);
+}
+
+}  // namespace

@@ -1,5 +1,6 @@
 // The file calls: creating, finding, reading, writing and seeking; the exclusive open
-// that a second process cannot take; and the durable replacement of a held file.
+// that a second process cannot take; and the durable replacement of a held file, with
+// its flushes in the background.
 #include <gtest/gtest.h>
 
 #include <dirent.h>
@@ -220,6 +221,37 @@ TEST_F(Files, AFailedReplacementLeavesTheOldContent) {
     EXPECT_EQ(ContentOnDisk(), "old record");
     EXPECT_EQ(StrayFiles(), 0);
     CloseHandle(h);
+}
+
+// The flushes to the disk never hold up the replacing thread: the flusher makes them
+// once for a burst of replacements, and closing the file makes what is still due.
+TEST_F(Files, ReplacementsAreFlushedOnceABurstInTheBackground) {
+    HANDLE h = Open(CREATE_NEW);
+    ASSERT_NE(h, INVALID_HANDLE_VALUE);
+    long here = FileFlushesOnThisThread(), background = FileFlushesInBackground();
+    for (const char* record : {"one", "two", "three", "four", "five"}) ASSERT_TRUE(ReplaceFileContents(h, record, 4));
+    EXPECT_EQ(ContentOnDisk(), std::string("five", 4));
+    EXPECT_EQ(FileFlushesOnThisThread(), here);
+    // No time is asserted: the flusher only has to come, its delay after the first replacement.
+    for (int i = 0; i < 2000 && FileFlushesInBackground() < background + 2; ++i) usleep(10000);
+    EXPECT_EQ(FileFlushesInBackground(), background + 2);   // the file and its folder, once
+    EXPECT_TRUE(CloseHandle(h));
+    EXPECT_EQ(FileFlushesOnThisThread(), here);   // nothing was left for the close
+}
+
+TEST_F(Files, ClosingAFileMakesItsOutstandingFlushAtOnce) {
+    SetFileFlushDelay(3600 * 1000);
+    HANDLE h = Open(CREATE_NEW);
+    ASSERT_NE(h, INVALID_HANDLE_VALUE);
+    long here = FileFlushesOnThisThread(), background = FileFlushesInBackground();
+    ASSERT_TRUE(ReplaceFileContents(h, "first", 5));
+    ASSERT_TRUE(ReplaceFileContents(h, "second", 6));
+    EXPECT_EQ(FileFlushesOnThisThread(), here);
+    EXPECT_TRUE(CloseHandle(h));
+    EXPECT_EQ(FileFlushesOnThisThread(), here + 2);
+    EXPECT_EQ(FileFlushesInBackground(), background);
+    EXPECT_EQ(ContentOnDisk(), "second");
+    SetFileFlushDelay(kFlushDelayMs);
 }
 
 }  // namespace

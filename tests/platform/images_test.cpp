@@ -1,5 +1,6 @@
-// Bitmap decoding: BMP of every depth the reader's pictures use, PNG through libpng,
-// broken files refused with a reason, and the cache of decoded bitmap resources.
+// Bitmap decoding: BMP of every depth the reader's pictures use, PNG through libpng, the
+// run-length form of the renderings, broken files refused with a reason, and the cache
+// of decoded bitmap resources.
 #include <unistd.h>
 
 #include <gtest/gtest.h>
@@ -132,9 +133,9 @@ TEST(BmpDecoding, BrokenOrUnsupportedFilesAreRefusedWithAReason) {
     EXPECT_FALSE(Decode(Bytes{'h', 'e', 'l', 'l', 'o'}).ok);
 }
 
-// ---------------------------------------------------------------------------
+// ============================================================================
 // PNG, written with libpng into memory
-// ---------------------------------------------------------------------------
+// ============================================================================
 
 void Append(png_structp png, png_bytep data, size_t length) {
     Bytes* out = static_cast<Bytes*>(png_get_io_ptr(png));
@@ -206,9 +207,74 @@ TEST(PngDecoding, BrokenFilesAreRefusedWithAReason) {
     EXPECT_FALSE(Decode(Bytes(good.begin(), good.begin() + 12)).ok);
 }
 
-// ---------------------------------------------------------------------------
+// ============================================================================
+// The run-length form of the renderings above scale 1
+// ============================================================================
+
+Bytes RunLengthHeader(int width, int height) {
+    Bytes b = {'Q', 'H', 'R', 'L'};
+    Put16(&b, uint32_t(width)), Put16(&b, uint32_t(height));
+    return b;
+}
+
+void PutOp(Bytes* b, int kind, int count, const Bytes& colours = {}) {
+    Put16(b, uint32_t(kind << 14 | count));
+    b->insert(b->end(), colours.begin(), colours.end());
+}
+
+TEST(RunLengthDecoding, RunsRowsAboveAndLiteralsFillThePicture) {
+    Bytes b = RunLengthHeader(3, 3);
+    PutOp(&b, 0, 2, {0x10, 0x20, 0x30});                   // two of one colour
+    PutOp(&b, 2, 2, {0xFF, 0, 0, 0, 0xFF, 0});             // two given (across the row's end)
+    PutOp(&b, 1, 3);                                       // the three above,
+    PutOp(&b, 1, 1);                                       // and one more from the row above
+    PutOp(&b, 2, 1, {0, 0, 0xFF});
+    Decoded d = Decode(b);
+    ASSERT_TRUE(d.ok) << d.error;
+    EXPECT_EQ(d.image.width, 3);
+    EXPECT_EQ(d.image.height, 3);
+    EXPECT_FALSE(d.image.pixelArt);
+    std::vector<uint32_t> expected = {0x102030, 0x102030, 0xFF0000, 0x00FF00, 0x102030, 0xFF0000,
+                                      0x00FF00, 0x102030, 0x0000FF};
+    EXPECT_EQ(std::vector<uint32_t>(d.image.pixels, d.image.pixels + 9), expected);
+}
+
+TEST(RunLengthDecoding, BrokenFilesAreRefusedBeforeAnythingIsWrittenPastThePicture) {
+    auto refused = [](const Bytes& b, int32_t capacity = 4096) {
+        Decoded d = Decode(b, capacity);
+        return !d.ok && !d.error.empty();
+    };
+    Bytes good = RunLengthHeader(2, 2);
+    PutOp(&good, 0, 4, {1, 2, 3});
+    ASSERT_TRUE(Decode(good).ok);
+    EXPECT_TRUE(refused(good, 3));                                 // no room for 4 pixels
+    EXPECT_TRUE(refused(Bytes(good.begin(), good.end() - 1)));     // colour cut short
+    EXPECT_TRUE(refused(Bytes(good.begin(), good.begin() + 9)));   // operation cut short
+    Bytes tooMany = RunLengthHeader(2, 2);
+    PutOp(&tooMany, 0, 5, {1, 2, 3});                             // past the last pixel
+    EXPECT_TRUE(refused(tooMany));
+    Bytes aboveTheTop = RunLengthHeader(2, 2);
+    PutOp(&aboveTheTop, 1, 1);                                    // no row above the first
+    EXPECT_TRUE(refused(aboveTheTop));
+    Bytes longerThanARow = RunLengthHeader(2, 3);
+    PutOp(&longerThanARow, 0, 2, {1, 2, 3});
+    PutOp(&longerThanARow, 1, 4);                                 // would copy what it writes
+    EXPECT_TRUE(refused(longerThanARow));
+    Bytes emptyOrUnknown = RunLengthHeader(2, 2);
+    PutOp(&emptyOrUnknown, 0, 0, {1, 2, 3});
+    EXPECT_TRUE(refused(emptyOrUnknown));
+    emptyOrUnknown = RunLengthHeader(2, 2);
+    PutOp(&emptyOrUnknown, 3, 4);
+    EXPECT_TRUE(refused(emptyOrUnknown));
+    EXPECT_TRUE(refused(RunLengthHeader(0, 2)));
+    Bytes literalCut = RunLengthHeader(2, 2);
+    PutOp(&literalCut, 2, 4, {1, 2, 3, 4, 5, 6});                 // four promised, two given
+    EXPECT_TRUE(refused(literalCut));
+}
+
+// ============================================================================
 // Bitmap resources (1701 is packed for this test program: 2 x 2, 24-bit)
-// ---------------------------------------------------------------------------
+// ============================================================================
 
 std::string WriteFile(const char* stem, const Bytes& content) {
     // Test processes run side by side: each writes its own files.

@@ -116,6 +116,31 @@ TEST_F(Shell, ToolButtonsSendTheirCommandsAndTbSetStateHidesThem) {
     EXPECT_TRUE(IsWindow(main));
 }
 
+// The page sets every tool button's state at every turn: the bar is painted again only
+// when that moves a button. A mark drawn over the bar shows whether it was.
+TEST_F(Shell, TheBarIsRepaintedOnlyWhenAStateMovesAButton) {
+    MakeMainWithMenuBar();
+    ASSERT_NE(menuBar, nullptr);
+    HeadlessRun();
+    int x, y;
+    ASSERT_TRUE(HeadlessToolButtonCenter(511, &x, &y));
+    auto mark = [&] {
+        HDC screen = GetDC(nullptr);
+        RECT spot = {x - 1, y - 1, x + 1, y + 1};
+        FillRect(screen, &spot, static_cast<HBRUSH>(GetStockObject(GRAY_BRUSH)));
+        ReleaseDC(nullptr, screen);
+    };
+    mark();
+    const uint32_t gray = HeadlessPixel(x, y);
+    EXPECT_TRUE(SendMessageW(menuBar, TB_SETSTATE, 510, TBSTATE_ENABLED));   // as it was
+    EXPECT_TRUE(SendMessageW(menuBar, TB_SETSTATE, 511, TBSTATE_ENABLED));
+    HeadlessRun();
+    EXPECT_EQ(HeadlessPixel(x, y), gray);
+    EXPECT_TRUE(SendMessageW(menuBar, TB_SETSTATE, 510, TBSTATE_HIDDEN));    // 511 moves left
+    HeadlessRun();
+    EXPECT_NE(HeadlessPixel(x, y), gray);
+}
+
 TEST_F(Shell, TheMenuPopUpPostsTheChosenItemsCommand) {
     MakeMainWithMenuBar();
     ASSERT_TRUE(HeadlessChooseMenuItem(u"Exit"));

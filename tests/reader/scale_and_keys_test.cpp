@@ -290,3 +290,41 @@ TEST(Scale, GlyphsBeyondLatin1AreDrawnToo) {
 }
 
 }  // namespace
+
+// A scroll step paints only the uncovered strip, passing over lines that miss it: after
+// steps down and up, at scale 1 and 3, the screen is what a whole paint at the same
+// place draws.
+namespace {
+
+std::vector<uint32_t> DevicePixels() {
+    int s = HeadlessScale();
+    std::vector<uint32_t> pixels;
+    for (int y = 0; y < 320 * s; ++y)
+        for (int x = 0; x < 240 * s; ++x) pixels.push_back(HeadlessDevicePixel(x, y));
+    return pixels;
+}
+
+TEST(Scrolling, StepsPaintWhatAWholePaintPaints) {
+    for (int s : {1, 3}) {
+        HeadlessSetScale(s);
+        // Descenders and accents reach the top and bottom rows of their lines.
+        PaintPageOf([] {
+            for (int i = 0; i < 40; ++i) EmitText("Quiet yards, jumping gulls; \xC5ngstr\xF6m's quay. ");
+        });
+        HeadlessRun();
+        // A page down leaves the lines across the strips that the line steps uncover.
+        HandleScroll(Frame().window, SB_PAGEDOWN);
+        for (int step = 0; step < 3; ++step) HandleScroll(Frame().window, SB_LINEUP);
+        HandleScroll(Frame().window, SB_LINEDOWN);
+        HeadlessRun();
+        ASSERT_NE(Frame().scrollOffset, 0);
+        std::vector<uint32_t> stepped = DevicePixels();
+        InvalidateRect(Frame().window, nullptr, TRUE);
+        UpdateWindow(Frame().window);
+        HeadlessRun();
+        EXPECT_TRUE(stepped == DevicePixels()) << "scale " << s;
+    }
+    HeadlessSetScale(1);
+}
+
+}  // namespace

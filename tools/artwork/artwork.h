@@ -8,9 +8,9 @@
 #include <string>
 #include <vector>
 
-// ---------------------------------------------------------------------------
+// ============================================================================
 // Diagnostics: every problem names file:line:col, as compilers do.
-// ---------------------------------------------------------------------------
+// ============================================================================
 struct ArtworkErrors {
     std::vector<std::string> messages;   // "file:line:col: error: text"
 };
@@ -18,9 +18,9 @@ struct ArtworkErrors {
 // All messages, one per line.
 std::string JoinErrors(const ArtworkErrors& errors);
 
-// ---------------------------------------------------------------------------
+// ============================================================================
 // Pixels.
-// ---------------------------------------------------------------------------
+// ============================================================================
 constexpr int kArtworkSideLimit = 4096;   // widest or tallest canvas accepted
 
 // Rows top to bottom, 0x00RRGGBB.
@@ -30,9 +30,9 @@ struct Pixels {
     std::vector<uint32_t> rgb;
 };
 
-// ---------------------------------------------------------------------------
+// ============================================================================
 // Character grids (.grid): cells of '#' (ink) and '.' (paper), laid side by side.
-// ---------------------------------------------------------------------------
+// ============================================================================
 struct Grid {
     int cellWidth = 0;
     int cellHeight = 0;
@@ -45,9 +45,9 @@ bool ParseGrid(const std::string& text, const std::string& fileName, Grid* out,
 bool ReadGridFile(const std::string& path, Grid* out, ArtworkErrors* errors);
 inline int GridWidth(const Grid& g) { return g.cells * g.cellWidth; }
 
-// ---------------------------------------------------------------------------
+// ============================================================================
 // Pictures (.pic): parsed into a list of drawing commands, then rendered.
-// ---------------------------------------------------------------------------
+// ============================================================================
 enum class Shape : uint8_t {
     FillRect, Rect, FillRoundRect, RoundRect, Line, Polyline, Polygon,
     FillCircle, Circle, FillEllipse, Ellipse, Arc, Gradient, FloodFill, Text, Strip, Grain,
@@ -112,19 +112,22 @@ bool DrawText(Pixels* target, double x, double baseline, double size, uint32_t a
 bool MeasureText(double size, const std::string& font, const std::string& utf8,
                  double* width, std::string* error);
 
-// ---------------------------------------------------------------------------
+// ============================================================================
 // Word lists (.words): numbers (decimal or 0x hex) and "strings" (UTF-16 units and a
 // zero unit), written out as little-endian 16-bit words.
-// ---------------------------------------------------------------------------
+// ============================================================================
 bool ParseWords(const std::string& text, const std::string& fileName,
                 std::vector<uint16_t>* out, ArtworkErrors* errors);
 
-// ---------------------------------------------------------------------------
+// ============================================================================
 // File formats.
-// ---------------------------------------------------------------------------
+// ============================================================================
 std::vector<uint8_t> EncodeBmp24(const Pixels& pixels);
 std::vector<uint8_t> EncodeBmp1(const Grid& grid);   // palette: 0 black ink, 1 white paper
 bool WritePng(const Pixels& pixels, const std::string& path, std::string* error);
+// The run-length form the reader decodes cheaply (platform/images.h); at most 65535
+// pixels a side.
+std::vector<uint8_t> EncodeRunLength(const Pixels& pixels);
 bool WriteWholeFile(const std::string& path, const std::vector<uint8_t>& bytes, std::string* error);
 bool ReadWholeFile(const std::string& path, std::string* out, std::string* error);
 // UTF-8 to UTF-16 code units, appended to out; false on a malformed sequence.

@@ -50,9 +50,9 @@ bool IsBlockCommand(char letter) {
     return letter != '\0' && std::strchr("EOou", letter) != nullptr;
 }
 
-// ---------------------------------------------------------------------------
+// ============================================================================
 // Argument reading, as the command set does it
-// ---------------------------------------------------------------------------
+// ============================================================================
 
 // The text up to the next `mark`; the cursor moves past the mark.
 static std::string ReadUpTo(ArgumentCursor& a, char mark) {
@@ -62,9 +62,9 @@ static std::string ReadUpTo(ArgumentCursor& a, char mark) {
     return a.text.substr(start, end - start);
 }
 
-// ---------------------------------------------------------------------------
+// ============================================================================
 // Targets of each command
-// ---------------------------------------------------------------------------
+// ============================================================================
 
 struct TargetReader {
     const JoinedParagraph& joined;

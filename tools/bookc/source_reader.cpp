@@ -24,9 +24,9 @@
 #include "tools/artwork/artwork.h"
 #include "tools/bookc/artwork.h"
 
-// ---------------------------------------------------------------------------
+// ============================================================================
 // [SECTION] UTF-8 to Latin-1
-// ---------------------------------------------------------------------------
+// ============================================================================
 
 bool Utf8LineToLatin1(const std::string& utf8, int line, Diagnostics& diag,
                       std::string& latin1) {
@@ -52,9 +52,9 @@ bool Utf8LineToLatin1(const std::string& utf8, int line, Diagnostics& diag,
     return true;
 }
 
-// ---------------------------------------------------------------------------
+// ============================================================================
 // [SECTION] Reading the parts of one line
-// ---------------------------------------------------------------------------
+// ============================================================================
 
 struct LineCursor {
     const std::string& text;           // Latin-1: index + 1 is the column
@@ -174,9 +174,9 @@ static bool ReadNameValue(LineCursor& c, std::string& name) {
     return true;
 }
 
-// ---------------------------------------------------------------------------
+// ============================================================================
 // [SECTION] Declaration heads: "key:" or "key N:" at the start of a line
-// ---------------------------------------------------------------------------
+// ============================================================================
 
 enum class HeadForm { None, Field, Numbered };
 
@@ -236,9 +236,9 @@ static bool IsKnown(const DeclarationHead& head) {
     return false;
 }
 
-// ---------------------------------------------------------------------------
+// ============================================================================
 // [SECTION] Parser state and the header fields
-// ---------------------------------------------------------------------------
+// ============================================================================
 
 struct Parser {
     BookModel& book;
@@ -285,9 +285,9 @@ static void ParseField(Parser& p, const DeclarationHead& head, LineCursor& c) {
         (logo ? header.logoPicture : header.titlePicture) = static_cast<int16_t>(value);
 }
 
-// ---------------------------------------------------------------------------
+// ============================================================================
 // [SECTION] Pictures and sounds
-// ---------------------------------------------------------------------------
+// ============================================================================
 
 static bool ReadOptionKey(Parser& p, LineCursor& c, std::string& key, SourcePos& pos);
 
@@ -406,9 +406,9 @@ static void ParseSound(Parser& p, SoundSource& sound, LineCursor& c) {
     ReadArtworkPath(p, c, "sound", sound.path);
 }
 
-// ---------------------------------------------------------------------------
+// ============================================================================
 // [SECTION] Variables
-// ---------------------------------------------------------------------------
+// ============================================================================
 
 // Reads "key=" at the cursor; returns false (reported) when there is no '='.
 static bool ReadOptionKey(Parser& p, LineCursor& c, std::string& key, SourcePos& pos) {
@@ -538,9 +538,9 @@ static void ParseVariable(Parser& p, VariableSource& v, LineCursor& c) {
     SettleLimit(p, v, options);
 }
 
-// ---------------------------------------------------------------------------
+// ============================================================================
 // [SECTION] Restart points and paragraph bodies
-// ---------------------------------------------------------------------------
+// ============================================================================
 
 static void ParseRestart(Parser& p, RestartSource& r, LineCursor& c) {
     SourcePos labelPos, paragraphPos;
@@ -583,9 +583,9 @@ static void AddBodyWords(ParagraphSource& paragraph, const std::string& line, in
     }
 }
 
-// ---------------------------------------------------------------------------
+// ============================================================================
 // [SECTION] Numbered declarations: the row a number names, then its kind
-// ---------------------------------------------------------------------------
+// ============================================================================
 
 // Row number, range and repetition shared by all numbered declarations: the rows
 // of `table` from `low` to its last. Returns the row, or -1 (reported).
@@ -640,9 +640,9 @@ static void ParseNumbered(Parser& p, const DeclarationHead& head, LineCursor& c)
     }
 }
 
-// ---------------------------------------------------------------------------
+// ============================================================================
 // [SECTION] Lines and whole sources
-// ---------------------------------------------------------------------------
+// ============================================================================
 
 static bool IsBlankLine(const std::string& line) {
     for (char ch : line)

@@ -53,7 +53,7 @@ std::u16string Widen(const char* text) {
 const Hotword* AnswerHotword(int identifier) {
     for (int i = 0; i < Hotwords().count && i < kHotwords; ++i) {
         const Hotword& hotword = Hotwords().table[i];
-        if (hotword.controlId == identifier && hotword.kind == 'S') return &hotword;
+        if (hotword.controlId == identifier && hotword.kind == kHotwordAnswer) return &hotword;
     }
     return nullptr;
 }

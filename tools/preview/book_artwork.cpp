@@ -25,7 +25,7 @@ static bool RegisterRendering(uint16_t id, const char* file, int scale, char* er
                         : scale == 3 ? ResourceType::BitmapAt3
                                      : ResourceType::BitmapAt4;
     bool ok = fd >= 0 && RenderPictureFile(file, scale, &pixels, &errors) &&
-              WritePng(pixels, rendered, &problem) &&
+              WriteWholeFile(rendered, EncodeRunLength(pixels), &problem) &&
               RegisterResourceFile(type, id, nullptr, rendered, error, errorSize);
     if (fd >= 0) unlink(rendered);
     if (!errors.messages.empty() || !problem.empty())

@@ -6,8 +6,8 @@
 //
 // --arrays writes byte arrays instead, for targets without .incbin (WebAssembly);
 // --no-png is for a program without a PNG decoder (the web edition): vector pictures
-// are packed at scale 1 only (their renderings at other scales are PNG, and decoded they
-// would take too much room; the program scales them as other bitmaps), and a PNG
+// are packed at scale 1 only (decoded, their renderings at other scales would take too
+// much room; the program scales them as other bitmaps), and a PNG
 // picture named in a manifest is refused, with a word on what to use instead.
 //
 // Manifest lines ('#' starts a comment line; paths are relative to the manifest):
@@ -388,14 +388,16 @@ bool WriteWhole(const std::string& path, const std::string& content) {
     return false;
 }
 
-// A bitmap drawn from vectors is also rendered at device scales 2 to 4, packed as PNG
-// beside it, so the reader shows it sharp at every size.
+// A bitmap drawn from vectors is also rendered at device scales 2 to 4, packed beside
+// it in the run-length form (platform/images.h), so the reader shows it sharp at every
+// size and decodes it in a moment when a page first shows it.
 void AddRenderings(const std::string& folder, size_t index, const Entry& e, std::vector<Entry>* renderings) {
     for (int scale = 2; scale <= 4; ++scale) {
         Pixels pixels;
         ArtworkErrors errors;
-        std::string problem, built = folder + "/" + std::to_string(index) + "@" + std::to_string(scale) + ".png";
-        if (!RenderPictureFile(e.inputs.front(), scale, &pixels, &errors) || !WritePng(pixels, built, &problem)) {
+        std::string problem, built = folder + "/" + std::to_string(index) + "@" + std::to_string(scale) + ".qhrl";
+        if (!RenderPictureFile(e.inputs.front(), scale, &pixels, &errors) ||
+            !WriteWholeFile(built, EncodeRunLength(pixels), &problem)) {
             Complain(e.where, "cannot render " + e.inputs.front() + " at scale " + std::to_string(scale) + problem);
             std::fputs(JoinErrors(errors).c_str(), stderr);
             return;
