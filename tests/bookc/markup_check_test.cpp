@@ -99,6 +99,9 @@ TEST(MarkupCheck, EveryNumberACommandNamesIsDeclared) {
                                                "nothing here");
     EXPECT_EQ(Only(Messages("<r % 4 \"Take\" 1>")), "mem.book:6:4: error: no number right after '%': the reader "
                                                      "reads variable 0");
+    // Without a "%" the reader's search for it reads the whole command: nothing after counts.
+    EXPECT_EQ(Only(Messages("<r $77 1>")), "mem.book:6:2: error: <r> names no variable (%n): the reader takes "
+                                           "variable 0");
     EXPECT_TRUE(Messages("<A 0> <V 0> <v 0> <l %1> <R %0 9> <r %0 -%1> <R %1 z> <N %1> <s *3> <W 1>").empty());
 }
 

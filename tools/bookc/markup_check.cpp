@@ -247,9 +247,10 @@ static void CheckLabel(const BookModel& book, const JoinedParagraph& joined, con
 static void CheckOwnedFlag(const BookModel& book, const JoinedParagraph& joined, const MarkupCommand& command,
                            Diagnostics& diag) {
     ArgumentCursor a = {command.text, 1};
+    bool named = command.text.find('%') != std::string::npos;   // else the reader reads nothing more
     NamedVariable(book, joined, command, a, diag);
     StepOverMark(a, ' ');
-    CheckLabel(book, joined, command, a, diag);
+    if (named) CheckLabel(book, joined, command, a, diag);
 }
 
 // R and r: the variable, the operand (a number, %w, -%w, or z for R), then a label.
@@ -257,6 +258,7 @@ static void CheckAssignment(const BookModel& book, const JoinedParagraph& joined
                             Diagnostics& diag) {
     ArgumentCursor a = {command.text, 1};
     int variable = NamedVariable(book, joined, command, a, diag);
+    if (command.text.find('%') == std::string::npos) return;   // the reader's search ran to the end
     StepOverMark(a, ' ');
     if (PeekArgument(a) == '-' && a.at + 1 < a.text.size() && a.text[a.at + 1] == '%') a.at++;
     if (PeekArgument(a) == '%') {
