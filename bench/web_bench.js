@@ -16,17 +16,35 @@ const { serve } = require(path.join(__dirname, '..', 'tests', 'web', 'server.js'
 const folder = process.argv[2] || path.join(__dirname, '..', 'build-web', 'web');
 const TURNS = 100;
 
+// What a first visit at device scale S downloads: the page, the module, the service
+// worker, the app manifest and the pictures of scale S only.
+function firstVisit(name, scale) {
+  return ['index.html', 'index.js', 'index.wasm', 'sw.js', 'app.webmanifest'].includes(name) ||
+         name === 'pictures-' + scale + '.bin';
+}
+
 function sizes() {
   let plain = 0, gzipped = 0;
+  const visits = {};
+  const total = (s) => `${String(s.plain).padStart(9)} bytes  gzip ${String(s.gzipped).padStart(8)}` +
+                       `  (${(s.plain / 1048576).toFixed(2)} MB, gzip ${(s.gzipped / 1048576).toFixed(2)} MB)`;
   for (const name of fs.readdirSync(folder).sort()) {
     const data = fs.readFileSync(path.join(folder, name));
     const gz = zlib.gzipSync(data, { level: 9 }).length;
     plain += data.length;
     gzipped += gz;
-    console.log(`  ${name.padEnd(12)} ${String(data.length).padStart(9)} bytes  gzip ${String(gz).padStart(8)}`);
+    for (const scale of [1, 2, 3, 4]) {
+      visits[scale] = visits[scale] || { plain: 0, gzipped: 0 };
+      if (firstVisit(name, scale)) visits[scale].plain += data.length, visits[scale].gzipped += gz;
+    }
+    console.log(`  ${name.padEnd(16)} ${String(data.length).padStart(9)} bytes  gzip ${String(gz).padStart(8)}`);
   }
-  console.log(`  ${'together'.padEnd(12)} ${String(plain).padStart(9)} bytes  gzip ${String(gzipped).padStart(8)}` +
-              `  (${(plain / 1048576).toFixed(2)} MB, gzip ${(gzipped / 1048576).toFixed(2)} MB)`);
+  console.log(`  ${'the folder'.padEnd(16)} ${total({ plain, gzipped })}`);
+  for (const scale of [1, 2, 3, 4]) console.log(`  ${('first visit, S=' + scale).padEnd(16)} ${total(visits[scale])}`);
+  for (const name of fs.readdirSync(path.dirname(folder)).filter((n) => n.endsWith('.html'))) {
+    const size = fs.statSync(path.join(path.dirname(folder), name)).size;
+    console.log(`  one file: ${name} ${size} bytes (${(size / 1048576).toFixed(2)} MB)`);
+  }
 }
 
 (async () => {
@@ -61,11 +79,13 @@ function sizes() {
       await page.setViewport({ width: 240 * scale, height: 320 * scale, deviceScaleFactor: 1 });
       await page.goto(url);
       await page.waitForFunction(() => window.quietHarbour && quietHarbour.state === 'reading');
+      // The longest paragraph's pictures at this scale, fetched and decoded once.
+      await page.evaluate((s) => quietHarbour.run('goto ' + Module._qh_web_longest_paragraph() + '\n', { scale: s }), scale);
       // Warm up: the caches, and Chromium's optimising compile of the module, which it
       // makes in the background once the code has run a while.
       await page.evaluate(() => {
         const paragraph = Module._qh_web_longest_paragraph();
-        for (let i = 0; i < 300; i++) Module._qh_web_turn_to(paragraph);
+        for (let i = 0; i < 300; i++) Module.qh.turnTo(paragraph);
       });
       await new Promise((resolve) => setTimeout(resolve, 1000));
       const result = await page.evaluate((turns) => {
@@ -73,7 +93,7 @@ function sizes() {
         const times = [];
         for (let i = 0; i < turns; i++) {
           const start = performance.now();
-          Module._qh_web_turn_to(paragraph);
+          Module.qh.turnTo(paragraph);
           times.push(performance.now() - start);
         }
         // The page's clock is coarse (Chromium rounds it to 0.1 ms without cross-origin
@@ -81,7 +101,7 @@ function sizes() {
         const batches = [];
         for (let i = 0; i < turns; i++) {
           const start = performance.now();
-          for (let j = 0; j < 10; j++) Module._qh_web_turn_to(paragraph);
+          for (let j = 0; j < 10; j++) Module.qh.turnTo(paragraph);
           batches.push((performance.now() - start) / 10);
         }
         times.sort((a, b) => a - b);

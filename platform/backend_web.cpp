@@ -14,6 +14,7 @@
 
 #include "platform/files.h"
 #include "platform/headless.h"
+#include "platform/images.h"
 #include "platform/window_system.h"
 
 // ============================================================================
@@ -79,7 +80,23 @@ EM_JS(int, JsScale, (), { return Module.qh.deviceScale(); });
 
 static int Clamped(int scale) { return scale < 1 ? 1 : scale > kMaxDeviceScale ? kMaxDeviceScale : scale; }
 
+// Pictures at scales 2 to 4 come from the page: it fetches its scale's renderings on
+// first use and has the browser decode them, while the reader waits (Asyncify) as it
+// waits for input. 0 when there is none, and the picture is grown instead.
+EM_JS(int, JsRendering, (int id, int scale, uint32_t* pixels, int capacity, int32_t* size), {
+    return Asyncify.handleSleep(function(wakeUp) { Module.qh.rendering(id, scale, pixels, capacity, size, wakeUp); });
+});
+
+static bool Rendering(uint16_t id, int scale, uint32_t* pixels, int32_t capacity, int32_t* width, int32_t* height) {
+    int32_t size[2] = {0, 0};
+    if (!JsRendering(id, scale, pixels, capacity, size)) return false;
+    *width = size[0];
+    *height = size[1];
+    return true;
+}
+
 static bool Open(int scale) {
+    SetRenderingSource(Rendering);
     startMs = emscripten_get_now();
     wantedScale = Clamped(scale > 0 ? scale : JsScale());
     SetDeviceScale(wantedScale);

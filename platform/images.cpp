@@ -408,6 +408,13 @@ static void GrowSmoothly(const DecodedImage& from, int s, uint32_t* to) {
     }
 }
 
+static RenderingSource renderingSource = nullptr;
+
+void SetRenderingSource(RenderingSource source) {
+    renderingSource = source;
+    ForgetScaledBitmaps();
+}
+
 static ResourceType RenderingAt(int scale) {
     return scale == 2 ? ResourceType::BitmapAt2 : scale == 3 ? ResourceType::BitmapAt3 : ResourceType::BitmapAt4;
 }
@@ -422,6 +429,15 @@ static bool MakeScaled(uint16_t id, int s, DecodedImage* out) {
         return false;
     }
     uint32_t* to = scaledPool + scaledUsed;
+    int32_t width = 0, height = 0;
+    if (renderingSource && renderingSource(id, s, to, int32_t(pixels), &width, &height)) {
+        if (width == base.width * s && height == base.height * s) {
+            *out = {to, width, height, base.pixelArt};
+            scaledUsed += int32_t(pixels);
+            return true;
+        }
+        std::fprintf(stderr, "bitmap %u: its rendering at scale %d does not fit the picture; grown instead\n", id, s);
+    }
     ResourceBlob blob;
     char error[128];
     if (LookUpResource(RenderingAt(s), id, &blob)) {

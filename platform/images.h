@@ -37,6 +37,14 @@ bool LoadScaledBitmap(uint16_t id, int scale, DecodedImage* out);
 // Lets the copies at the previous scale go; the device scale has changed.
 void ForgetScaledBitmaps();
 
+// Where renderings at scales 2 to 4 come from in a program that carries them outside
+// its packed resources (the web edition, whose browser decodes them): the source fills
+// pixels (room for capacity) with bitmap id as drawn at scale and sets its size, or
+// returns false when it has none, and the picture is grown as any other. Null: none.
+using RenderingSource = bool (*)(uint16_t id, int scale, uint32_t* pixels, int32_t capacity, int32_t* width,
+                                 int32_t* height);
+void SetRenderingSource(RenderingSource source);
+
 // The run-length form, which tools/respack packs the renderings at device scales 2 to 4
 // in: a picture drawn at such a scale on a page is decoded then, and decoding it is
 // filling and copying rows, many times cheaper than inflating a PNG.

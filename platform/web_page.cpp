@@ -48,3 +48,23 @@ bool WebTakeDrag(int* dy, bool* starting) {
 bool WebLockHeld() { return JsLockHeld() != 0; }
 void WebShowMirror(const char* html) { JsMirror(html); }
 void WebSetState(const char* state) { JsState(state); }
+
+EM_JS(int, JsTakeScriptRecord, (unsigned char* out, int size), {
+    var bytes = Module.qh.takeScriptRecord();
+    if (!bytes || bytes.length > size) return 0;
+    HEAPU8.set(bytes, out);
+    return bytes.length;
+});
+EM_JS(void, JsStoryTurned, (int paragraph), { Module.qh.storyTurned(paragraph); });
+EM_JS(int, JsTakeBack, (), { return Module.qh.takeBack() ? 1 : 0; });
+EM_JS(void, JsStayInBook, (), { Module.qh.stayInBook(); });
+EM_JS(void, JsSetTitle, (const char* title), { document.title = UTF8ToString(title); });
+
+EM_JS(int, JsPutLoadedRecord, (), { return Module.qh.putLoadedRecord() ? 1 : 0; });
+
+int WebTakeScriptRecord(unsigned char* out, int size) { return JsTakeScriptRecord(out, size); }
+bool WebPutLoadedRecord() { return JsPutLoadedRecord() != 0; }
+void WebStoryTurned(int paragraph) { JsStoryTurned(paragraph); }
+bool WebTakeBack() { return JsTakeBack() != 0; }
+void WebStayInBook() { JsStayInBook(); }
+void WebSetTitle(const char* title) { JsSetTitle(title); }

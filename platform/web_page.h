@@ -25,3 +25,21 @@ bool WebLockHeld();
 void WebShowMirror(const char* html);
 // "reading", "refused" or "closed".
 void WebSetState(const char* state);
+
+// ---- the edition's own controls beside the canvas (web/edition.js)
+
+// The save record that quietHarbour.run's options.save gave the script taken last,
+// copied into out (room for size bytes): its length, 0 when none was given.
+int WebTakeScriptRecord(unsigned char* out, int size);
+// A save record the reader loaded from a file beside the canvas (already checked to be
+// one) replaces the save file and the stored record; false when none waits. Called
+// between readers, after the one before has written its own.
+bool WebPutLoadedRecord();
+// A story page turn: paragraph is the new story position. The page adds a history entry.
+void WebStoryTurned(int paragraph);
+// Whether the browser's Back button was pressed since the last call.
+bool WebTakeBack();
+// Back had nowhere to go in the book: the page keeps the reader in it.
+void WebStayInBook();
+// The book's title (UTF-8), for the page's title.
+void WebSetTitle(const char* title);

@@ -234,6 +234,7 @@ var qh = Module.qh = (function () {
       localStorage.setItem(SAVE_KEY, text);
     } catch (e) {
       console.warn('Quiet Harbour: the browser refused to keep the reader\'s place (' + e + ')');
+      if (self.storageFailed) self.storageFailed(e);
     }
   }
   self.store = function (path, bytes) {
@@ -293,11 +294,12 @@ var qh = Module.qh = (function () {
     document.body.dataset.state = state;
     if (state === 'refused') status.textContent = 'The book is open in another tab: read it there.';
     if (state === 'closed') {
-      status.textContent = 'The book is closed. Reload the page to open it again.';
+      status.textContent = '';   // the closed page says it (web/edition.js)
       flushRecord();
     }
-    if (state === 'reading' && scripts.length) Module._qh_web_quit(), self.wake();
+    if (state === 'reading' && scripts.length) Module._qh_web_note_view(), Module._qh_web_quit(), self.wake();
   };
+  self.currentScript = function () { return scripts[0] || null; };
   self.takeScript = function () {
     if (!scripts.length) return null;
     output = [];
@@ -329,10 +331,18 @@ var qh = Module.qh = (function () {
   window.quietHarbour = {
     // Plays a qh-play script on a fresh reader and resolves with what qh-play prints;
     // the reader's own place is kept and it goes on where it was afterwards. options.scale
-    // (1 to 4, default 1) is qh-play's --scale.
+    // (1 to 4, default 1) is qh-play's --scale; options.save, a save record in base64,
+    // is where the script's reader starts, as a save file in qh-play's --state folder.
     run: function (script, options) {
       var scale = Number((options && options.scale) || 1);
+      var record = options && options.save !== undefined ? fromBase64(String(options.save)) : null;
       return new Promise(function (resolve, reject) {
+        var why = options && options.save !== undefined &&
+                  (record === null ? 'it is not base64' : self.notARecord && self.notARecord(record));
+        if (why) {
+          reject(new Error('options.save is not a save record: ' + why));
+          return;
+        }
         if (self.state === 'refused' || self.state === 'closed') {
           reject(new Error('the reader is not running in this tab (' + self.state + ')'));
           return;
@@ -341,8 +351,9 @@ var qh = Module.qh = (function () {
           reject(new Error('scale takes a whole number from 1 to 4'));
           return;
         }
-        scripts.push({ text: String(script), scale: scale, resolve: resolve });
+        scripts.push({ text: String(script), scale: scale, record: record, resolve: resolve });
         if (scripts.length === 1 && self.state === 'reading') {
+          Module._qh_web_note_view();   // what the reader shows now, to show again afterwards
           Module._qh_web_quit();
           self.wake();
         }

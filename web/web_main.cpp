@@ -4,11 +4,14 @@
 // same script runner and page dump as qh-play.
 //
 // Sections: state / start and stop / the mirror / work the page hands over / main
+#include <sys/stat.h>
+
 #include <cstdio>
 #include <cstdlib>
 #include <string>
 
 #include "book/book_tables.h"
+#include "book/reader_place.h"
 #include "book/reset.h"
 #include "book/save_file.h"
 #include "book/story_state.h"
@@ -29,6 +32,7 @@
 #include "shell/startup.h"
 #include "driver/player.h"
 #include "driver/script.h"
+#include "web/page_history.h"
 #include "web/screen_places.h"
 
 // ============================================================================
@@ -44,6 +48,17 @@ static StoryStateImage compiledState;   // the book's variables as compiled, for
 static int scriptRuns = 0;
 static size_t mirrorHash = 0;
 
+// What the visible reader showed at its last frame, so that it shows it again after a
+// script has played on a reader of its own.
+struct ReaderView {
+    int16_t displayedParagraph;
+    int16_t storyPosition;
+    int scrollPosition;
+    bool pastSplashes;   // neither splash was on screen or due
+    bool titlePage;      // the title page the splashes lead to
+};
+static ReaderView lastView = {0, 0, 0, false, false};
+
 // ============================================================================
 // Start and stop
 // ============================================================================
@@ -55,6 +70,7 @@ static void ForgetEarlierReading() {
     ResetPage();
     ResetMarkup();
     ResetShell();
+    SipShowIM(SIPF_OFF);   // an answer box of the last reader may have left the input panel up
     RestoreStoryState(compiledState);
     HeadlessClearMessages();
     HeadlessClearSounds();
@@ -64,10 +80,28 @@ static void ForgetEarlierReading() {
 // A script plays on a fresh reader whose save file lives in a folder of its own, so the
 // reader's own place in storage is not touched; its output goes to the page through
 // stdout, which the page collects.
+// options.save: the script's reader starts from that record, as qh-play --state does
+// with a save file in its folder.
+static void PutScriptRecord(const char* folder) {
+    static unsigned char record[kSaveRecordSize];
+    int size = WebTakeScriptRecord(record, sizeof record);
+    if (size <= 0) return;
+    char path[96];
+    std::snprintf(path, sizeof path, "%s/quietharbour", folder);
+    mkdir(folder, 0777);
+    mkdir(path, 0777);
+    std::snprintf(path, sizeof path, "%s/quietharbour/QTL2quietharbour.dat", folder);
+    if (FILE* f = std::fopen(path, "wb")) {
+        std::fwrite(record, 1, size_t(size), f);
+        std::fclose(f);
+    }
+}
+
 static void PlayPendingScript(const char* text, int scale) {
     char folder[64], scriptPath[80];
     std::snprintf(folder, sizeof folder, "/tmp/play-%d", ++scriptRuns);
     std::snprintf(scriptPath, sizeof scriptPath, "%s.play", folder);
+    PutScriptRecord(folder);
     FILE* f = std::fopen(scriptPath, "w");
     if (f) {
         std::fputs(text, f);
@@ -254,6 +288,41 @@ static void FollowDrag(int dy, bool starting) {
     }
 }
 
+// ============================================================================
+// The visible reader across a script: the same page, scrolled the same way
+// ============================================================================
+
+static void NoteView() {
+    HWND main = Frame().window;
+    if (!main) return;
+    // The title page is the one whose previous arrow leads back to the title splash.
+    const ArrowTarget& previous = PageNow().previousArrow;
+    lastView = {Place().displayedParagraph, Place().storyPosition, ScrollPosition(main),
+                Navigation().pageMode == kPageNone,
+                previous.kind == kArrowPage && previous.value == kPageTitleSplash};
+}
+
+// The restarted reader opens at its story position; a side page open before (the
+// inventory, the information page) is opened again, and the page is scrolled back in
+// the reader's own line steps. The menu's built-in pages are left for the story page.
+static void RestoreView(const ReaderView& view) {
+    HWND main = Frame().window;
+    if (!main || view.storyPosition != Place().storyPosition) return;
+    if (view.pastSplashes && Navigation().pageMode != kPageNone) {   // a fresh start's splashes: seen already
+        SkipSplashes();
+        if (view.titlePage) ShowSpecialPage(kPageTitle);
+        else NavigateTo(view.storyPosition, kNavigateKeep);
+    }
+    if (view.displayedParagraph != view.storyPosition && view.displayedParagraph >= 1)
+        ShowSidePage(int16_t(view.displayedParagraph - 1));
+    if (Place().displayedParagraph != view.displayedParagraph) return;
+    for (int guard = 0; guard < 4096 && ScrollPosition(main) < view.scrollPosition; ++guard) {
+        int before = ScrollPosition(main);
+        SendMessageW(main, WM_VSCROLL, SB_LINEDOWN, 0);
+        if (ScrollPosition(main) == before) break;
+    }
+}
+
 // Called by the backend whenever the reader looks for input or shows a new frame.
 static void TakePageWork() {
     int dy;
@@ -262,10 +331,15 @@ static void TakePageWork() {
     for (int press; (press = WebTakePress()) >= 0;) PressFromMirror(press);
     char answer[256];
     for (int box; (box = WebTakeAnswer(answer, sizeof answer)) >= 0;) AnswerFromMirror(box, answer);
+    AnswerBack();
     UpdateMirror();
+    FollowStoryTurns();
 }
 
 extern "C" {
+
+// A script is about to stop the reader: what it shows now is what it shows again after.
+void qh_web_note_view() { NoteView(); }
 
 // The page is being hidden, and may be closed without another word: keep the place.
 void qh_web_page_hidden() { WriteSaveFile(Place().storyPosition); }
@@ -300,21 +374,30 @@ int main() {
     CaptureStoryState(&compiledState);
     setenv("XDG_DATA_HOME", kDataHome, 1);
     if (!UseBackend(&kWebBackend, 0)) return 1;
+    std::string title;
+    Escape(title, Book().header->title, 1 << 20);   // Latin-1 to UTF-8
+    WebSetTitle(title.c_str());
     WebKeepFileInStorage(kSaveFile, WebLockHeld());
     WebSetInputHook(TakePageWork);
+    ReaderView view = {0, 0, 0, false, false};
     for (;;) {
         ForgetEarlierReading();
+        ForgetStoryTurns();
         if (!StartReader(SW_SHOW)) {
             WebSetState("refused");
             return 1;
         }
+        RestoreView(view);
         WebSetState("reading");
         RunMessageLoop();
         StopReader();
         mirrorHash = 0;
+        view = {0, 0, 0, false, false};
+        if (WebPutLoadedRecord()) continue;   // a reading loaded from a file: start from it
         int scale = 1;
         char* script = WebTakeScript(&scale);
         if (!script) break;
+        view = lastView;
         WebSetInputHook(nullptr);
         PlayPendingScript(script, scale < 1 || scale > 4 ? 1 : scale);
         std::free(script);

@@ -90,7 +90,8 @@ TEST(CompilerRun, WritesTheGeneratedTablesAndTheManifest) {
     EXPECT_NE(tables.find("StoryVariable gVariables[kStoryVariables]"), std::string::npos);
     EXPECT_NE(tables.find("\"Caf\\351\""), std::string::npos);     // Latin-1 byte 0xE9, escaped
     std::string art = TreePath("tests/books/art/");
-    std::string expected = "bitmap 1701 " + art + "logo.bmp\n";
+    // each entry follows the place in the book it comes from, for the packer's messages
+    std::string expected = "#from " + TreePath("tests/books/test.book") + ":20\nbitmap 1701 " + art + "logo.bmp\n";
     EXPECT_EQ(FileText(manifest).substr(0, expected.size()), expected);
     EXPECT_NE(FileText(manifest).find("wave BELL " + art + "bell.wav\n"), std::string::npos);
     for (const auto& entry : std::filesystem::directory_iterator(std::filesystem::path(out).parent_path()))

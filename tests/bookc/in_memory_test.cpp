@@ -91,7 +91,7 @@ TEST_F(InMemoryBookTest, PicturesSoundsAndArtworkAgree) {
     EXPECT_EQ(std::u16string(built.soundNames[0]), u"GULLS");
     EXPECT_EQ(compiled.artwork.pictureFiles, nullptr);
     EXPECT_EQ(std::string(built.artwork.pictureFiles[2]), TreePath("tests/books/art/lamp.bmp"));
-    EXPECT_EQ(built.artwork.pictureFiles[6], nullptr);
+    EXPECT_EQ(built.artwork.pictureFiles[8], nullptr);
     EXPECT_EQ(std::string(built.artwork.soundFiles[1]), TreePath("tests/books/art/bell.wav"));
 }
 

@@ -21,7 +21,7 @@ TEST(SourceReader, ReadsTheTestBooksHeaderPicturesAndSounds) {
     EXPECT_EQ(book.pictures[1].height, 6);
     EXPECT_TRUE(std::filesystem::path(book.pictures[4].path).is_absolute());
     EXPECT_EQ(book.sounds[1].name, "BELL");
-    EXPECT_FALSE(book.pictures[6].declared);
+    EXPECT_FALSE(book.pictures[8].declared);
     EXPECT_EQ(diag.errors, 0);
 }
 

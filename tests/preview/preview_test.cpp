@@ -135,7 +135,7 @@ TEST(Preview, ABrokenEditKeepsThePageAndShowsTheErrorsUntilTheNextGoodSave) {
     HeadlessSetAnswer(HeadlessAnswer::Default);
     ASSERT_EQ(HeadlessMessageCount(), 1);
     std::string shown = HeadlessMessage(0);
-    EXPECT_EQ(shown.find("test.book:35:10: variable number 99"), 0u) << shown;
+    EXPECT_EQ(shown.find("test.book:37:10: variable number 99"), 0u) << shown;
     EXPECT_EQ(boxWaits, 1);                                   // closed by the fix, not by a tap
     EXPECT_EQ(FindWindowW(u"#msgbox", nullptr), nullptr);
     EXPECT_NE(&Book(), before);

@@ -4,7 +4,8 @@ const http = require('http');
 const fs = require('fs');
 const path = require('path');
 
-const TYPES = { '.html': 'text/html; charset=utf-8', '.js': 'text/javascript', '.wasm': 'application/wasm' };
+const TYPES = { '.html': 'text/html; charset=utf-8', '.js': 'text/javascript', '.wasm': 'application/wasm',
+                '.webmanifest': 'application/manifest+json', '.png': 'image/png' };
 
 function serve(folder) {
   const root = path.resolve(folder);
@@ -21,7 +22,7 @@ function serve(folder) {
         return;
       }
       response.writeHead(200, { 'Content-Type': TYPES[path.extname(file)] || 'application/octet-stream',
-                                'Cache-Control': 'no-store' });
+                                'Content-Length': data.length, 'Cache-Control': 'no-store' });
       response.end(data);
     });
   });

@@ -1,7 +1,10 @@
 // The web edition in headless Chromium, against the native reader: the qh-play scripts
-// through quietHarbour.run, the canvas against the headless backend's screenshots,
-// mouse clicks, touch taps and drags, the save record across a reload, a second tab,
-// and the screen-reader mirror in Chromium's accessibility tree.
+// through quietHarbour.run, the canvas against the headless backend's screenshots at
+// scales 1 to 4 (pictures of every kind included), mouse clicks, touch taps and drags,
+// the save record across a reload, a second tab, the screen-reader mirror in Chromium's
+// accessibility tree; and the edition around the reader: Back, Exit, reading files,
+// loading and failures in words, offline and installable, the one-file edition.
+// (QH_SHOTS=DIR keeps screenshots of the loading line, a failed load and the closed page.)
 //
 // usage: node web_test.js --web DIR --play QH_PLAY --book BOOK --scripts DIR
 'use strict';
@@ -22,9 +25,12 @@ const CHROMIUM = '/usr/bin/chromium';
 const SAVE_KEY = 'quietharbour/QTL2quietharbour.dat';
 const PHONE = { width: 390, height: 844, deviceScaleFactor: 3, isMobile: true, hasTouch: true };
 const DESKTOP = { width: 1280, height: 800, deviceScaleFactor: 1 };
-// Windows in which the canvas is laid out 240 or 480 CSS pixels wide: device scales 1 and 2.
+// Windows in which the canvas is laid out 240 x S CSS pixels wide: device scales 1 to 4.
 const AT_SCALE = { 1: { width: 240, height: 320, deviceScaleFactor: 1 },
-                   2: { width: 480, height: 640, deviceScaleFactor: 1 } };
+                   2: { width: 480, height: 640, deviceScaleFactor: 1 },
+                   3: { width: 720, height: 960, deviceScaleFactor: 1 },
+                   4: { width: 960, height: 1280, deviceScaleFactor: 1 } };
+const GALLERY = 23;   // the test book's page with a .pic, BMPs and a PNG
 
 function options() {
   const o = {};
@@ -156,13 +162,25 @@ async function scriptsThroughRun() {
 }
 
 async function pixelsAgainstHeadless() {
-  for (const scale of [1, 2]) {
-    // the live canvas of a fresh start, taken before the first splash's 2 s are up
+  for (const scale of [1, 2, 3, 4]) {
+    // the live canvas of a fresh start: the first splash, or on a slow machine the
+    // second if the first's 2 s are up before the canvas is read
     const { page, context } = await openReader(AT_SCALE[scale]);
-    const fresh = await differingPixels(page, nativeScreenshot('', 0, scale), null);
+    let fresh = await differingPixels(page, nativeScreenshot('', 0, scale), null);
+    if (fresh !== 0) fresh = await differingPixels(page, nativeScreenshot('wait 2000\n', 0, scale), null);
     check(`the canvas at start equals the headless screenshot at scale ${scale}`, fresh === 0, fresh + ' pixels differ');
+    // the live canvas of a reader opening on the page with every kind of picture
+    const opened = await openReader(AT_SCALE[scale], GALLERY);
+    await waitForText(opened.page, 'Gallery');
+    await new Promise((resolve) => setTimeout(resolve, 300));
+    const gallery = await differingPixels(opened.page, nativeScreenshot('', GALLERY, scale), null);
+    check(`the page of .pic, BMP and PNG pictures equals the headless screenshot at scale ${scale}`, gallery === 0,
+          gallery + ' pixels differ');
+    const notice = await opened.page.evaluate(() => document.getElementById('notice').textContent);
+    check(`the pictures of scale ${scale} arrive without a word of trouble`, notice === '', notice);
+    await opened.context.close();
     // pages with pictures, buttons, an entry box and long text, through run's screenshots
-    for (const paragraph of [2, 8, 10, 16]) {
+    for (const paragraph of scale <= 2 ? [2, 8, 10, 16, GALLERY] : [8, GALLERY]) {
       const script = 'goto ' + paragraph + '\n';
       const shot = (await page.evaluate((s, n) => quietHarbour.run(s + 'screenshot page.png\n', { scale: n }),
                                         script, scale)).trim();
@@ -326,30 +344,326 @@ async function mirrorInAccessibilityTree() {
   await context.close();
 }
 
-(async () => {
-  const server = await serve(args.web);
-  url = 'http://127.0.0.1:' + server.address().port + '/';
-  browser = await puppeteer.launch({
-    executablePath: CHROMIUM, headless: true, userDataDir: path.join(scratch, 'profile'),
+// ---- the edition around the reader
+
+// A script leaves the visible reader on its page, scrolled as it was; options.save starts
+// the script's reader from that record, and a record that is not one is refused.
+async function scriptsLeaveTheReader() {
+  const { page, context } = await openReader(DESKTOP, 16);
+  await waitForText(page, 'Long');
+  await page.focus('#screen');
+  for (let i = 0; i < 3; i++) await page.keyboard.press('ArrowDown');
+  await new Promise((resolve) => setTimeout(resolve, 200));
+  const scale = await page.evaluate(() => document.getElementById('screen').width / 240);
+  await page.evaluate(() => quietHarbour.run('goto 10\ndump\n'));
+  await new Promise((resolve) => setTimeout(resolve, 300));
+  const differ = await differingPixels(page, nativeScreenshot('key Down\n'.repeat(3), 16, scale), null);
+  check('after a script the reader shows its page scrolled as before', differ === 0, differ + ' pixels differ');
+  const fromRecord = await page.evaluate((record) => quietHarbour.run('dump\n', { save: record }),
+                                         saveRecord(10).toString('base64'));
+  check('options.save starts the script\'s reader from that record', /^page paragraph=10 story=10 /.test(fromRecord),
+        fromRecord.split('\n')[0]);
+  const refused = await page.evaluate(() => quietHarbour.run('dump\n', { save: btoa('short') }).then(
+    () => 'ran', (e) => e.message));
+  check('options.save that is not a save record is refused', /not a save record/.test(refused), refused);
+  await context.close();
+
+  // a fresh start past its splashes, on the title page: no splash again after a script
+  const fresh = await openReader(DESKTOP);
+  await new Promise((resolve) => setTimeout(resolve, 4500));
+  await fresh.page.evaluate(() => quietHarbour.run('dump\n'));
+  await new Promise((resolve) => setTimeout(resolve, 300));
+  const title = await differingPixels(fresh.page, nativeScreenshot('wait 4000\n', 0, scale), null);
+  check('after a script the title page stays, without the splashes again', title === 0, title + ' pixels differ');
+  await fresh.context.close();
+}
+
+// The browser's history: a page turn is an entry; Back is the book's previous arrow
+// where the page has one, and otherwise stays on the page, in the book.
+async function backStaysInTheBook() {
+  const { page, context } = await openReader(DESKTOP, 8);
+  await waitForText(page, 'The Quay');
+  const at = await buttonPoint(page, 'Hire five sailors');
+  await page.mouse.click(at.x, at.y);
+  await waitForText(page, 'Lighthouse');
+  const before = page.url();
+  for (let i = 0; i < 3; i++) {
+    await page.evaluate(() => history.back());
+    await new Promise((resolve) => setTimeout(resolve, 300));
+  }
+  const stayed = await page.evaluate(() => [location.href, quietHarbour.state,
+                                            document.getElementById('mirror').textContent.includes('Lighthouse')]);
+  check('Back on a page without a previous arrow stays on it, in the book',
+        stayed[0] === before && stayed[1] === 'reading' && stayed[2], JSON.stringify(stayed));
+  const back = await buttonPoint(page, 'Back to the story');
+  await page.mouse.click(back.x, back.y);
+  await waitForText(page, 'The Quay');
+  await page.evaluate(() => history.back());
+  await waitForText(page, 'book begins').then(() => check('Back follows the page\'s previous arrow', true),
+                                                        (e) => check('Back follows the page\'s previous arrow', false, e.message));
+  await context.close();
+}
+
+// Menu > Exit: the canvas gives way to a readable closed page whose button opens the
+// book again at the kept place.
+async function exitShowsTheClosedPage() {
+  const { page, context } = await openReader(DESKTOP, 8);
+  await waitForText(page, 'The Quay');
+  // the Menu button, then Exit, the pop-up's last item, where the screen shows them
+  const r = await (await page.$('#screen')).boundingBox();
+  const tap = (x, y) => page.mouse.click(r.x + (x + 0.5) * r.width / 240, r.y + (y + 0.5) * r.height / 320);
+  await tap(20, 307);
+  await new Promise((resolve) => setTimeout(resolve, 300));
+  await tap(30, 283);
+  await page.waitForFunction(() => quietHarbour.state === 'closed', { timeout: 5000 }).catch(() => {});
+  const shown = await page.evaluate(() => {
+    const closed = document.getElementById('closed');
+    const style = getComputedStyle(closed);
+    return { state: quietHarbour.state, visible: !closed.hidden, text: closed.textContent.replace(/\s+/g, ' ').trim(),
+             colour: style.color, background: style.backgroundColor,
+             canvas: getComputedStyle(document.getElementById('screen')).visibility };
+  });
+  if (process.env.QH_SHOTS) await page.screenshot({ path: path.join(process.env.QH_SHOTS, 'exit.png') });
+  check('Exit shows the closed page, dark on light, the screen put away',
+        shown.state === 'closed' && shown.visible && /is closed/.test(shown.text) && shown.colour === 'rgb(26, 26, 26)' &&
+        shown.background === 'rgb(244, 241, 234)' && shown.canvas === 'hidden', JSON.stringify(shown));
+  await page.click('#reopen');
+  await page.waitForFunction(() => window.quietHarbour && quietHarbour.state === 'reading', { timeout: 15000 });
+  await waitForText(page, 'The Quay').then(() => check('the closed page opens the book again at its place', true),
+                                           (e) => check('the closed page opens the book again at its place', false, e.message));
+  await context.close();
+}
+
+// A refused second tab waits, and opens the book at the first tab's place once that tab
+// is closed.
+async function secondTabTakesOver() {
+  const { page, context } = await openReader(DESKTOP, 8);
+  await waitForText(page, 'The Quay');
+  const at = await buttonPoint(page, 'Hire five sailors');
+  await page.mouse.click(at.x, at.y);
+  await waitForText(page, 'Lighthouse');
+  const second = (await openReader(DESKTOP, 0, context)).page;
+  const waiting = await second.evaluate(() => document.getElementById('status').textContent);
+  check('a refused tab says it takes over later', /takes over/.test(waiting), waiting);
+  await page.close({ runBeforeUnload: false });
+  await second.waitForFunction(() => window.quietHarbour && quietHarbour.state === 'reading' && quietHarbour.lockHeld,
+                               { timeout: 15000 }).catch(() => {});
+  await waitForText(second, 'Lighthouse').then(() => check('the waiting tab takes over at the stored place', true),
+                                               (e) => check('the waiting tab takes over at the stored place', false, e.message));
+  await context.close();
+}
+
+// The reading saved to a file holds the bytes the desktop reader writes after the same
+// turns; a file that is not a reading is refused and changes nothing; a reading loaded
+// from a file opens at its place.
+async function readingFiles() {
+  const { page, context } = await openReader(DESKTOP, 8);
+  await waitForText(page, 'The Quay');
+  const at = await buttonPoint(page, 'Hire five sailors');
+  await page.mouse.click(at.x, at.y);
+  await waitForText(page, 'Lighthouse');
+  await page.evaluate(() => {
+    window.savedReading = null;
+    HTMLAnchorElement.prototype.click = function () {
+      fetch(this.href).then((r) => r.arrayBuffer()).then((b) => { window.savedReading = Array.from(new Uint8Array(b)); });
+    };
+  });
+  await page.click('#save-reading');
+  await page.waitForFunction(() => window.savedReading !== null, { timeout: 5000 });
+  const saved = Buffer.from(await page.evaluate(() => window.savedReading));
+  const state = path.join(scratch, 'desktop-save');
+  fs.mkdirSync(path.join(state, 'quietharbour'), { recursive: true });
+  fs.writeFileSync(path.join(state, 'quietharbour', 'QTL2quietharbour.dat'), saveRecord(8));
+  fs.writeFileSync(path.join(state, 'walk.play'), 'tap "Hire five sailors"\nexit\n');
+  execFileSync(args.play, ['--book', args.book, '--state', state, path.join(state, 'walk.play')]);
+  const desktop = fs.readFileSync(path.join(state, 'quietharbour', 'QTL2quietharbour.dat'));
+  check('the saved reading has the desktop reader\'s bytes', saved.equals(desktop),
+        saved.length + ' bytes, first difference at ' + saved.findIndex((b, i) => b !== desktop[i]));
+
+  const chooser = await page.$('#reading-file');
+  const stored = await page.evaluate((k) => localStorage.getItem(k), SAVE_KEY);
+  const wrong = path.join(scratch, 'notes.txt');
+  fs.writeFileSync(wrong, 'not a reading');
+  await chooser.uploadFile(wrong);
+  await page.waitForFunction(() => document.getElementById('notice').textContent.includes('notes.txt'), { timeout: 5000 })
+    .catch(() => {});
+  const refused = await page.evaluate((k) => [document.getElementById('notice').textContent, localStorage.getItem(k),
+                                              document.getElementById('mirror').textContent.includes('Lighthouse')], SAVE_KEY);
+  check('a file that is not a reading is refused in words and changes nothing',
+        /not a saved reading/.test(refused[0]) && refused[1] === stored && refused[2], JSON.stringify(refused));
+
+  const reading = path.join(scratch, 'QTL2quietharbour.dat');
+  fs.writeFileSync(reading, saveRecord(16));
+  await chooser.uploadFile(reading);
+  await waitForText(page, 'Long').then(() => check('a reading loaded from a file opens at its place', true),
+                                       (e) => check('a reading loaded from a file opens at its place', false, e.message));
+  await page.evaluate(() => window.dispatchEvent(new Event('pagehide')));
+  const kept = Buffer.from(await page.evaluate((k) => localStorage.getItem(k), SAVE_KEY), 'base64');
+  check('the loaded reading is the one kept', kept.readInt16LE(0) === 16, 'paragraph ' + kept.readInt16LE(0));
+  await context.close();
+}
+
+// Loading says how far it has come; a missing file and storage that cannot be written
+// are said in words, the storage once.
+async function loadingAndFailureInWords() {
+  let context = await browser.createBrowserContext();
+  let page = await context.newPage();
+  await page.setViewport(DESKTOP);
+  const cdp = await page.target().createCDPSession();
+  await cdp.send('Network.enable');
+  await cdp.send('Network.emulateNetworkConditions', { offline: false, latency: 20, downloadThroughput: 1000000,
+                                                         uploadThroughput: 1000000 });
+  await page.goto(url);
+  const line = await page.waitForFunction(() => {
+    const text = document.getElementById('status').textContent;
+    return /^Loading .*: (\d+% of )?[\d.]+ MB$/.test(text) && text;
+  }, { timeout: 15000, polling: 50 }).then((h) => h.jsonValue(), () => 'none');
+  if (process.env.QH_SHOTS) await page.screenshot({ path: path.join(process.env.QH_SHOTS, 'loading.png') });
+  check('loading shows a progress line', line !== 'none', line);
+  await context.close();
+
+  context = await browser.createBrowserContext();
+  page = await context.newPage();
+  await page.setViewport(DESKTOP);
+  await page.evaluateOnNewDocument((key, record) => {
+    if (!sessionStorage.getItem('seeded')) localStorage.setItem(key, record);
+    sessionStorage.setItem('seeded', '1');
+    Storage.prototype.setItem = function () { throw new DOMException('full', 'QuotaExceededError'); };
+  }, SAVE_KEY, saveRecord(8).toString('base64'));
+  await page.goto(url);
+  await waitForText(page, 'The Quay');
+  const at = await buttonPoint(page, 'Hire five sailors');
+  await page.mouse.click(at.x, at.y);
+  await waitForText(page, 'Lighthouse');
+  const back = await buttonPoint(page, 'Back to the story');
+  await page.mouse.click(back.x, back.y);
+  await waitForText(page, 'The Quay');
+  await new Promise((resolve) => setTimeout(resolve, 200));
+  const lines = await page.evaluate(() => [...document.querySelectorAll('#notice p')].map((p) => p.textContent));
+  check('storage that cannot be written is said once', lines.length === 1 && /not keeping your place/.test(lines[0]),
+        JSON.stringify(lines));
+  await context.close();
+
+  // an edition folder with one of its files missing, on a server of its own
+  for (const missing of ['index.wasm', 'index.js']) {
+    const folder = path.join(scratch, 'without-' + missing);
+    fs.cpSync(args.web, folder, { recursive: true });
+    fs.rmSync(path.join(folder, missing));
+    const own = await serve(folder);
+    context = await browser.createBrowserContext();
+    page = await context.newPage();
+    await page.setViewport(DESKTOP);
+    await page.goto('http://127.0.0.1:' + own.address().port + '/');
+    const said = await page.waitForFunction(() => document.getElementById('notice').textContent, { timeout: 15000 })
+      .then((h) => h.jsonValue(), () => '');
+    if (process.env.QH_SHOTS && missing === 'index.wasm') await page.screenshot({ path: path.join(process.env.QH_SHOTS, 'failed.png') });
+    check(`a missing ${missing} is said, with what to do`, said.includes(missing) && /reload the page/i.test(said), said);
+    await context.close();
+    own.close();
+  }
+
+}
+
+// After one visit the book opens without the network at the place it was left, and the
+// browser finds the edition installable.
+async function offlineAndInstallable() {
+  const own = await serve(args.web);
+  const ownUrl = 'http://127.0.0.1:' + own.address().port + '/';
+  // the browser's own profile: a private context is never offered an install
+  const page = await browser.defaultBrowserContext().newPage();
+  await page.setViewport(DESKTOP);
+  await page.evaluateOnNewDocument((key, record) => {
+    if (!sessionStorage.getItem('seeded')) localStorage.setItem(key, record);
+    sessionStorage.setItem('seeded', '1');
+  }, SAVE_KEY, saveRecord(8).toString('base64'));
+  await page.goto(ownUrl);
+  await page.waitForFunction(() => navigator.serviceWorker.controller !== null || navigator.serviceWorker.ready
+    .then(() => false), { timeout: 15000 }).catch(() => {});
+  await page.evaluate(() => navigator.serviceWorker.ready);
+  await waitForText(page, 'The Quay');
+  const at = await buttonPoint(page, 'Hire five sailors');
+  await page.mouse.click(at.x, at.y);
+  await waitForText(page, 'Lighthouse');
+  await new Promise((resolve) => setTimeout(resolve, 500));
+  const cdp = await page.target().createCDPSession();
+  const installability = await cdp.send('Page.getInstallabilityErrors');
+  const manifest = await cdp.send('Page.getAppManifest');
+  check('the browser finds the edition installable', installability.installabilityErrors.length === 0,
+        JSON.stringify(installability.installabilityErrors));
+  check('the app manifest is named after the book', /"name": "Quiet Harbour Test"/.test(manifest.data || ''), manifest.url);
+  own.closeAllConnections();
+  await new Promise((resolve) => own.close(resolve));
+  await page.reload();
+  await page.waitForFunction(() => window.quietHarbour && quietHarbour.state === 'reading', { timeout: 15000 })
+    .catch(() => {});
+  await waitForText(page, 'Lighthouse').then(() => check('without the server a reload opens the book at its place', true),
+                                             (e) => check('without the server a reload opens the book at its place', false, e.message));
+  const notice = await page.evaluate(() => document.getElementById('notice').textContent);
+  check('offline, the pictures of the screen\'s scale come from the kept edition', notice === '', notice);
+  await page.close();
+}
+
+// The one-file edition opens from a file:// address, with the pictures of every scale
+// inside it, and reads as the served edition does.
+async function oneFileEdition() {
+  const file = path.join(path.dirname(path.resolve(args.web)), path.basename(args.book, '.book') + '.html');
+  const context = await browser.createBrowserContext();
+  const page = await context.newPage();
+  await page.setViewport(AT_SCALE[2]);
+  await page.evaluateOnNewDocument((key, record) => {
+    if (!sessionStorage.getItem('seeded')) localStorage.setItem(key, record);
+    sessionStorage.setItem('seeded', '1');
+  }, SAVE_KEY, saveRecord(8).toString('base64'));
+  await page.goto('file://' + file);
+  await page.waitForFunction(() => window.quietHarbour && quietHarbour.state === 'reading', { timeout: 15000 })
+    .catch(() => {});
+  await waitForText(page, 'The Quay').then(() => check('the one-file edition opens from file://', true),
+                                           (e) => check('the one-file edition opens from file://', false, e.message));
+  const at = await buttonPoint(page, 'Hire five sailors');
+  if (at) await page.mouse.click(at.x, at.y);
+  await waitForText(page, 'Lighthouse').then(() => check('the one-file edition turns pages', true),
+                                             (e) => check('the one-file edition turns pages', false, e.message));
+  for (const scale of [2, 4]) {
+    const shot = (await page.evaluate((n) => quietHarbour.run('goto 23\nscreenshot page.png\n', { scale: n }), scale)).trim();
+    const differ = await differingPixels(page, nativeScreenshot('goto 23\n', 0, scale), shot);
+    check(`the one-file edition's pictures at scale ${scale} equal the headless screenshot`, differ === 0, differ + ' pixels differ');
+  }
+  await context.close();
+}
+
+// Each group has a browser of its own (a fresh profile), so one that brings Chromium
+// down, or leaves a worker or a lock behind, touches no other.
+let launches = 0;
+function launchBrowser() {
+  return puppeteer.launch({
+    executablePath: CHROMIUM, headless: true, userDataDir: path.join(scratch, 'profile-' + ++launches),
     args: ['--no-sandbox', '--disable-gpu', '--disable-quic', '--no-first-run', '--disable-background-networking',
            '--disable-component-update', '--disable-sync'],
   });
-  try {
-    await scriptsThroughRun();
-    await pixelsAgainstHeadless();
-    await clickTapAndReload();
-    await touchDragScrolls();
-    await keysAndWheel();
-    await unusableRecords();
-    await soundAfterTheFirstTap();
-    await mirrorInAccessibilityTree();
-  } catch (e) {
-    check('the run went through', false, e.stack);
-  } finally {
-    await browser.close();
-    server.close();
-    fs.rmSync(scratch, { recursive: true, force: true });
+}
+
+(async () => {
+  const server = await serve(args.web);
+  url = 'http://127.0.0.1:' + server.address().port + '/';
+  // QH_WEB_ONLY=name,name runs only those groups (while working on them)
+  const only = process.env.QH_WEB_ONLY ? process.env.QH_WEB_ONLY.split(',') : null;
+  const groups = [scriptsThroughRun, pixelsAgainstHeadless, clickTapAndReload, touchDragScrolls, keysAndWheel,
+                  unusableRecords, soundAfterTheFirstTap, mirrorInAccessibilityTree, scriptsLeaveTheReader,
+                  backStaysInTheBook, exitShowsTheClosedPage, secondTabTakesOver, readingFiles,
+                  loadingAndFailureInWords, offlineAndInstallable, oneFileEdition];
+  for (const group of groups) {
+    if (only && !only.includes(group.name)) continue;
+    browser = await launchBrowser();
+    try {
+      await group();
+    } catch (e) {
+      check(group.name + ' went through', false, e.stack);
+    } finally {
+      await browser.close().catch(() => {});
+    }
   }
+  server.close();
+  fs.rmSync(scratch, { recursive: true, force: true });
   console.log(failures.length ? failures.length + ' check(s) failed' : 'all checks passed');
   process.exit(failures.length ? 1 : 0);
 })();

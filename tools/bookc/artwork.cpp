@@ -37,12 +37,18 @@ void ReadPictureSize(const std::string& path, uint16_t& width, uint16_t& height)
     }
 }
 
+// Each entry follows a "#from FILE:LINE" comment, so whoever packs it names the book's
+// line in a message, not the manifest's.
+static std::string From(const BookModel& book, const SourcePos& pos) {
+    return "#from " + book.sourcePath + ":" + std::to_string(pos.line) + "\n";
+}
+
 std::string ArtworkManifest(const BookModel& book) {
     std::string out;
     for (const PictureSource& picture : book.pictures)
         if (picture.declared)
-            out += "bitmap " + std::to_string(picture.bitmapId) + " " + picture.path + "\n";
+            out += From(book, picture.pos) + "bitmap " + std::to_string(picture.bitmapId) + " " + picture.path + "\n";
     for (const SoundSource& sound : book.sounds)
-        if (sound.declared) out += "wave " + sound.name + " " + sound.path + "\n";
+        if (sound.declared) out += From(book, sound.pos) + "wave " + sound.name + " " + sound.path + "\n";
     return out;
 }

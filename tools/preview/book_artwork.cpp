@@ -42,7 +42,7 @@ static bool RegisterRenderings(uint16_t id, const char* file, int scale, char* e
     return true;
 }
 
-static bool RegisterPicture(uint16_t id, const char* file, int scale, char* error, int errorSize) {
+bool RegisterPictureFile(uint16_t id, const char* file, int scale, char* error, int errorSize) {
     if (!IsArtworkSource(file)) return RegisterResourceFile(ResourceType::Bitmap, id, nullptr, file, error, errorSize);
     if (!RegisterRenderings(id, file, scale, error, errorSize)) return false;
     std::vector<uint8_t> bmp;
@@ -64,7 +64,7 @@ bool RegisterBookArtwork(const BookTables& tables, int scale, char* error, int e
     for (int p = 0; p < kPictures; ++p) {
         const char* file = tables.artwork.pictureFiles ? tables.artwork.pictureFiles[p] : nullptr;
         if (!file || !*file) continue;
-        if (!RegisterPicture(tables.pictures[p].bitmapId, file, scale, error, errorSize)) return false;
+        if (!RegisterPictureFile(tables.pictures[p].bitmapId, file, scale, error, errorSize)) return false;
     }
     for (int s = 0; s < kSounds; ++s) {
         const char* file = tables.artwork.soundFiles ? tables.artwork.soundFiles[s] : nullptr;

@@ -2,6 +2,8 @@
 // resources from the artwork files the book names (qh-play --book, the live preview).
 #pragma once
 
+#include <cstdint>
+
 #include "book/book_tables.h"
 
 // Registers every picture and sound file of tables, replacing what an earlier load of
@@ -10,3 +12,7 @@
 // On failure writes a one-line message into error and returns false; what was
 // registered before the failing file stays registered.
 bool RegisterBookArtwork(const BookTables& tables, int scale, char* error, int errorSize);
+
+// Registers one picture file as bitmap id the same way: a PNG or BMP as it is, a .pic
+// built into a BMP and rendered at scale (0: every scale above 1).
+bool RegisterPictureFile(uint16_t id, const char* file, int scale, char* error, int errorSize);

@@ -10,7 +10,8 @@
 // much room; the program scales them as other bitmaps), and a PNG
 // picture named in a manifest is refused, with a word on what to use instead.
 //
-// Manifest lines ('#' starts a comment line; paths are relative to the manifest):
+// Manifest lines ('#' starts a comment line; paths are relative to the manifest;
+// "#from FILE:LINE" before an entry is the place messages about it name):
 //   bitmap <id> <path>    wave <NAME> <path>    menu <id> <path>    rcdata <id> <path>
 //   string <id> <text>    icon <id> <path>      font <id> <path>
 // A file that is an artwork source (.pic, .grid, .words: tools/artwork) is first built
@@ -202,15 +203,20 @@ void ReadManifest(const std::string& path, std::vector<Entry>* entries) {
     std::string base = FolderOf(Absolute(path, "."));
     char buffer[4096];
     int lineNumber = 0;
-    std::string line;
+    std::string line, from;
     while (std::fgets(buffer, sizeof buffer, f)) {
         line += buffer;
         if (line.back() != '\n' && !std::feof(f)) continue;   // a line longer than the buffer
         ++lineNumber;
         std::string text = Trimmed(line.substr(0, line.find('\n')));
         line.clear();
+        if (text.compare(0, 6, "#from ") == 0) {   // where a book declared the next entry
+            from = text.substr(6);
+            continue;
+        }
         if (text.empty() || text[0] == '#') continue;
-        ParseLine(text, path + ":" + std::to_string(lineNumber), base, entries);
+        ParseLine(text, from.empty() ? path + ":" + std::to_string(lineNumber) : from, base, entries);
+        from.clear();
     }
     std::fclose(f);
 }
