@@ -28,3 +28,6 @@ std::array<bool, kParagraphRows + 1> ReachableParagraphs(const BookModel& book,
                                                           const std::vector<GraphEdge>& edges);
 
 std::string ParagraphGraphDot(const BookModel& book);
+
+// The text between <H> and <J>, without commands: the page title, "" if none.
+std::string TitleOf(const ParagraphSource& paragraph);

@@ -189,6 +189,17 @@ static bool ReadNumberValue(LineCursor& c, Diagnostics& diag, const char* what, 
     return true;
 }
 
+// A paragraph's name: a letter, then letters, digits, '_' and '-'.
+static bool IsNameStart(char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }
+static bool IsNameChar(char c) { return IsNameStart(c) || (c >= '0' && c <= '9') || c == '_' || c == '-'; }
+
+// "@name" at the cursor, where a paragraph reference may be named; false when no '@'.
+static bool ReadNameValue(LineCursor& c, std::string& name) {
+    if (Peek(c) != '@') return false;
+    name = ReadToken(c, false).substr(1);
+    return true;
+}
+
 // ============================================================================
 // [SECTION] Declaration heads: "key:" or "key N:" at the start of a line
 // ============================================================================
@@ -200,6 +211,8 @@ struct DeclarationHead {
     std::string keyword;
     std::string number;                // Numbered: the text between blank and colon
     SourcePos numberPos;
+    std::string name;                  // Numbered: a name after the number, "" if none
+    SourcePos namePos;
     size_t rest = 0;                   // index just after the colon
 };
 
@@ -218,11 +231,17 @@ static DeclarationHead ParseHead(const std::string& line, int lineNumber) {
     size_t start = i + 1, end = start;
     if (end < line.size() && (line[end] == '-' || line[end] == '+')) end++;
     while (end < line.size() && line[end] >= '0' && line[end] <= '9') end++;
-    if (end == start || end >= line.size() || line[end] != ':') return head;
+    size_t colon = end;
+    bool named = head.keyword == "paragraph" && end > start && colon + 1 < line.size() && line[colon] == ' ';
+    if (named && IsNameStart(line[colon + 1])) {
+        head.namePos = {lineNumber, static_cast<int>(colon) + 2};
+        for (colon++; colon < line.size() && IsNameChar(line[colon]); colon++) head.name += line[colon];
+    }
+    if (end == start || colon >= line.size() || line[colon] != ':') return head;
     head.form = HeadForm::Numbered;
     head.number = line.substr(start, end - start);
     head.numberPos = {lineNumber, static_cast<int>(start) + 1};
-    head.rest = end + 1;
+    head.rest = colon + 1;
     return head;
 }
 
@@ -485,6 +504,7 @@ static bool ParseVariableOption(Parser& p, VariableSource& v, VariableOptions& o
         v.minimum = static_cast<int16_t>(value);
     } else if (key == "inventory") {
         if (!FirstTime(p, v.inventoryPos, pos, "inventory=")) return false;
+        if (ReadNameValue(c, v.inventoryName)) return true;
         if (!ReadNumberValue(c, p.diag, "inventory=", 0, kParagraphRows - 1, value)) return false;
         v.inventoryParagraph = static_cast<int16_t>(value);
     } else if (key == "items") {
@@ -568,9 +588,11 @@ static void ParseRestart(Parser& p, RestartSource& r, LineCursor& c) {
             if (!ReadQuotedItem(c, p.diag, r.label)) return;
         } else if (key == "paragraph") {
             if (!FirstTime(p, paragraphPos, pos, "paragraph=")) return;
+            r.paragraphPos = pos;
+            r.paragraphGiven = true;
+            if (ReadNameValue(c, r.paragraphName)) continue;
             if (!ReadNumberValue(c, p.diag, "paragraph=", 0, kParagraphRows - 1, value)) return;
             r.paragraph = static_cast<int16_t>(value);
-            r.paragraphGiven = true;
         } else {
             ReportError(p.diag, pos, "unknown option '%s' (a restart point takes label= and paragraph=)", key.c_str());
             return;
@@ -624,7 +646,7 @@ static void ParseNumbered(Parser& p, const DeclarationHead& head, LineCursor& c)
         p.paragraph = nullptr;
         if ((row = CheckedRow(p, head, 1, p.book.paragraphs)) < 0) return;
         p.paragraph = &p.book.paragraphs[row];
-        *p.paragraph = {true, here, {}};
+        *p.paragraph = {true, here, {}, head.name, head.namePos};
         AddBodyWords(*p.paragraph, c.text, c.line, c.at);
     } else if (head.keyword == "variable") {
         if ((row = CheckedRow(p, head, 0, p.book.variables)) < 0) return;
@@ -633,7 +655,7 @@ static void ParseNumbered(Parser& p, const DeclarationHead& head, LineCursor& c)
         ParseVariable(p, p.book.variables[row], c);
     } else if (head.keyword == "restart") {
         if ((row = CheckedRow(p, head, 0, p.book.restarts)) < 0) return;
-        p.book.restarts[row] = {true, here, {}, false, kDefaultRestartReference};
+        p.book.restarts[row] = {true, here, {}, false, kDefaultRestartReference, {}, {}};
         ParseRestart(p, p.book.restarts[row], c);
     } else if (head.keyword == "picture") {
         if ((row = CheckedRow(p, head, 0, p.book.pictures)) < 0) return;
