@@ -56,7 +56,7 @@ std::array<bool, kParagraphRows + 1> ReachableParagraphs(const BookModel& book,
 }
 
 // Latin-1 to UTF-8 with the quotes and backslashes of a dot string escaped.
-static std::string DotText(const std::string& latin1) {
+std::string DotText(const std::string& latin1) {
     std::string out;
     for (unsigned char c : latin1) {
         if (c == '"' || c == '\\') out += '\\';

@@ -5,7 +5,6 @@
 
 #include <sstream>
 
-#include "platform/text_codec.h"
 #include "platform/tool_files.h"
 #include "tools/bookc/graph.h"
 #include "tools/bookc/paragraph_names.h"
@@ -33,17 +32,6 @@ bool ReadUnreached(const std::string& path, Diagnostics& diag, std::set<int>& un
         else if (number >= 0) unreached.insert(number), number = -1;
     }
     return true;
-}
-
-// Latin-1 to UTF-8 with the quotes and backslashes of a dot string escaped.
-static std::string DotText(const std::string& latin1) {
-    std::string out;
-    for (unsigned char c : latin1) {
-        if (c == '"' || c == '\\') out += '\\';
-        char bytes[kUtf8MaxBytes];
-        out.append(bytes, size_t(EncodeUtf8Char(c, bytes, sizeof bytes)));
-    }
-    return out;
 }
 
 enum class WayOn { None, RestartsOnly, Some };
