@@ -31,9 +31,10 @@
 // [SECTION] UTF-8 to Latin-1
 // ============================================================================
 
-bool Utf8LineToLatin1(const std::string& utf8, int line, Diagnostics& diag,
-                      std::string& latin1) {
-    latin1.clear();
+// Reads a line of UTF-8, reporting the first byte that is not UTF-8; with latin1 given,
+// narrows it too, reporting the first character outside Latin-1.
+static bool ReadUtf8Line(const std::string& utf8, int line, Diagnostics& diag, std::string* latin1) {
+    if (latin1) latin1->clear();
     int column = 1;
     for (size_t at = 0; at < utf8.size(); column++) {
         char32_t code = 0;
@@ -43,16 +44,21 @@ bool Utf8LineToLatin1(const std::string& utf8, int line, Diagnostics& diag,
                         static_cast<unsigned char>(utf8[at]));
             return false;
         }
+        at += length;
+        if (!latin1) continue;
         if (code > 0xFF) {
             ReportError(diag, {line, column},
                         "the character U+%04X is outside Latin-1, which the reader cannot show",
                         static_cast<unsigned>(code));
             return false;
         }
-        latin1 += static_cast<char>(code);
-        at += length;
+        *latin1 += static_cast<char>(code);
     }
     return true;
+}
+
+bool Utf8LineToLatin1(const std::string& utf8, int line, Diagnostics& diag, std::string& latin1) {
+    return ReadUtf8Line(utf8, line, diag, &latin1);
 }
 
 // Artwork declarations name files, and a file's name may hold any character: such a line
@@ -61,21 +67,6 @@ static bool NamesAFile(const std::string& utf8) {
     size_t start = utf8.find_first_not_of(" \t");
     return start != std::string::npos &&
            (utf8.compare(start, 8, "picture ") == 0 || utf8.compare(start, 6, "sound ") == 0);
-}
-
-static bool CheckUtf8Line(const std::string& utf8, int line, Diagnostics& diag) {
-    int column = 1;
-    for (size_t at = 0; at < utf8.size(); column++) {
-        char32_t code = 0;
-        int length = DecodeUtf8Char(utf8.data() + at, utf8.size() - at, &code);
-        if (length == 0) {
-            ReportError(diag, {line, column}, "this is not UTF-8 text (byte 0x%02X)",
-                        static_cast<unsigned char>(utf8[at]));
-            return false;
-        }
-        at += length;
-    }
-    return true;
 }
 
 // ============================================================================
@@ -715,7 +706,7 @@ bool ReadBookText(const std::string& text, const std::string& path, Diagnostics&
         if (lineNumber == 1 && raw.compare(0, 3, "\xEF\xBB\xBF") == 0) raw.erase(0, 3);
         if (!raw.empty() && raw[0] == '#') continue;
         if (NamesAFile(raw)) {
-            if (CheckUtf8Line(raw, lineNumber, diag)) ParseLine(p, raw, lineNumber);
+            if (ReadUtf8Line(raw, lineNumber, diag, nullptr)) ParseLine(p, raw, lineNumber);
             continue;
         }
         if (!Utf8LineToLatin1(raw, lineNumber, diag, latin1)) continue;
