@@ -68,6 +68,7 @@ kill -TERM $sounding
 wait $sounding
 unavailable=$(grep -c "sound is unavailable" "$work/sound.err")
 check "sound unavailable is said at most once" [ "$unavailable" -le 1 ]
+check "the sound library adds no lines of its own" [ "$(grep -c "^ALSA lib" "$work/sound.err")" = 0 ]
 check "later cues add nothing to standard error" [ "$(sound_lines)" = "$first_lines" ]
 [ "$failures" = 0 ] || cat "$work/sound.err"
 
