@@ -6,6 +6,7 @@
 #include <filesystem>
 
 #include "book/book_tables.h"
+#include "book/reader_place.h"
 #include "platform/backend.h"
 #include "platform/win32.h"
 #include "shell/live_preview.h"
@@ -170,10 +171,13 @@ int main(int argc, char** argv) {
         return 1;
     }
     bool temporaryState = previewOptions.book && !previewOptions.state;
-    // The save left by a played route opens the page with the route's variables.
-    bool routePlayed = previewOptions.goTo && !previewOptions.fresh &&
+    // The save left by a played route opens the page with the route's variables. The
+    // opening paragraph needs none (a reading starts there), and a save that stands on it
+    // would open on the title splashes instead.
+    bool routeWanted = previewOptions.goTo && !previewOptions.fresh && previewOptions.goTo != kOpeningParagraph;
+    bool routePlayed = routeWanted &&
                        BookSourceCompiler().playRoute(previewOptions.book, previewOptions.goTo, stateFolder);
-    if (previewOptions.goTo && !previewOptions.fresh && !routePlayed)
+    if (routeWanted && !routePlayed)
         std::fprintf(stderr, "quietharbour: opening paragraph %d with the book's starting variables\n", previewOptions.goTo);
     if (!StartReader(SW_SHOW)) {
         ActiveBackend()->close();
