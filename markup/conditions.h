@@ -8,5 +8,3 @@
 // on the story variables; zero is false. Leaves the argument cursor one past the
 // command's terminating zero.
 int8_t EvaluateCondition();
-// The evaluation's working state as before the first condition.
-void ClearConditionPass();

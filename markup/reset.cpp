@@ -1,12 +1,11 @@
 // The markup layer's reset, one call for every record of the layer.
 #include "markup/reset.h"
 
-#include "markup/conditions.h"
 #include "markup/hotwords.h"
 #include "markup/scanner.h"
 
 void ResetMarkup() {
     ClearScanningState();
     ResetHotwords();
-    ClearConditionPass();
+    // The condition machine keeps nothing between evaluations: there is no record to clear.
 }

@@ -5,6 +5,7 @@
 // focus, F11 toggles full screen, and audio plays the sound cues. Closing the window
 // (or SIGTERM) reaches the program as a close of its main window.
 #include <SDL.h>
+#include <dlfcn.h>
 
 #include <cstdio>
 #include <cstdlib>
@@ -101,6 +102,20 @@ static void SayNoSound() {
     soundUnavailable = true;
 }
 
+// ALSA, which SDL loads for sound on Linux, prints its own lines for every step of a
+// failed open (eight on a machine without a card) before SDL can say what failed. The
+// reader says it once, in its own words, so the library is asked to keep quiet; where
+// it is not installed there is nothing to quiet.
+static void DiscardAlsaMessage(const char*, int, const char*, int, const char*, ...) {}
+
+static void QuietAlsa() {
+    using ErrorHandler = void (*)(const char*, int, const char*, int, const char*, ...);
+    void* alsa = dlopen("libasound.so.2", RTLD_NOW | RTLD_LOCAL);
+    if (!alsa) return;
+    auto setHandler = reinterpret_cast<int (*)(ErrorHandler)>(dlsym(alsa, "snd_lib_error_set_handler"));
+    if (setHandler) setHandler(DiscardAlsaMessage);   // the library stays loaded: SDL uses it next
+}
+
 static bool Open(int wanted) {
     if (window) return true;
     noDisplay = !DisplayAvailable();
@@ -114,6 +129,7 @@ static bool Open(int wanted) {
         SDL_Quit();
         return false;
     }
+    QuietAlsa();
     if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) SayNoSound();
     window = SDL_CreateWindow("", SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED, kScreenWidth, kScreenHeight,
                               SDL_WINDOW_HIDDEN | SDL_WINDOW_RESIZABLE | SDL_WINDOW_ALLOW_HIGHDPI);

@@ -193,8 +193,17 @@ static bool MayOpenExclusively(const char* path) {
     return instanceLockHeld || std::strcmp(path, storedPath) != 0;
 }
 
+// The save file, or the copy of an unusable one that the reader keeps aside as
+// NAME.unreadable: in memory alone it would be gone with the tab, and the new reading's
+// first record would then have replaced the only stored copy.
+static bool KeptInStorage(const char* path) {
+    size_t length = std::strlen(storedPath);
+    if (!length || std::strncmp(path, storedPath, length) != 0) return false;
+    return path[length] == 0 || std::strcmp(path + length, ".unreadable") == 0;
+}
+
 static void Written(const char* path) {
-    if (!storedPath[0] || std::strcmp(path, storedPath) != 0) return;
+    if (!KeptInStorage(path)) return;
     static uint8_t bytes[8192];
     FILE* f = std::fopen(path, "rb");
     if (!f) return;

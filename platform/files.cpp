@@ -722,7 +722,10 @@ BOOL CopyFileW(LPCWSTR existingFileName, LPCWSTR newFileName, BOOL failIfExists)
     if (out >= 0 && fstat(in, &st) == 0) fchmod(out, st.st_mode & 07777);
     close(in);
     if (out >= 0 && close(out) != 0) copied = false;
-    if (copied && rename(temporary, to) == 0) return SetLastError(ERROR_SUCCESS), TRUE;
+    if (copied && rename(temporary, to) == 0) {
+        if (observer.written) observer.written(to);
+        return SetLastError(ERROR_SUCCESS), TRUE;
+    }
     if (copied) error = errno;
     if (out >= 0) unlink(temporary);
     return FailWith(ErrorFromErrno(error, ERROR_WRITE_FAULT));

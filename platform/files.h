@@ -79,8 +79,8 @@ BOOL ReadNewestLeftCopy(HANDLE file, void* buffer, DWORD size, bool (*usable)(co
 
 // What a machine without locks between programs (the browser, where a second tab runs
 // in a separate process of its own) adds to the file calls: a say over every exclusive
-// open, and word of every file whose content was replaced or that was closed after
-// writing. Either function may be null.
+// open, and word of every file whose content was replaced, that was closed after
+// writing or that a copy made. Either function may be null.
 struct FileObserver {
     bool (*mayOpenExclusively)(const char* path);   // false: another program holds it
     void (*written)(const char* path);

@@ -6,7 +6,7 @@
 #include <cstdint>
 
 constexpr int kRecordedMessages = 64;
-constexpr int kRecordedMessageLength = 128;
+constexpr int kRecordedMessageLength = 1024;   // a preview report is long
 constexpr int kRecordedSounds = 64;
 constexpr int kRecordedSoundLength = 48;
 

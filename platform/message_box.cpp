@@ -3,6 +3,8 @@
 // page dump; on the headless backend the recorded answer setting replies at once. The
 // keyboard: the default button has the focus when the box opens; Left, Right and Tab move
 // it between the buttons, Return or Space press it, Escape is No (OK in a box without).
+#include "platform/message_box.h"
+
 #include <initializer_list>
 
 #include "platform/screen_views.h"
@@ -21,6 +23,7 @@ constexpr int kButtonHeight = 22;
 constexpr int kMargin = 8;
 constexpr int kMaxNesting = 4;
 constexpr uint32_t kCaptionColor = 0x00203870;
+static_assert(kMessageBoxTextWidth == kBoxWidth - 2 * kMargin, "the text fills the box between its margins");
 
 static char recorded[kRecordedMessages][kRecordedMessageLength];
 static int recordedCount = 0;
@@ -28,6 +31,8 @@ static HeadlessAnswer answer = HeadlessAnswer::Default;
 static int results[kMaxNesting];
 static HWND boxes[kMaxNesting];         // the box of each nesting level, innermost last
 static int nesting = 0;
+// A box's text is longer than a window's caption can be: each open box keeps its own.
+static WCHAR boxTexts[kMaxNesting][kMessageBoxText];
 
 static LRESULT CALLBACK BoxProc(HWND, UINT, WPARAM, LPARAM);
 
@@ -53,7 +58,7 @@ static int ScriptedAnswer(UINT type) {
 // ============================================================================
 
 static int TextHeight(LPCWSTR text) {
-    RECT r = {0, 0, kBoxWidth - 2 * kMargin, 0};
+    RECT r = {0, 0, kMessageBoxTextWidth, 0};
     HDC hdc = CreateCompatibleDC(nullptr);
     int height = DrawTextW(hdc, text ? text : u"", -1, &r, DT_CALCRECT | DT_WORDBREAK | DT_NOPREFIX);
     DeleteDC(hdc);
@@ -76,7 +81,10 @@ static void PaintBox(HWND hwnd) {
     SetTextColor(hdc, RGB(0, 0, 0));
     SelectObject(hdc, SystemFont());
     RECT body = {kMargin, kCaptionHeight + kMargin, client.right - kMargin, client.bottom - kButtonHeight - kMargin};
-    DrawTextW(hdc, hwnd->text, -1, &body, DT_LEFT | DT_WORDBREAK | DT_NOPREFIX);
+    const WCHAR* text = hwnd->text;
+    for (int level = 0; level < nesting; ++level)
+        if (boxes[level] == hwnd) text = boxTexts[level];
+    DrawTextW(hdc, text, -1, &body, DT_LEFT | DT_WORDBREAK | DT_NOPREFIX);
     EndPaint(hwnd, &ps);
 }
 
@@ -138,13 +146,17 @@ static HWND OpenBox(LPCWSTR text, LPCWSTR caption, UINT type) {
 static int RunModal(LPCWSTR text, LPCWSTR caption, UINT type) {
     if (nesting == kMaxNesting) return ScriptedAnswer(type);
     HWND focusBefore = GetFocus();
-    results[nesting] = ScriptedAnswer(type);
-    HWND box = OpenBox(text, caption, type);
+    int level = nesting;
+    results[level] = ScriptedAnswer(type);
+    int length = 0;
+    for (; text && text[length] && length < kMessageBoxText - 1; ++length) boxTexts[level][length] = text[length];
+    boxTexts[level][length] = 0;
+    HWND box = OpenBox(boxTexts[level], caption, type);
     boxes[nesting++] = box;
     SetModalWindow(box);
     while (IsAlive(box) && PumpOne(true)) {}
     if (IsAlive(box)) DestroyWindow(box);
-    --nesting;
+    boxes[--nesting] = nullptr;
     SetModalWindow(nesting > 0 ? boxes[nesting - 1] : nullptr);
     SetFocus(IsAlive(focusBefore) ? focusBefore : nullptr);
     return results[nesting];

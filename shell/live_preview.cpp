@@ -6,6 +6,7 @@
 
 #include <cstdio>
 #include <cstring>
+#include <string>
 
 #include "book/story_state.h"
 #include "page/geometry.h"
@@ -13,6 +14,7 @@
 #include "page/page_state.h"
 #include "platform/file_watch.h"
 #include "platform/text_codec.h"
+#include "platform/message_box.h"
 #include "shell/main_window.h"
 #include "shell/navigation.h"
 
@@ -35,17 +37,20 @@ struct PreviewState {
     bool changePending;         // a watched file changed at the last tick
     bool reloadDue;             // asked for while a page was being built
     bool errorShown;            // the error box is up
+    char warnings[kPreviewErrorText];   // the last compile's warnings, shown or not
 };
 static PreviewState preview = {};
 
 bool FollowingBookSource() { return preview.following; }
 
-void FollowBookSource(const BookSource& source, const char* sourcePath, BookTables* first) {
+void FollowBookSource(const BookSource& source, const char* sourcePath, BookTables* first,
+                      const char* firstWarnings) {
     preview = {};
     preview.source = source;
     preview.sourcePath = sourcePath;
     preview.shown = first;
     preview.following = true;
+    std::snprintf(preview.warnings, sizeof preview.warnings, "%s", firstWarnings ? firstWarnings : "");
 }
 
 static void CaptureEntry(PageEntry* entry) {
@@ -152,13 +157,85 @@ static void WidenUtf8(const char* text, WCHAR* out, int size) {
     out[n] = 0;
 }
 
+// ---------------------------------------------------------------------------
+// The report box
+// ---------------------------------------------------------------------------
+
+constexpr int kReportHeight = 236;   // the box's text on the 320-pixel screen
+
+// The rectangle the box's font needs for text, broken at the box's width with format.
+static RECT Measure(const WCHAR* text, UINT format) {
+    RECT r = {0, 0, kMessageBoxTextWidth, 0};
+    HDC hdc = CreateCompatibleDC(nullptr);
+    DrawTextW(hdc, text, -1, &r, DT_CALCRECT | DT_NOPREFIX | format);
+    DeleteDC(hdc);
+    return r;
+}
+
+static int LineWidth(const std::u16string& text) { return Measure(text.c_str(), DT_SINGLELINE).right; }
+
+// Appends one message, breaking any word wider than the box where it overflows (a
+// long path has no blank to break at), then a line end.
+static void AppendBroken(const WCHAR* line, int length, std::u16string& out) {
+    int start = 0;
+    for (int i = 0; i <= length; ++i) {
+        if (i < length && line[i] != u' ') continue;
+        std::u16string word(line + start, line + i);
+        while (LineWidth(word) > kMessageBoxTextWidth) {
+            size_t fits = 1;
+            while (fits < word.size() && LineWidth(word.substr(0, fits + 1)) <= kMessageBoxTextWidth) ++fits;
+            out += word.substr(0, fits) + u"\n";
+            word.erase(0, fits);
+        }
+        out += word + (i < length ? u" " : u"\n");
+        start = i + 1;
+    }
+}
+
+// As many whole messages as the box holds, then how many more the terminal has.
+static void FitReport(const WCHAR* report, std::u16string& out) {
+    int lines = 0, shown = 0;
+    for (const WCHAR* at = report; *at; ++lines) {
+        const WCHAR* end = at;
+        while (*end && *end != u'\n') ++end;
+        std::u16string candidate = out;
+        AppendBroken(at, int(end - at), candidate);
+        if (Measure(candidate.c_str(), DT_WORDBREAK).bottom <= kReportHeight && shown == lines) {
+            out = candidate;
+            ++shown;
+        }
+        at = *end ? end + 1 : end;
+    }
+    if (shown < lines) {
+        std::string more = std::to_string(lines - shown) + " more on standard error";
+        out += std::u16string(more.begin(), more.end());
+    }
+}
+
+static void ShowReport(const char* report, const WCHAR* caption) {
+    static WCHAR wide[kPreviewErrorText];
+    WidenUtf8(report, wide, kPreviewErrorText);
+    std::u16string fitted;
+    FitReport(wide, fitted);
+    MessageBoxW(Frame().window, fitted.c_str(), caption, MB_OK);
+}
+
 static void ShowCompileErrors(const char* errors) {
     if (preview.errorShown) return;   // the box that is up already says the book is broken
-    WCHAR text[kPreviewErrorText];
-    WidenUtf8(errors, text, kPreviewErrorText);
     preview.errorShown = true;
-    MessageBoxW(Frame().window, text, u"Book not reloaded", MB_OK);
+    ShowReport(errors, u"Book not reloaded");
     preview.errorShown = false;
+}
+
+void ShowBookWarnings() {
+    if (preview.following && preview.warnings[0]) ShowReport(preview.warnings, u"Book warnings");
+}
+
+// A reload shows the warnings when they differ from the last compile's.
+static void NoteWarnings(const char* report) {
+    if (std::strcmp(report, preview.warnings) == 0) return;
+    std::snprintf(preview.warnings, sizeof preview.warnings, "%s", report);
+    ShowBookWarnings();
 }
 
 void ReloadBookSource() {
@@ -181,4 +258,5 @@ void ReloadBookSource() {
     SetCaptionFromBook();
     CloseErrorBox();
     RebuildInPlace();
+    NoteWarnings(errors);
 }

@@ -7,23 +7,31 @@
 
 constexpr unsigned kPreviewTimer = 2;        // the splash timer is 1
 constexpr unsigned kPreviewInterval = 200;   // milliseconds between looks at the files
-constexpr int kPreviewErrorLines = 5;        // compile errors shown in the box
-constexpr int kPreviewErrorText = 1024;      // bytes of those lines, with the zero
+constexpr int kPreviewErrorText = 4096;      // bytes of the report for the box, with the zero
 
 struct BookSource {
-    // Compiles the source at path and loads its artwork. Null on failure, with the
-    // first errors ("file:line:col: message", at most kPreviewErrorLines lines) in
-    // errors; the whole report has gone to standard error.
+    // Compiles and checks the source at path and loads its artwork. Null on failure.
+    // Either way errors receives the report for the box, one message a line (the
+    // errors, then the warnings, as "file:line:col: message" with the file's name
+    // only); the whole report has gone to standard error.
     BookTables* (*compile)(const char* path, char* errors, int size);
     // Frees tables that compile returned, once nothing shows them any more.
     void (*release)(BookTables* book);
+    // Plays the shortest route the explorer finds from a fresh start to paragraph,
+    // leaving the save file of a reader who got there in stateFolder. False, said on
+    // standard error, when there is none.
+    bool (*playRoute)(const char* path, int paragraph, const char* stateFolder);
 };
 
 // Defined by the program that offers the preview, which links the compiler.
 const BookSource& BookSourceCompiler();
 
-// Start-up, before the first page: the book to show first and where its source is.
-void FollowBookSource(const BookSource& source, const char* sourcePath, BookTables* first);
+// Start-up, before the first page: the book to show first, where its source is and
+// the warnings its compile gave (a reload shows warnings when they change).
+void FollowBookSource(const BookSource& source, const char* sourcePath, BookTables* first,
+                      const char* firstWarnings);
+// Once the window is up: the first compile's warnings, in the box, if there are any.
+void ShowBookWarnings();
 // Once the main window exists: watch the files and look at them on a timer.
 void StartWatchingBookSource();
 bool FollowingBookSource();

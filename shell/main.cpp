@@ -6,6 +6,7 @@
 #include <filesystem>
 
 #include "book/book_tables.h"
+#include "book/reader_place.h"
 #include "platform/backend.h"
 #include "platform/win32.h"
 #include "shell/live_preview.h"
@@ -13,13 +14,14 @@
 #include "shell/startup.h"
 
 static const char kUsage[] = "usage: quietharbour [--scale N] [--help] [--version]\n"
-                             "       quietharbour --book FILE [--goto N] [--state DIR] [--scale N]\n";
+                             "       quietharbour --book FILE [--goto N [--fresh]] [--state DIR] [--scale N]\n";
 
 // The author's live preview: a book source instead of the built-in book.
 struct PreviewOptions {
     const char* book = nullptr;
     const char* state = nullptr;   // the save file's folder; default a fresh temporary one
     int16_t goTo = 0;              // 0: start where the save file says
+    bool fresh = false;            // --goto with the book's starting variables, no route
 };
 static PreviewOptions previewOptions;
 
@@ -31,7 +33,11 @@ static void PrintHelp() {
                 "              resized: the scale follows its size\n"
                 "  --book FILE show the book source FILE and follow it: every save of\n"
                 "              the source or its artwork is shown at once (F5: reload)\n"
-                "  --goto N    with --book: open paragraph N in the story\n"
+                "  --goto N    with --book: open paragraph N in the story, after playing the\n"
+                "              shortest route to it that qh-play finds from a fresh start, so\n"
+                "              the variables are ones a reader could have there\n"
+                "  --fresh     with --goto: open paragraph N at once, with the book's\n"
+                "              starting variables\n"
                 "  --state DIR with --book: keep the save file in DIR (default: a fresh\n"
                 "              temporary folder, never the reader's own save)\n"
                 "  --help      show this text\n"
@@ -89,6 +95,10 @@ static int ParseArguments(int argc, char** argv, int* scale) {
             ++i;
             continue;
         }
+        if (std::strcmp(argv[i], "--fresh") == 0) {
+            previewOptions.fresh = true;
+            continue;
+        }
         if (std::strcmp(argv[i], "--goto") == 0 && i + 1 < argc) {
             char* end = nullptr;
             long value = std::strtol(argv[++i], &end, 10);
@@ -133,7 +143,7 @@ static bool OpenBookSource(char* stateFolder, int size) {
         return false;
     }
     UseBook(first);
-    FollowBookSource(BookSourceCompiler(), previewOptions.book, first);
+    FollowBookSource(BookSourceCompiler(), previewOptions.book, first, errors);
     return true;
 }
 
@@ -141,8 +151,8 @@ int main(int argc, char** argv) {
     int scale = 0;
     int early = ParseArguments(argc, argv, &scale);
     if (early >= 0) return early;
-    if ((previewOptions.goTo || previewOptions.state) && !previewOptions.book) {
-        std::fprintf(stderr, "quietharbour: --goto and --state go with --book\n%s", kUsage);
+    if ((previewOptions.goTo || previewOptions.state || previewOptions.fresh) && !previewOptions.book) {
+        std::fprintf(stderr, "quietharbour: --goto, --fresh and --state go with --book\n%s", kUsage);
         return 2;
     }
     if (!UseBackend(&kSdlBackend, scale)) {
@@ -161,15 +171,24 @@ int main(int argc, char** argv) {
         return 1;
     }
     bool temporaryState = previewOptions.book && !previewOptions.state;
+    // The save left by a played route opens the page with the route's variables. The
+    // opening paragraph needs none (a reading starts there), and a save that stands on it
+    // would open on the title splashes instead.
+    bool routeWanted = previewOptions.goTo && !previewOptions.fresh && previewOptions.goTo != kOpeningParagraph;
+    bool routePlayed = routeWanted &&
+                       BookSourceCompiler().playRoute(previewOptions.book, previewOptions.goTo, stateFolder);
+    if (routeWanted && !routePlayed)
+        std::fprintf(stderr, "quietharbour: opening paragraph %d with the book's starting variables\n", previewOptions.goTo);
     if (!StartReader(SW_SHOW)) {
         ActiveBackend()->close();
         std::exit(1);
     }
-    if (previewOptions.goTo) {
+    if (previewOptions.goTo && !routePlayed) {
         SkipSplashes();
         NavigateTo(previewOptions.goTo, kNavigateStory);
     }
     StartWatchingBookSource();
+    ShowBookWarnings();
     int code = RunMessageLoop();
     StopReader();
     ActiveBackend()->close();

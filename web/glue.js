@@ -267,8 +267,18 @@ var qh = Module.qh = (function () {
       if (self.storageFailed) self.storageFailed(e);
     }
   }
+  // The copy of an unusable record that the reader keeps aside is stored at once, under
+  // the key a record that is not base64 is kept under, before any new record can follow.
   self.store = function (path, bytes) {
     if (!self.lockHeld) return;   // a refused tab touches nothing
+    if (/\.unreadable$/.test(path)) {
+      try {
+        localStorage.setItem(SAVE_KEY + '.unreadable', toBase64(bytes));
+      } catch (e) {
+        console.warn('Quiet Harbour: the browser refused to keep the unreadable place aside (' + e + ')');
+      }
+      return;
+    }
     pendingRecord = toBase64(bytes);
     if (!recordTimer) recordTimer = setTimeout(flushRecord, 0);
   };

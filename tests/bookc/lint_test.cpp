@@ -13,11 +13,14 @@ static std::vector<std::string> Warnings(const std::string& text) {
     Diagnostics diag = QuietDiagnostics();
     std::string fixed;
     for (int p = 3; p <= 7; p++) fixed += "paragraph " + std::to_string(p) + ":\n<G>\n";
+    for (int v = 1; v <= 3; v++) fixed += "variable " + std::to_string(v) + ": \"V\" number\n";
     auto book = BookFromText(text + fixed, diag);
     EXPECT_EQ(diag.errors, 0) << diag.lines[0];
     CheckBook(*book, diag);
     return diag.lines;
 }
+
+#define kTargetHint " (a target is written as the paragraph number minus one, or as @name)"
 
 static std::vector<std::string> Only(const std::string& line) { return {line}; }
 
@@ -29,13 +32,13 @@ TEST(Lint, ACleanBookHasNoWarnings) {
 
 TEST(Lint, TargetsNamingNoParagraph) {
     EXPECT_EQ(Warnings("paragraph 2:\n<H>Quay<J><F> <M \"Walk\" 40> <G>\n"),
-              Only("mem.book:2:25: warning: target 40 (M) names paragraph 41, which the book does not have"));
+              Only("mem.book:2:25: warning: the M target leads to paragraph 41, which the book does not have" kTargetHint));
     EXPECT_EQ(Warnings("paragraph 2:\n<n 99> <p 1> <G>\n"),
-              Only("mem.book:2:4: warning: target 99 (n) names paragraph 100, which the book does not have"));
+              Only("mem.book:2:4: warning: the n target leads to paragraph 100, which the book does not have" kTargetHint));
     EXPECT_EQ(Warnings("paragraph 2:\n<L \"Jump\" (5) 1\n 60> <G>\n"),
-              Only("mem.book:3:2: warning: target 60 (L 15/20) names paragraph 61, which the book does not have"));
+              Only("mem.book:3:2: warning: the L 15/20 target leads to paragraph 61, which the book does not have" kTargetHint));
     EXPECT_EQ(Warnings("paragraph 2:\n<S (open sesame) 1 (ahoy) 33 1> <G>\n"),
-              Only("mem.book:2:27: warning: target 33 (S \"ahoy\") names paragraph 34, which the book does not have"));
+              Only("mem.book:2:27: warning: the S \"ahoy\" target leads to paragraph 34, which the book does not have" kTargetHint));
     EXPECT_EQ(Warnings("variable 4: \"Rope\" text inventory=50\nparagraph 2:\n<G>\n"),
               Only("mem.book:1:25: warning: inventory=50 names paragraph 51, which the book does not have"));
     EXPECT_EQ(Warnings("restart 0: paragraph=30\nparagraph 2:\n<u *0 \"Quay\">{<U>} <G>\n"),
@@ -81,7 +84,7 @@ TEST(Lint, CheckExitsOneOnlyForErrorsOrUnderWerror) {
     ASSERT_EQ(diag.lines.size(), 4u);
     EXPECT_EQ(diag.lines[0], warned + ":12:20: warning: unknown command letter 'Z'");
     EXPECT_EQ(diag.lines[1], warned + ":12:42: warning: stray '}': it closes no block");
-    EXPECT_EQ(diag.lines[2].rfind(warned + ":10:21: warning: target 40 (n)", 0), 0u) << diag.lines[2];
+    EXPECT_EQ(diag.lines[2].rfind(warned + ":10:21: warning: the n target leads to paragraph 41", 0), 0u) << diag.lines[2];
     EXPECT_EQ(diag.lines[3], warned + ":13:1: warning: no path from paragraph 2 reaches paragraph 12");
     Diagnostics strict = QuietDiagnostics();
     EXPECT_EQ(RunBookCompiler({"--check", "--werror", warned}, strict, out), 1);

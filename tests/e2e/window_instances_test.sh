@@ -57,7 +57,9 @@ SDL_AUDIODRIVER=alsa "$reader" --scale 1 --book "$work/book.book" --state "$work
 sounding=$!
 wait_for_lock "$work/sound/quietharbour/.QTL2quietharbour.dat.lock" $sounding
 sleep 2
-first_lines=$(wc -l < "$work/sound.err")
+# Each reload reports the book's checks again; what the sound says is everything else.
+sound_lines() { grep -vc "^$work/book.book:" "$work/sound.err"; }
+first_lines=$(sound_lines)
 printf '\n# changed\n' >> "$work/book.book"
 sleep 3
 echo '# again' >> "$work/book.book"
@@ -66,7 +68,8 @@ kill -TERM $sounding
 wait $sounding
 unavailable=$(grep -c "sound is unavailable" "$work/sound.err")
 check "sound unavailable is said at most once" [ "$unavailable" -le 1 ]
-check "later cues add nothing to standard error" [ "$(wc -l < "$work/sound.err")" = "$first_lines" ]
+check "the sound library adds no lines of its own" [ "$(grep -c "^ALSA lib" "$work/sound.err")" = 0 ]
+check "later cues add nothing to standard error" [ "$(sound_lines)" = "$first_lines" ]
 [ "$failures" = 0 ] || cat "$work/sound.err"
 
 echo "$passed passed, $failures failed"

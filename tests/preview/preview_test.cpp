@@ -135,18 +135,18 @@ TEST(Preview, ABrokenEditKeepsThePageAndShowsTheErrorsUntilTheNextGoodSave) {
     HeadlessSetAnswer(HeadlessAnswer::Default);
     ASSERT_EQ(HeadlessMessageCount(), 1);
     std::string shown = HeadlessMessage(0);
-    std::string name = source.string();
-    EXPECT_EQ(shown.find(name + ":37:10: variable number 99"), 0u) << shown;
+    EXPECT_EQ(shown.find("test.book:37:10: variable number 99"), 0u) << shown;
     EXPECT_EQ(boxWaits, 1);                                   // closed by the fix, not by a tap
     EXPECT_EQ(FindWindowW(u"#msgbox", nullptr), nullptr);
     EXPECT_NE(&Book(), before);
     EXPECT_EQ(FirstLines(3).substr(FirstLines(3).rfind('\n') + 1), "item title \"Lamp\"");
 }
 
-// The box gets the first five errors, each as file:line:col: message.
-TEST(Preview, TheFirstFiveErrorsAreShown) {
+// The report holds every error, each as name:line:col: message with the book's file
+// name only; the box shows the whole messages that fit and says how many more there are.
+TEST(Preview, TheReportNamesEveryErrorAndTheBoxShowsWholeLines) {
     std::string broken = original;
-    for (int n = 400; n < 407; ++n) broken += "\nparagraph " + std::to_string(n) + ":\nNowhere. <G>\n";
+    for (int n = 400; n < 420; ++n) broken += "\nparagraph " + std::to_string(n) + ":\nNowhere. <G>\n";
     WriteAll(broken);
     char errors[kPreviewErrorText];
     EXPECT_EQ(BookSourceCompiler().compile(source.c_str(), errors, sizeof errors), nullptr);
@@ -154,11 +154,34 @@ TEST(Preview, TheFirstFiveErrorsAreShown) {
     std::string line;
     int count = 0;
     while (std::getline(lines, line)) {
-        EXPECT_EQ(line.find(source.string() + ":"), 0u) << line;
+        EXPECT_EQ(line.rfind("test.book:", 0), 0u) << line;
         EXPECT_NE(line.find(": paragraph number " + std::to_string(400 + count) + " is out of range"), std::string::npos) << line;
         ++count;
     }
-    EXPECT_EQ(count, 5);
+    EXPECT_EQ(count, 20);
+    HeadlessClearMessages();
+    LetTheWatchRun();
+    ASSERT_EQ(HeadlessMessageCount(), 1);
+    std::string shown = HeadlessMessage(0);
+    EXPECT_NE(shown.find("test.book:"), std::string::npos) << shown;
+    EXPECT_NE(shown.find("paragraph number 400 is out of range (1 to 361)"), std::string::npos) << shown;
+    EXPECT_NE(shown.find(" more on standard error"), std::string::npos) << shown;
+    WriteAll(original);
+    LetTheWatchRun();
+    HeadlessClearMessages();
+}
+
+// A reload whose warnings differ from the last compile's shows them: a button to a
+// paragraph the book does not have is no longer silent.
+TEST(Preview, NewWarningsAreShownOnReload) {
+    GoTo(11);
+    HeadlessClearMessages();
+    WriteAll(Edited("paragraph 11:", "paragraph 11:\n<M \"Nowhere\" 300>"));
+    LetTheWatchRun();
+    ASSERT_EQ(HeadlessMessageCount(), 1);
+    EXPECT_NE(std::string(HeadlessMessage(0)).find("the M target leads to paragraph 301"), std::string::npos)
+        << HeadlessMessage(0);
+    HeadlessClearMessages();
     WriteAll(original);
     LetTheWatchRun();
     HeadlessClearMessages();
@@ -194,7 +217,7 @@ int main(int argc, char** argv) {
     BookTables* first = BookSourceCompiler().compile(source.c_str(), errors, sizeof errors);
     if (!first) return 1;
     UseBook(first);
-    FollowBookSource(BookSourceCompiler(), source.c_str(), first);
+    FollowBookSource(BookSourceCompiler(), source.c_str(), first, errors);
     HeadlessStart();
     if (!StartReader(SW_SHOW)) return 1;
     StartWatchingBookSource();

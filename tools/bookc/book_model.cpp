@@ -4,6 +4,7 @@
 
 #include "tools/bookc/limits.h"
 #include "tools/bookc/markup_walk.h"
+#include "tools/bookc/paragraph_names.h"
 
 bool ParagraphExists(const BookModel& book, int paragraph) {
     return paragraph >= 1 && paragraph <= kParagraphRows && book.paragraphs[paragraph].declared;
@@ -35,6 +36,7 @@ static void ResolveRestarts(BookModel& book, Diagnostics& diag) {
 
 bool FinishBook(BookModel& book, Diagnostics& diag) {
     int errorsBefore = diag.errors;
+    ResolveParagraphNames(book, diag);
     ResolveRestarts(book, diag);
     CheckReaderLimits(book, diag, diag.limitsAreErrors);
     return diag.errors == errorsBefore;

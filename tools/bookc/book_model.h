@@ -20,6 +20,8 @@ struct ParagraphSource {
     bool declared = false;
     SourcePos pos;                     // of the "paragraph N:" line
     std::vector<SourceWord> words;
+    std::string name;                  // "paragraph 8 harbour:" names it; "" when unnamed
+    SourcePos namePos;
 };
 
 struct HeaderField {
@@ -48,6 +50,7 @@ struct VariableSource {
     int16_t minimum = 0;
     int16_t inventoryParagraph = kDefaultInventoryReference;
     SourcePos inventoryPos;            // of the inventory= option, line 0 if none
+    std::string inventoryName;         // inventory=@name, resolved when the book is finished
     std::vector<std::string> textItems;
     std::vector<int16_t> pictureItems;
 };
@@ -62,6 +65,8 @@ struct RestartSource {
     std::string label;
     bool paragraphGiven = false;       // paragraph= written in the source
     int16_t paragraph = kDefaultRestartReference;
+    std::string paragraphName;         // paragraph=@name, resolved when the book is finished
+    SourcePos paragraphPos;
 };
 
 struct PictureSource {

@@ -4,6 +4,7 @@
 
 #include <cstdio>
 #include <memory>
+#include <set>
 
 #include "platform/tool_files.h"
 #include "tools/bookc/artwork.h"
@@ -16,7 +17,7 @@
 namespace {
 
 struct Options {
-    std::string book, output, manifest;
+    std::string book, output, manifest, map, coverage;
     long poolLimit = kPoolStringLimit;
     bool stats = false, check = false, graph = false, help = false;
 };
@@ -29,7 +30,11 @@ const char kUsage[] =
     "  --stats           print the word pools' sizes\n"
     "  --check           check the book and write nothing\n"
     "  --werror          treat warnings as errors\n"
-    "  --graph           print the paragraph graph in Graphviz dot\n";
+    "  --graph           print the paragraph graph in Graphviz dot\n"
+    "  --map FILE.svg    draw the paragraph graph: titles and names, endings, dead ends\n"
+    "                    and paragraphs out of reach marked\n"
+    "  --coverage FILE   with --map: colour the paragraphs that the readings of FILE\n"
+    "                    (qh-play explore --json) never reached\n";
 
 }  // namespace
 
@@ -58,6 +63,8 @@ static bool ParseOption(const std::vector<std::string>& args, size_t& i, Options
     std::string value;
     if (arg == "-o") return OptionValue(args, i, diag, o.output);
     if (arg == "--manifest") return OptionValue(args, i, diag, o.manifest);
+    if (arg == "--map") return OptionValue(args, i, diag, o.map);
+    if (arg == "--coverage") return OptionValue(args, i, diag, o.coverage);
     if (arg == "--pool-limit") {
         if (!OptionValue(args, i, diag, value)) return false;
         if (ParsePoolLimit(value, o.poolLimit)) return true;
@@ -89,8 +96,12 @@ static bool ParseOptions(const std::vector<std::string>& args, Options& o, Diagn
         ReportToolError(diag, "no book file given");
         return false;
     }
-    if (o.output.empty() && o.manifest.empty() && !o.check && !o.stats && !o.graph) {
-        ReportToolError(diag, "nothing to do: give -o FILE, --manifest FILE, --check, --stats or --graph");
+    if (o.output.empty() && o.manifest.empty() && o.map.empty() && !o.check && !o.stats && !o.graph) {
+        ReportToolError(diag, "nothing to do: give -o FILE, --manifest FILE, --check, --stats, --graph or --map FILE");
+        return false;
+    }
+    if (!o.coverage.empty() && o.map.empty()) {
+        ReportToolError(diag, "--coverage goes with --map");
         return false;
     }
     return true;
@@ -109,7 +120,22 @@ static int WriteOutputs(const Options& o, const BookModel& book, const PoolLayou
     return 0;
 }
 
-int RunBookCompiler(const std::vector<std::string>& args, Diagnostics& diag, std::string& standardOut) {
+// The map, drawn with the coverage report's never-reached paragraphs when one is given.
+static int WriteMap(const Options& o, const BookModel& book, MapRenderer drawMap, Diagnostics& diag) {
+    if (!drawMap) {
+        ReportToolError(diag, "this program draws no maps; qh-bookc --map does");
+        return 1;
+    }
+    std::set<int> unreached;
+    if (!o.coverage.empty() && !ReadUnreached(o.coverage, diag, unreached)) return 1;
+    std::string error;
+    if (drawMap(ParagraphMapDot(book, o.coverage.empty() ? nullptr : &unreached), o.map, &error)) return 0;
+    ReportToolError(diag, "%s", error.c_str());
+    return 1;
+}
+
+int RunBookCompiler(const std::vector<std::string>& args, Diagnostics& diag, std::string& standardOut,
+                    MapRenderer drawMap, LabelWidth labelWidth) {
     Options o;
     if (!ParseOptions(args, o, diag)) return 2;
     if (o.help) {
@@ -121,11 +147,12 @@ int RunBookCompiler(const std::vector<std::string>& args, Diagnostics& diag, std
     auto book = std::make_unique<BookModel>();
     PoolLayout layout;
     if (ReadBookSource(o.book, diag, *book) && FinishBook(*book, diag)) {
-        if (o.check) CheckBook(*book, diag);
+        if (o.check) CheckBook(*book, diag, labelWidth);
         LayOutWordPools(*book, static_cast<int>(o.poolLimit), diag, layout);
     }
     if (HasFailed(diag)) return 1;
     if (o.stats) standardOut += PoolStatistics(*book, layout);
     if (o.graph) standardOut += ParagraphGraphDot(*book);
+    if (!o.map.empty() && WriteMap(o, *book, drawMap, diag) != 0) return 1;
     return o.check ? 0 : WriteOutputs(o, *book, layout, diag);
 }

@@ -4,6 +4,7 @@
 
 #include "platform/text_codec.h"
 #include "tools/bookc/markup_walk.h"
+#include "tools/bookc/paragraph_names.h"
 
 constexpr int kFirstFixedPage = 2;
 constexpr int kLastFixedPage = 7;
@@ -55,7 +56,7 @@ std::array<bool, kParagraphRows + 1> ReachableParagraphs(const BookModel& book,
 }
 
 // Latin-1 to UTF-8 with the quotes and backslashes of a dot string escaped.
-static std::string DotText(const std::string& latin1) {
+std::string DotText(const std::string& latin1) {
     std::string out;
     for (unsigned char c : latin1) {
         if (c == '"' || c == '\\') out += '\\';
@@ -66,7 +67,7 @@ static std::string DotText(const std::string& latin1) {
 }
 
 // The text between <H> and <J>, without commands: the page title, if the page has one.
-static std::string TitleOf(const ParagraphSource& paragraph) {
+std::string TitleOf(const ParagraphSource& paragraph) {
     JoinedParagraph joined = JoinParagraph(paragraph);
     size_t start = joined.text.find("<H>"), end = joined.text.find("<J>");
     if (start == std::string::npos || end == std::string::npos || end < start) return "";
@@ -89,13 +90,14 @@ static std::string Nodes(const BookModel& book, const std::vector<GraphEdge>& ed
         if (!book.paragraphs[p].declared) continue;
         named[p] = true;
         std::string title = TitleOf(book.paragraphs[p]);
-        out += "  " + NodeId(p) + " [label=\"" + std::to_string(p) +
+        out += "  " + NodeId(p) + " [label=\"" + DotText(ParagraphLabel(book, p)) +
                (title.empty() ? "" : "\\n" + DotText(title)) + "\"];\n";
     }
     for (int p = kFirstFixedPage; p <= kLastFixedPage; p++) {
-        if (named[p]) continue;                    // a fixed page the reader builds itself
+        if (named[p]) continue;                    // only 6 and 7 have a page of the reader's own
         named[p] = true;
-        out += "  " + NodeId(p) + " [label=\"" + std::to_string(p) + "\\n(built in)\", style=dashed];\n";
+        const char* stands = p >= kInformationPage ? "(built in)" : "(missing)";
+        out += "  " + NodeId(p) + " [label=\"" + DotText(ParagraphLabel(book, p)) + "\\n" + stands + "\", style=dashed];\n";
     }
     for (const GraphEdge& edge : edges) {          // targets the book does not have
         int to = edge.to >= 0 && edge.to <= kParagraphRows ? edge.to : kParagraphRows + 1;

@@ -28,3 +28,8 @@ std::array<bool, kParagraphRows + 1> ReachableParagraphs(const BookModel& book,
                                                           const std::vector<GraphEdge>& edges);
 
 std::string ParagraphGraphDot(const BookModel& book);
+
+// The text between <H> and <J>, without commands: the page title, "" if none.
+std::string TitleOf(const ParagraphSource& paragraph);
+// Latin-1 to UTF-8 with the quotes and backslashes of a dot string escaped.
+std::string DotText(const std::string& latin1);

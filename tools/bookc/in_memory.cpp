@@ -4,6 +4,7 @@
 
 #include <cstring>
 
+#include "tools/bookc/lint.h"
 #include "tools/bookc/source_reader.h"
 
 static const char* Keep(InMemoryBook& out, const std::string& text) {
@@ -59,6 +60,7 @@ static void BuildRestartsAndArtwork(InMemoryBook& out, const BookModel& book) {
 
 std::unique_ptr<InMemoryBook> BuildInMemoryBook(const BookModel& book, const PoolLayout& layout) {
     auto out = std::make_unique<InMemoryBook>();
+    for (int p = 1; p <= kParagraphRows; p++) out->paragraphNames[size_t(p)] = book.paragraphs[p].name;
     BuildPools(*out, layout);
     BuildHeader(*out, book.header);
     BuildVariables(*out, book);
@@ -73,11 +75,12 @@ std::unique_ptr<InMemoryBook> BuildInMemoryBook(const BookModel& book, const Poo
 }
 
 std::unique_ptr<InMemoryBook> CompileBookInMemory(const std::string& path, Diagnostics& diag,
-                                                  int poolLimit) {
+                                                  int poolLimit, bool lint) {
     auto book = std::make_unique<BookModel>();
     PoolLayout layout;
-    if (!ReadBookSource(path, diag, *book) || !FinishBook(*book, diag) ||
-        !LayOutWordPools(*book, poolLimit, diag, layout) || HasFailed(diag))
+    if (!ReadBookSource(path, diag, *book) || !FinishBook(*book, diag)) return nullptr;
+    if (lint) CheckBook(*book, diag);
+    if (!LayOutWordPools(*book, poolLimit, diag, layout) || HasFailed(diag))
         return nullptr;
     return BuildInMemoryBook(*book, layout);
 }

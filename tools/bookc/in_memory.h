@@ -31,10 +31,12 @@ struct InMemoryBook {
     std::array<const char*, kPictures> pictureFiles;
     std::array<const char*, kSounds> soundFiles;
     BookTables tables;
+    std::array<std::string, kParagraphRows + 1> paragraphNames;   // for the tools' reports
 };
 
 std::unique_ptr<InMemoryBook> BuildInMemoryBook(const BookModel& book, const PoolLayout& layout);
 
-// Reads, checks and lays out the book at path; null when an error was reported.
+// Reads, checks and lays out the book at path; null when an error was reported. With
+// lint, the checks of qh-bookc --check run too (the live preview's).
 std::unique_ptr<InMemoryBook> CompileBookInMemory(const std::string& path, Diagnostics& diag,
-                                                  int poolLimit = kPoolStringLimit);
+                                                  int poolLimit = kPoolStringLimit, bool lint = false);

@@ -5,13 +5,15 @@
 #include <vector>
 
 #include "tools/bookc/graph.h"
+#include "tools/bookc/markup_check.h"
 #include "tools/bookc/markup_walk.h"
+#include "tools/bookc/paragraph_names.h"
 
 constexpr int kMostHotwords = 99;      // the 100th fills the reader's table
 
 static void CheckTargets(const BookModel& book, const std::vector<GraphEdge>& edges, Diagnostics& diag) {
     for (const GraphEdge& edge : edges) {
-        if (ParagraphExists(book, edge.to)) continue;
+        if (ParagraphExists(book, edge.to) || edge.to == 6 || edge.to == 7) continue;   // 6, 7: built in
         if (edge.source == EdgeSource::Inventory)
             ReportWarning(diag, edge.pos, "inventory=%d names paragraph %d, which the book does not have",
                           edge.to - 1, edge.to);
@@ -19,13 +21,34 @@ static void CheckTargets(const BookModel& book, const std::vector<GraphEdge>& ed
             ReportWarning(diag, edge.pos, "this restart hotword leads to paragraph %d, which the book does not have",
                           edge.to);
         else
-            ReportWarning(diag, edge.pos, "target %d (%s) names paragraph %d, which the book does not have",
-                          edge.to - 1, edge.label.c_str(), edge.to);
+            ReportWarning(diag, edge.pos, "the %s target leads to paragraph %d, which the book does not have "
+                          "(a target is written as the paragraph number minus one, or as @name)",
+                          edge.label.c_str(), edge.to);
     }
 }
 
-static void CheckCommands(const JoinedParagraph& joined, int paragraph, Diagnostics& diag) {
+// A target where no number stands: the reader reads 0 and goes to paragraph 1.
+static void CheckWrittenTargets(const JoinedParagraph& joined, const MarkupCommand& command, Diagnostics& diag) {
+    for (const MarkupTarget& target : CommandTargets(joined, command))
+        if (!target.written)
+            ReportError(diag, target.pos, "%s needs its target here (the paragraph number minus one, or @name): "
+                        "the reader reads 0 and goes to paragraph 1", target.label.c_str());
+}
+
+// The menu opens 3 (Restart), 4 (Objective) and 5 (Credits) as side pages; without
+// the paragraph the reader shows the story page it was on once more in its place.
+static void CheckMenuPages(const BookModel& book, Diagnostics& diag) {
+    static const char* const kMenuItems[] = {"Restart", "Objective", "Credits"};
+    for (int p = 3; p <= 5; p++)
+        if (!ParagraphExists(book, p))
+            ReportWarning(diag, {1, 1}, "the book has no paragraph %d: the menu's %s shows the story page "
+                          "before it again, as a side page whose buttons still act", p, kMenuItems[p - 3]);
+}
+
+static void CheckCommands(const BookModel& book, const JoinedParagraph& joined, int paragraph, LabelWidth labelWidth,
+                          Diagnostics& diag) {
     int hotwords = 0;
+    bool bold = false;                 // inside <B> ... <D>, as the text runs
     for (const MarkupCommand& command : CommandsOf(joined)) {
         SourcePos pos = joined.pos[command.start];
         char letter = command.text.empty() ? '\0' : command.text[0];
@@ -36,6 +59,10 @@ static void CheckCommands(const JoinedParagraph& joined, int paragraph, Diagnost
         if (DefinesHotword(command) && ++hotwords == kMostHotwords + 1)
             ReportWarning(diag, pos, "paragraph %d defines more than %d hotwords; the reader reports an overflow",
                           paragraph, kMostHotwords);
+        CheckCommandReading(book, joined, command, diag);
+        CheckWrittenTargets(joined, command, diag);
+        if (letter == 'B' || letter == 'D') bold = letter == 'B';
+        CheckCommandWidth(book, joined, command, bold, labelWidth, diag);
     }
 }
 
@@ -97,20 +124,22 @@ static void CheckReachable(const BookModel& book, const std::vector<GraphEdge>& 
     std::array<bool, kParagraphRows + 1> reached = ReachableParagraphs(book, edges);
     for (int p = 1; p <= kParagraphRows; p++)
         if (book.paragraphs[p].declared && !reached[p])
-            ReportWarning(diag, book.paragraphs[p].pos, "no path from paragraph 2 reaches paragraph %d", p);
+            ReportWarning(diag, book.paragraphs[p].pos, "no path from paragraph 2 reaches paragraph %s",
+                          ParagraphLabel(book, p).c_str());
 }
 
-void CheckBook(const BookModel& book, Diagnostics& diag) {
+void CheckBook(const BookModel& book, Diagnostics& diag, LabelWidth labelWidth) {
     for (int p = 1; p <= kParagraphRows; p++) {
         const ParagraphSource& paragraph = book.paragraphs[p];
         if (!paragraph.declared) continue;
         JoinedParagraph joined = JoinParagraph(paragraph);
-        CheckCommands(joined, p, diag);
+        CheckCommands(book, joined, p, labelWidth, diag);
         CheckBlocks(joined, diag);
         CheckEnding(paragraph, p, diag);
     }
     std::vector<GraphEdge> edges = ParagraphEdges(book);
     CheckTargets(book, edges, diag);
     CheckReachable(book, edges, diag);
+    CheckMenuPages(book, diag);
 }
 

@@ -3,7 +3,6 @@
 // the reader will navigate to, one added.
 #include "tools/bookc/markup_walk.h"
 
-#include <cstdint>
 #include <cstring>
 
 JoinedParagraph JoinParagraph(const ParagraphSource& paragraph) {
@@ -39,6 +38,10 @@ std::vector<MarkupCommand> CommandsOf(const JoinedParagraph& joined) {
     return commands;
 }
 
+bool IsParagraphNameChar(char c) {
+    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '_' || c == '-';
+}
+
 bool IsCommandLetter(char letter) {
     return letter != '\0' && std::strchr("ABCDEFGHIJKLMNOPQRSTUVWadglmnoprsuv", letter) != nullptr;
 }
@@ -51,38 +54,10 @@ bool IsBlockCommand(char letter) {
 // Argument reading, as the command set does it
 // ============================================================================
 
-struct Args {
-    const std::string& text;
-    size_t at;
-};
-
-static char Peek(const Args& a) { return a.at < a.text.size() ? a.text[a.at] : '\0'; }
-static bool AtEnd(const Args& a) { return a.at >= a.text.size(); }
-
-static void SkipPast(Args& a, char mark) {
-    while (!AtEnd(a) && a.text[a.at++] != mark) {}
-}
-
-static void StepOver(Args& a, char c) {
-    if (Peek(a) == c) a.at++;
-}
-
-static int16_t ReadNumber(Args& a) {
-    int value = 0;
-    bool negative = false;
-    for (char c = Peek(a); (c >= '0' && c <= '9') || c == '+' || c == '-'; c = Peek(a)) {
-        if (c == '-') negative = true;
-        else if (c != '+') value = (value * 10 + (c - '0')) & 0xFFFF;
-        a.at++;
-    }
-    int16_t result = static_cast<int16_t>(value);
-    return negative ? static_cast<int16_t>(-result) : result;
-}
-
 // The text up to the next `mark`; the cursor moves past the mark.
-static std::string ReadUpTo(Args& a, char mark) {
+static std::string ReadUpTo(ArgumentCursor& a, char mark) {
     size_t start = a.at;
-    SkipPast(a, mark);
+    SkipPastMark(a, mark);
     size_t end = a.at > start && a.text[a.at - 1] == mark ? a.at - 1 : a.at;
     return a.text.substr(start, end - start);
 }
@@ -94,28 +69,36 @@ static std::string ReadUpTo(Args& a, char mark) {
 struct TargetReader {
     const JoinedParagraph& joined;
     const MarkupCommand& command;
-    Args args;
+    ArgumentCursor args;
     std::vector<MarkupTarget> targets;
 };
 
 static void AddTarget(TargetReader& r, const std::string& label) {
     size_t at = r.command.start + 1 + r.args.at;
     SourcePos pos = at < r.joined.pos.size() ? r.joined.pos[at] : r.joined.pos.back();
-    int reference = ReadNumber(r.args);
-    r.targets.push_back({reference, pos, label});
+    char first = PeekArgument(r.args);
+    if (first == '@') {                        // a name the compiler turns into the reference
+        size_t start = ++r.args.at;
+        while (IsParagraphNameChar(PeekArgument(r.args))) r.args.at++;
+        r.targets.push_back({-1, pos, label, true, r.args.text.substr(start, r.args.at - start), at});
+        return;
+    }
+    bool written = (first >= '0' && first <= '9') || first == '-' || first == '+';
+    int reference = ReadArgumentNumber(r.args);
+    r.targets.push_back({reference, pos, label, written, "", at});
 }
 
 // A hotword's label (quoted, "$n" picture, "%v" variable, or none), then its target.
 static void LabelAndTarget(TargetReader& r, const std::string& edge) {
-    Args& a = r.args;
-    if (Peek(a) == '"') {
+    ArgumentCursor& a = r.args;
+    if (PeekArgument(a) == '"') {
         a.at++;
         ReadUpTo(a, '"');
-    } else if (Peek(a) == '$' || Peek(a) == '%') {
+    } else if (PeekArgument(a) == '$' || PeekArgument(a) == '%') {
         a.at++;
-        ReadNumber(a);
+        ReadArgumentNumber(a);
     }
-    StepOver(a, ' ');
+    StepOverMark(a, ' ');
     AddTarget(r, edge);
 }
 
@@ -127,72 +110,73 @@ static std::string ChanceLabel(char letter, int share, int whole) {
 
 // L and d: "label" (p1) t1 [(p2) t2 [(p3) t3]] tx.
 static void ChanceTargets(TargetReader& r, char letter) {
-    Args& a = r.args;
+    ArgumentCursor& a = r.args;
     int whole = letter == 'L' ? 20 : 100, taken = 0;
-    SkipPast(a, '"');
+    SkipPastMark(a, '"');
     ReadUpTo(a, '"');
-    SkipPast(a, '(');
+    SkipPastMark(a, '(');
     for (int choice = 0; choice < 3; choice++) {
-        if (choice > 0 && Peek(a) != '(') break;
+        if (choice > 0 && PeekArgument(a) != '(') break;
         if (choice > 0) a.at++;
-        int share = ReadNumber(a);
-        StepOver(a, ')');
-        StepOver(a, ' ');
+        int share = ReadArgumentNumber(a);
+        StepOverMark(a, ')');
+        StepOverMark(a, ' ');
         if (letter == 'd' || choice == 0) {
             AddTarget(r, ChanceLabel(letter, share, whole));
             taken += share;
         } else {
-            ReadNumber(a);                      // L ignores its later choices
+            if (PeekArgument(a) == '@') a.at++;      // L ignores its later choices
+            while (IsParagraphNameChar(PeekArgument(a)) || PeekArgument(a) == '+') a.at++;
         }
-        StepOver(a, ' ');
+        StepOverMark(a, ' ');
     }
     AddTarget(r, ChanceLabel(letter, whole - taken, whole));
 }
 
 // S: (answer) t1 [(answer) t2 [(answer) t3]] tx.
 static void AnswerTargets(TargetReader& r) {
-    Args& a = r.args;
-    SkipPast(a, '(');
+    ArgumentCursor& a = r.args;
+    SkipPastMark(a, '(');
     for (int choice = 0; choice < 3; choice++) {
-        if (choice > 0 && Peek(a) != '(') break;
+        if (choice > 0 && PeekArgument(a) != '(') break;
         if (choice > 0) a.at++;
         std::string answer = ReadUpTo(a, ')');
-        StepOver(a, ')');
-        StepOver(a, ' ');
+        StepOverMark(a, ')');
+        StepOverMark(a, ' ');
         AddTarget(r, "S \"" + answer + "\"");
-        StepOver(a, ' ');
+        StepOverMark(a, ' ');
     }
     AddTarget(r, "S else");
 }
 
 // N, Q, R, r: "%v" [operand] and, when anything follows, a label and a target.
 static void VariableTargets(TargetReader& r, char letter) {
-    Args& a = r.args;
-    SkipPast(a, '%');
-    ReadNumber(a);
-    StepOver(a, ' ');
+    ArgumentCursor& a = r.args;
+    SkipPastMark(a, '%');
+    ReadArgumentNumber(a);
+    StepOverMark(a, ' ');
     if (letter == 'R' || letter == 'r') {
-        if (Peek(a) == '-' && a.at + 1 < a.text.size() && a.text[a.at + 1] == '%') a.at++;
-        if (letter == 'R' && Peek(a) == 'z') {
+        if (PeekArgument(a) == '-' && a.at + 1 < a.text.size() && a.text[a.at + 1] == '%') a.at++;
+        if (letter == 'R' && PeekArgument(a) == 'z') {
             a.at++;                             // a random value: no number follows
         } else {
-            StepOver(a, '%');
-            ReadNumber(a);
+            StepOverMark(a, '%');
+            ReadArgumentNumber(a);
         }
-        StepOver(a, ' ');
+        StepOverMark(a, ' ');
     }
-    if (!AtEnd(a)) LabelAndTarget(r, std::string(1, letter));
+    if (!ArgumentsEnd(a)) LabelAndTarget(r, std::string(1, letter));
 }
 
 // u *r "label" [t]: the target is read but never used, so only a written one counts.
 static void RestartTarget(TargetReader& r) {
-    Args& a = r.args;
-    SkipPast(a, '*');
-    ReadNumber(a);
-    SkipPast(a, '"');
+    ArgumentCursor& a = r.args;
+    SkipPastMark(a, '*');
+    ReadArgumentNumber(a);
+    SkipPastMark(a, '"');
     ReadUpTo(a, '"');
-    StepOver(a, ' ');
-    if (Peek(a) >= '0' && Peek(a) <= '9') AddTarget(r, "u");
+    StepOverMark(a, ' ');
+    if ((PeekArgument(a) >= '0' && PeekArgument(a) <= '9') || PeekArgument(a) == '@') AddTarget(r, "u");
 }
 
 std::vector<MarkupTarget> CommandTargets(const JoinedParagraph& joined, const MarkupCommand& command) {
@@ -200,7 +184,7 @@ std::vector<MarkupTarget> CommandTargets(const JoinedParagraph& joined, const Ma
     char letter = command.text.empty() ? '\0' : command.text[0];
     switch (letter) {
     case 'M': case 'm': case 'g':
-        StepOver(r.args, ' ');
+        StepOverMark(r.args, ' ');
         LabelAndTarget(r, std::string(1, letter));
         break;
     case 'L': case 'd': ChanceTargets(r, letter); break;
@@ -208,7 +192,7 @@ std::vector<MarkupTarget> CommandTargets(const JoinedParagraph& joined, const Ma
     case 'N': case 'Q': case 'R': case 'r': VariableTargets(r, letter); break;
     case 'u': RestartTarget(r); break;
     case 'n': case 'p':
-        StepOver(r.args, ' ');
+        StepOverMark(r.args, ' ');
         AddTarget(r, std::string(1, letter));
         break;
     default: break;
@@ -226,9 +210,9 @@ bool DefinesHotword(const MarkupCommand& command) {
 
 static int RestartAfterStar(const MarkupCommand& command, char letter) {
     if (command.text.empty() || command.text[0] != letter) return -1;
-    Args a = {command.text, 1};
-    SkipPast(a, '*');
-    return ReadNumber(a);
+    ArgumentCursor a = {command.text, 1};
+    SkipPastMark(a, '*');
+    return ReadArgumentNumber(a);
 }
 
 int SavedRestart(const MarkupCommand& command) { return RestartAfterStar(command, 's'); }

@@ -31,9 +31,10 @@
 // [SECTION] UTF-8 to Latin-1
 // ============================================================================
 
-bool Utf8LineToLatin1(const std::string& utf8, int line, Diagnostics& diag,
-                      std::string& latin1) {
-    latin1.clear();
+// Reads a line of UTF-8, reporting the first byte that is not UTF-8; with latin1 given,
+// narrows it too, reporting the first character outside Latin-1.
+static bool ReadUtf8Line(const std::string& utf8, int line, Diagnostics& diag, std::string* latin1) {
+    if (latin1) latin1->clear();
     int column = 1;
     for (size_t at = 0; at < utf8.size(); column++) {
         char32_t code = 0;
@@ -43,16 +44,21 @@ bool Utf8LineToLatin1(const std::string& utf8, int line, Diagnostics& diag,
                         static_cast<unsigned char>(utf8[at]));
             return false;
         }
+        at += length;
+        if (!latin1) continue;
         if (code > 0xFF) {
             ReportError(diag, {line, column},
                         "the character U+%04X is outside Latin-1, which the reader cannot show",
                         static_cast<unsigned>(code));
             return false;
         }
-        latin1 += static_cast<char>(code);
-        at += length;
+        *latin1 += static_cast<char>(code);
     }
     return true;
+}
+
+bool Utf8LineToLatin1(const std::string& utf8, int line, Diagnostics& diag, std::string& latin1) {
+    return ReadUtf8Line(utf8, line, diag, &latin1);
 }
 
 // Artwork declarations name files, and a file's name may hold any character: such a line
@@ -61,21 +67,6 @@ static bool NamesAFile(const std::string& utf8) {
     size_t start = utf8.find_first_not_of(" \t");
     return start != std::string::npos &&
            (utf8.compare(start, 8, "picture ") == 0 || utf8.compare(start, 6, "sound ") == 0);
-}
-
-static bool CheckUtf8Line(const std::string& utf8, int line, Diagnostics& diag) {
-    int column = 1;
-    for (size_t at = 0; at < utf8.size(); column++) {
-        char32_t code = 0;
-        int length = DecodeUtf8Char(utf8.data() + at, utf8.size() - at, &code);
-        if (length == 0) {
-            ReportError(diag, {line, column}, "this is not UTF-8 text (byte 0x%02X)",
-                        static_cast<unsigned char>(utf8[at]));
-            return false;
-        }
-        at += length;
-    }
-    return true;
 }
 
 // ============================================================================
@@ -189,6 +180,17 @@ static bool ReadNumberValue(LineCursor& c, Diagnostics& diag, const char* what, 
     return true;
 }
 
+// A paragraph's name: a letter, then letters, digits, '_' and '-'.
+static bool IsNameStart(char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }
+static bool IsNameChar(char c) { return IsNameStart(c) || (c >= '0' && c <= '9') || c == '_' || c == '-'; }
+
+// "@name" at the cursor, where a paragraph reference may be named; false when no '@'.
+static bool ReadNameValue(LineCursor& c, std::string& name) {
+    if (Peek(c) != '@') return false;
+    name = ReadToken(c, false).substr(1);
+    return true;
+}
+
 // ============================================================================
 // [SECTION] Declaration heads: "key:" or "key N:" at the start of a line
 // ============================================================================
@@ -200,6 +202,8 @@ struct DeclarationHead {
     std::string keyword;
     std::string number;                // Numbered: the text between blank and colon
     SourcePos numberPos;
+    std::string name;                  // Numbered: a name after the number, "" if none
+    SourcePos namePos;
     size_t rest = 0;                   // index just after the colon
 };
 
@@ -218,11 +222,17 @@ static DeclarationHead ParseHead(const std::string& line, int lineNumber) {
     size_t start = i + 1, end = start;
     if (end < line.size() && (line[end] == '-' || line[end] == '+')) end++;
     while (end < line.size() && line[end] >= '0' && line[end] <= '9') end++;
-    if (end == start || end >= line.size() || line[end] != ':') return head;
+    size_t colon = end;
+    bool named = head.keyword == "paragraph" && end > start && colon + 1 < line.size() && line[colon] == ' ';
+    if (named && IsNameStart(line[colon + 1])) {
+        head.namePos = {lineNumber, static_cast<int>(colon) + 2};
+        for (colon++; colon < line.size() && IsNameChar(line[colon]); colon++) head.name += line[colon];
+    }
+    if (end == start || colon >= line.size() || line[colon] != ':') return head;
     head.form = HeadForm::Numbered;
     head.number = line.substr(start, end - start);
     head.numberPos = {lineNumber, static_cast<int>(start) + 1};
-    head.rest = end + 1;
+    head.rest = colon + 1;
     return head;
 }
 
@@ -485,6 +495,7 @@ static bool ParseVariableOption(Parser& p, VariableSource& v, VariableOptions& o
         v.minimum = static_cast<int16_t>(value);
     } else if (key == "inventory") {
         if (!FirstTime(p, v.inventoryPos, pos, "inventory=")) return false;
+        if (ReadNameValue(c, v.inventoryName)) return true;
         if (!ReadNumberValue(c, p.diag, "inventory=", 0, kParagraphRows - 1, value)) return false;
         v.inventoryParagraph = static_cast<int16_t>(value);
     } else if (key == "items") {
@@ -568,9 +579,11 @@ static void ParseRestart(Parser& p, RestartSource& r, LineCursor& c) {
             if (!ReadQuotedItem(c, p.diag, r.label)) return;
         } else if (key == "paragraph") {
             if (!FirstTime(p, paragraphPos, pos, "paragraph=")) return;
+            r.paragraphPos = pos;
+            r.paragraphGiven = true;
+            if (ReadNameValue(c, r.paragraphName)) continue;
             if (!ReadNumberValue(c, p.diag, "paragraph=", 0, kParagraphRows - 1, value)) return;
             r.paragraph = static_cast<int16_t>(value);
-            r.paragraphGiven = true;
         } else {
             ReportError(p.diag, pos, "unknown option '%s' (a restart point takes label= and paragraph=)", key.c_str());
             return;
@@ -624,7 +637,7 @@ static void ParseNumbered(Parser& p, const DeclarationHead& head, LineCursor& c)
         p.paragraph = nullptr;
         if ((row = CheckedRow(p, head, 1, p.book.paragraphs)) < 0) return;
         p.paragraph = &p.book.paragraphs[row];
-        *p.paragraph = {true, here, {}};
+        *p.paragraph = {true, here, {}, head.name, head.namePos};
         AddBodyWords(*p.paragraph, c.text, c.line, c.at);
     } else if (head.keyword == "variable") {
         if ((row = CheckedRow(p, head, 0, p.book.variables)) < 0) return;
@@ -633,7 +646,7 @@ static void ParseNumbered(Parser& p, const DeclarationHead& head, LineCursor& c)
         ParseVariable(p, p.book.variables[row], c);
     } else if (head.keyword == "restart") {
         if ((row = CheckedRow(p, head, 0, p.book.restarts)) < 0) return;
-        p.book.restarts[row] = {true, here, {}, false, kDefaultRestartReference};
+        p.book.restarts[row] = {true, here, {}, false, kDefaultRestartReference, {}, {}};
         ParseRestart(p, p.book.restarts[row], c);
     } else if (head.keyword == "picture") {
         if ((row = CheckedRow(p, head, 0, p.book.pictures)) < 0) return;
@@ -693,7 +706,7 @@ bool ReadBookText(const std::string& text, const std::string& path, Diagnostics&
         if (lineNumber == 1 && raw.compare(0, 3, "\xEF\xBB\xBF") == 0) raw.erase(0, 3);
         if (!raw.empty() && raw[0] == '#') continue;
         if (NamesAFile(raw)) {
-            if (CheckUtf8Line(raw, lineNumber, diag)) ParseLine(p, raw, lineNumber);
+            if (ReadUtf8Line(raw, lineNumber, diag, nullptr)) ParseLine(p, raw, lineNumber);
             continue;
         }
         if (!Utf8LineToLatin1(raw, lineNumber, diag, latin1)) continue;

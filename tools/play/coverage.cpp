@@ -13,6 +13,7 @@
 #include "markup/scanner.h"
 #include "shell/navigation.h"
 #include "driver/script.h"
+#include "tools/play/paragraph_labels.h"
 
 namespace {
 
@@ -82,7 +83,7 @@ bool Declared(const StoryVariable& variable) {
 }
 
 std::string Name(const Block& block) {
-    return std::to_string(block.paragraph) + " #" + std::to_string(block.ordinal) + " " + block.command;
+    return ParagraphCalled(block.paragraph) + " #" + std::to_string(block.ordinal) + " " + block.command;
 }
 
 // Latin-1 text as UTF-8, without the quotes that QuotedLatin1 adds.

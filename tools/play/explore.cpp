@@ -23,6 +23,7 @@
 #include "shell/startup.h"
 #include "shell/window_proc.h"
 #include "tools/play/coverage.h"
+#include "tools/play/paragraph_labels.h"
 
 namespace {
 
@@ -159,16 +160,21 @@ void PrintText(const ExploreOptions& options, const Report& report) {
     std::printf("explore: %d runs, seed %u, %ld actions\n", options.runs, options.seed, report.actions);
     std::printf("reached: %zu paragraphs\n", report.reached.size());
     std::printf("never reached:");
-    for (int p : unreached) std::printf(" %d", p);
+    for (int p : unreached) std::printf(" %s", ParagraphCalled(p).c_str());
     std::printf(unreached.empty() ? " none\n" : "\n");
     std::printf("no way on:");
-    for (int p : report.deadEnds) std::printf(" %d", p);
+    const char* comma = " ";
+    for (int p : report.deadEnds) std::printf("%sparagraph %s", std::exchange(comma, ", "), ParagraphCalled(p).c_str());
     std::printf(report.deadEnds.empty() ? " none\n" : "\n");
     std::printf("message boxes: %zu\n", report.messages.size());
     for (const auto& [key, count] : report.messages)
-        std::printf("  %s at paragraph %d, %ld times\n", Quoted(key.first).c_str(), key.second, count);
+        std::printf("  %s at paragraph %s, %ld times\n", Quoted(key.first).c_str(), ParagraphCalled(key.second).c_str(),
+                    count);
     std::printf("paragraph  visits\n");
-    for (const auto& [paragraph, count] : report.reached) std::printf("%9d  %ld\n", paragraph, count);
+    for (const auto& [paragraph, count] : report.reached) {
+        std::string name = ParagraphCalled(paragraph).substr(std::to_string(paragraph).size());
+        std::printf("%9d  %ld%s\n", paragraph, count, name.c_str());
+    }
     if (options.coverage) PrintCoverageText(report.reached);
 }
 
@@ -196,7 +202,91 @@ void PrintJson(const ExploreOptions& options, const Report& report) {
     std::printf("}\n");
 }
 
+// ---------------------------------------------------------------------------
+// Routes
+// ---------------------------------------------------------------------------
+
+// The script line that does what `action` does; "" for an action a script cannot
+// repeat exactly (an answer typed into a box that does not have the focus).
+std::string ScriptLine(const Action& action) {
+    switch (action.command) {
+    case kCommandNext: return "tool next";
+    case kCommandPrevious: return "tool previous";
+    case kCommandBackToStory: return "tool back";
+    default: break;
+    }
+    if (action.command < kFirstEntryBoxId || action.command >= kFirstButtonId)
+        return "control " + std::to_string(action.command);
+    HWND box = Controls().editWindows[action.command - kFirstEntryBoxId];
+    if (GetFocus() != box) return "";
+    std::string typed;
+    for (char16_t c : action.typed) typed += char(c);   // the book's answers are Latin-1
+    std::string utf8;
+    for (unsigned char c : typed) {
+        if (c < 0x80) utf8 += char(c);
+        else utf8 += char(0xC0 | (c >> 6)), utf8 += char(0x80 | (c & 0x3F));
+    }
+    return "type " + Quoted(utf8) + "\nkey Return";
+}
+
+bool AtParagraph(int paragraph) {
+    return Navigation().pageMode == kPageNone && Place().inStory && Place().displayedParagraph == paragraph;
+}
+
+// One reading from seed `seed` that stops at `paragraph` or after `steps` actions;
+// returns its script lines, or false when it did not arrive.
+bool ReadTowards(int paragraph, uint32_t seed, size_t steps, std::mt19937& random, std::vector<std::string>& lines) {
+    SeedRandom(seed);
+    StartAgain();
+    lines.clear();
+    while (!AtParagraph(paragraph)) {
+        HeadlessClearMessages();
+        std::vector<Action> actions;
+        for (const Action& action : WaysOn())
+            if (!ScriptLine(action).empty()) actions.push_back(action);
+        if (!Place().inStory) actions.push_back({kCommandBackToStory, 0, u""});
+        if (actions.empty() || lines.size() >= steps) return false;
+        const Action& action = actions[random() % actions.size()];
+        lines.push_back(ScriptLine(action));
+        Perform(action);
+    }
+    return true;
+}
+
 }  // namespace
+
+int RouteReader(const RouteOptions& options) {
+    HeadlessStart();
+    if (!StartReader(SW_SHOW)) return 1;
+    SetAutosave(false);
+    HeadlessSetAnswer(HeadlessAnswer::Default);
+    std::mt19937 random(options.seed);
+    std::vector<std::string> best, lines;
+    uint32_t bestSeed = 0;
+    bool found = false;
+    for (int run = 0; run < options.runs; ++run) {
+        uint32_t seed = options.seed + uint32_t(run);
+        size_t limit = found ? best.size() - 1 : size_t(options.steps);
+        if (found && best.empty()) break;
+        if (!ReadTowards(options.paragraph, seed, limit, random, lines)) continue;
+        best = lines;
+        bestSeed = seed;
+        found = true;
+    }
+    PostMessageW(Frame().window, WM_CLOSE, 0, 0);
+    RunMessageLoop();
+    StopReader();
+    if (!found) {
+        std::fprintf(stderr, "qh-play: no reading of %d from a fresh start reached paragraph %d in %d steps or fewer\n",
+                     options.runs, options.paragraph, options.steps);
+        return 1;
+    }
+    std::printf("seed %u\ngoto 2\n", bestSeed);
+    for (const std::string& line : best) std::printf("%s\n", line.c_str());
+    std::fprintf(stderr, "qh-play: route to paragraph %d: %zu steps, seed %u (the shortest of %d readings)\n",
+                 options.paragraph, best.size(), bestSeed, options.runs);
+    return 0;
+}
 
 int Explore(const ExploreOptions& options) {
     std::mt19937 random(options.seed);

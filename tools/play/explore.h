@@ -17,3 +17,15 @@ struct ExploreOptions {
 int Explore(const ExploreOptions& options);
 // Starts the reader on the headless backend, explores, and shuts it down again.
 int ExploreReader(const ExploreOptions& options);
+
+// qh-play route N: readings from a fresh start, each with its own seed, until one
+// reaches paragraph N in the story; the shortest found is printed as a script that
+// replays it (seed, goto 2, then one line an action), its length and seed on standard
+// error. Returns 1, saying so, when no reading reached N.
+struct RouteOptions {
+    int paragraph = 0;
+    int runs = 300;
+    uint32_t seed = 1;
+    int steps = 400;
+};
+int RouteReader(const RouteOptions& options);

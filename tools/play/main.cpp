@@ -12,12 +12,14 @@
 #include "book/book_tables.h"
 #include "tools/bookc/in_memory.h"
 #include "tools/play/explore.h"
+#include "tools/play/paragraph_labels.h"
 #include "driver/player.h"
 #include "tools/preview/book_artwork.h"
 
 static const char kUsage[] =
     "usage: qh-play [--book FILE] [--state DIR] [--scale N] SCRIPT|-\n"
-    "       qh-play [--book FILE] explore [--runs N] [--seed S] [--steps N] [--json] [--coverage]\n";
+    "       qh-play [--book FILE] explore [--runs N] [--seed S] [--steps N] [--json] [--coverage]\n"
+    "       qh-play [--book FILE] route N [--runs N] [--seed S] [--steps N]\n";
 
 // --help: the usage, then the script language, one command a line.
 static const char kScriptLanguage[] =
@@ -64,14 +66,20 @@ static const char kScriptLanguage[] =
     "fresh start and reports paragraphs never reached, message boxes (exit code 1) and\n"
     "pages without a way on; --coverage adds every condition block's taken and skipped\n"
     "counts, the blocks never taken and the variables that never changed; --json prints\n"
-    "the report as JSON.\n";
+    "the report as JSON.\n"
+    "\n"
+    "route N prints a script that reaches paragraph N from a fresh start: the shortest\n"
+    "that --runs readings (default 300) find, each from its own seed. Its length and\n"
+    "seed go to standard error; exit code 1 when no reading reached N.\n";
 
 struct Options {
     std::string book, state, script;
     int scale = 1;
     bool explore = false;
+    bool route = false;
     bool help = false;
     ExploreOptions exploring;
+    RouteOptions routing;
 };
 
 // A whole number from low to high for option `name`, or false with a message.
@@ -111,8 +119,15 @@ static bool ParseOptions(int argc, char** argv, Options* options) {
             options->exploring.coverage = true;
         } else if (options->explore && ParseExploreOption(arg, value, &options->exploring)) {
             ++i;
+            options->routing.runs = arg == "--runs" ? options->exploring.runs : options->routing.runs;
+            options->routing.seed = options->exploring.seed;
+            options->routing.steps = options->exploring.steps;
         } else if (!options->explore && options->script.empty() && arg == "explore") {
             options->explore = true;
+        } else if (!options->explore && options->script.empty() && arg == "route" && value) {
+            if (!NumberOption("route", argv[++i], 1, kParagraphRows, &number)) return false;
+            options->route = options->explore = true;
+            options->routing.paragraph = int(number);
         } else if (!options->explore && options->script.empty() && (arg == "-" || arg[0] != '-')) {
             options->script = arg;
         } else {
@@ -153,6 +168,7 @@ int main(int argc, char** argv) {
             std::fprintf(stderr, "qh-play: %s\n", problem);
         if (!book || problem[0]) return 1;
         UseBook(&book->tables);
+        UseParagraphNames(book->paragraphNames);
     } else {
         UseBook(CompiledBook());
     }
@@ -171,8 +187,9 @@ int main(int argc, char** argv) {
         return 1;
     }
     setenv("XDG_DATA_HOME", std::filesystem::absolute(state).c_str(), 1);
-    int code = options.explore ? ExploreReader(options.exploring)
-                               : PlayScript(script, options.script == "-" ? "<stdin>" : options.script);
+    int code = options.route     ? RouteReader(options.routing)
+               : options.explore ? ExploreReader(options.exploring)
+                                 : PlayScript(script, options.script == "-" ? "<stdin>" : options.script);
     if (script && script != stdin) std::fclose(script);
     if (temporary) std::filesystem::remove_all(state);
     return code;

@@ -3,6 +3,7 @@
 // book handed out stays alive until the reader releases it.
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
 #include <memory>
 #include <string>
 #include <vector>
@@ -11,38 +12,38 @@
 #include "shell/live_preview.h"
 #include "tools/bookc/in_memory.h"
 #include "tools/preview/book_artwork.h"
+#include "tools/preview/route_play.h"
 
 // The books handed out and not yet released: the one shown and, during a swap, the next.
 static std::vector<std::unique_ptr<InMemoryBook>> liveBooks;
 
-// "file:line:col: error: message" without its severity, as the box shows it.
-static std::string WithoutSeverity(const std::string& line) {
-    size_t at = line.find(": error: ");
-    return at == std::string::npos ? line : line.substr(0, at + 2) + line.substr(at + 9);
+// A message for the box: the book's path shortened to its file name (the box is
+// narrow, and the author knows which book is open), an error without its severity.
+static std::string ForTheBox(const std::string& line, const std::string& bookPath) {
+    std::string shown = line;
+    if (shown.compare(0, bookPath.size(), bookPath) == 0)
+        shown = std::filesystem::path(bookPath).filename().string() + shown.substr(bookPath.size());
+    size_t at = shown.find(": error: ");
+    return at == std::string::npos ? shown : shown.substr(0, at + 2) + shown.substr(at + 9);
 }
 
-static void CollectErrors(const Diagnostics& diag, char* errors, int size) {
+// The errors, then the warnings, one a line.
+static void CollectReport(const Diagnostics& diag, const std::string& bookPath, char* report, int size) {
     std::string text;
-    int shown = 0;
-    for (const std::string& line : diag.lines) {
-        if (line.find(": error: ") == std::string::npos) continue;
-        if (shown == kPreviewErrorLines) break;
-        text += WithoutSeverity(line) + "\n";
-        ++shown;
-    }
-    if (shown == 0) text = "The book could not be compiled.\n";
-    std::snprintf(errors, size_t(size), "%s", text.c_str());
+    for (const char* severity : {": error: ", ": warning: "})
+        for (const std::string& line : diag.lines)
+            if (line.find(severity) != std::string::npos) text += ForTheBox(line, bookPath) + "\n";
+    if (text.empty() && diag.errors > 0) text = "The book could not be compiled.\n";
+    std::snprintf(report, size_t(size), "%s", text.c_str());
 }
 
 static BookTables* CompileSource(const char* path, char* errors, int size) {
     Diagnostics diag;
     diag.file = path;
-    diag.echo = stderr;   // the whole report for the terminal, the first errors for the box
-    std::unique_ptr<InMemoryBook> book = CompileBookInMemory(path, diag);
-    if (!book) {
-        CollectErrors(diag, errors, size);
-        return nullptr;
-    }
+    diag.echo = stderr;   // the whole report for the terminal, and for the box what fits
+    std::unique_ptr<InMemoryBook> book = CompileBookInMemory(path, diag, kPoolStringLimit, true);
+    CollectReport(diag, path, errors, size);
+    if (!book) return nullptr;
     char problem[256] = "";
     // Renderings at the window's present scale only: all three would take seconds a reload.
     if (!RegisterBookArtwork(book->tables, gDeviceScale, problem, sizeof problem)) {
@@ -63,6 +64,6 @@ static void ReleaseBook(BookTables* tables) {
 }
 
 const BookSource& BookSourceCompiler() {
-    static const BookSource source = {CompileSource, ReleaseBook};
+    static const BookSource source = {CompileSource, ReleaseBook, PlayRouteToParagraph};
     return source;
 }
