@@ -297,7 +297,7 @@ struct DisplacedFile {
 };
 
 static pthread_mutex_t flushLock = PTHREAD_MUTEX_INITIALIZER;
-static pthread_cond_t flushWake;   // a first request came, a file was displaced, or a flush ended
+static pthread_cond_t flushWake;   // a first request came, a displaced file may go, or a flush ended
 static pthread_once_t flusherMade = PTHREAD_ONCE_INIT;
 static bool flusherRunning;
 static FlushRequest flushRequests[kOpenFiles];
@@ -524,7 +524,7 @@ static void RetireDisplaced(int row, const char* path, int fd, const char* suffi
         d = DisplacedFile{fd, st.st_ino, row, false, false, {}};
         std::snprintf(d.suffix, sizeof d.suffix, "%s", suffix);
         std::memcpy(flushRequests[row].path, path, sizeof flushRequests[row].path);
-        pthread_cond_broadcast(&flushWake);
+        if (RowWithNeedless() >= 0) pthread_cond_broadcast(&flushWake);   // else nothing for it to do
     }
     pthread_mutex_unlock(&flushLock);
     if (!queued) ForgetDisplaced(path, fd, suffix);
