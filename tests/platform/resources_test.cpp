@@ -75,7 +75,7 @@ TEST_F(Resources, EveryProgramCarriesBothDejaVuFaces) {
     EXPECT_EQ(std::memcmp(regular.data, "\0\1\0\0", 4), 0);
     EXPECT_EQ(std::memcmp(bold.data, "\0\1\0\0", 4), 0);
     EXPECT_NE(regular.size, bold.size);
-    EXPECT_GT(regular.size, 100000u);
+    EXPECT_GT(regular.size, 20000u);   // cut down to Latin-1, but whole faces (embedded_faces_test.cpp)
 }
 
 TEST_F(Resources, RegisteredFilesComeBeforePackedOnesUntilCleared) {
