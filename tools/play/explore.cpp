@@ -5,6 +5,7 @@
 #include "tools/play/explore.h"
 
 #include <cstdio>
+#include <cstring>
 #include <map>
 #include <random>
 #include <set>
@@ -233,24 +234,96 @@ bool AtParagraph(int paragraph) {
     return Navigation().pageMode == kPageNone && Place().inStory && Place().displayedParagraph == paragraph;
 }
 
+// Where a reading stands between actions: the page and the whole story. A reading
+// that stands again where it stood before has gone round a loop.
+struct Standing {
+    StoryStateImage story;
+    ReaderPlace place;
+    int32_t pageMode;
+};
+
+Standing StandingNow() {
+    Standing standing;
+    CaptureStoryState(&standing.story);
+    standing.place = Place();
+    standing.pageMode = Navigation().pageMode;
+    return standing;
+}
+
+bool SameStanding(const Standing& a, const Standing& b) {
+    return a.place.displayedParagraph == b.place.displayedParagraph &&
+           a.place.storyPosition == b.place.storyPosition && a.place.inStory == b.place.inStory &&
+           a.pageMode == b.pageMode && std::memcmp(&a.story, &b.story, sizeof a.story) == 0;
+}
+
+// A reading's actions, their script lines, and where it stood before each and after
+// the last.
+struct Reading {
+    std::vector<Action> actions;
+    std::vector<std::string> lines;
+    std::vector<Standing> standings;
+};
+
+// The actions a script can repeat from where the reading stands now.
+std::vector<Action> ScriptableWaysOn() {
+    std::vector<Action> actions;
+    for (const Action& action : WaysOn())
+        if (!ScriptLine(action).empty()) actions.push_back(action);
+    if (!Place().inStory) actions.push_back({kCommandBackToStory, 0, u""});
+    return actions;
+}
+
 // One reading from seed `seed` that stops at `paragraph` or after `steps` actions;
-// returns its script lines, or false when it did not arrive.
-bool ReadTowards(int paragraph, uint32_t seed, size_t steps, std::mt19937& random, std::vector<std::string>& lines) {
+// false when it did not arrive.
+bool ReadTowards(int paragraph, uint32_t seed, size_t steps, std::mt19937& random, Reading& reading) {
+    SeedRandom(seed);
+    StartAgain();
+    reading = {};
+    reading.standings.push_back(StandingNow());
+    while (!AtParagraph(paragraph)) {
+        HeadlessClearMessages();
+        std::vector<Action> actions = ScriptableWaysOn();
+        if (actions.empty() || reading.actions.size() >= steps) return false;
+        reading.actions.push_back(actions[random() % actions.size()]);
+        reading.lines.push_back(ScriptLine(reading.actions.back()));
+        Perform(reading.actions.back());
+        reading.standings.push_back(StandingNow());
+    }
+    return true;
+}
+
+// The reading's actions without the loops it went round: from each place it stood, on
+// from the last time it stood there.
+std::vector<Action> WithoutLoops(const Reading& reading) {
+    std::vector<Action> kept;
+    for (size_t at = 0;;) {
+        for (size_t later = reading.standings.size() - 1; later > at; --later)
+            if (SameStanding(reading.standings[later], reading.standings[at])) {
+                at = later;
+                break;
+            }
+        if (at == reading.actions.size()) return kept;
+        kept.push_back(reading.actions[at++]);
+    }
+}
+
+// Plays `actions` from a fresh start with seed `seed` and gives their script lines;
+// false unless each was a way on where it was taken and they end at `paragraph` (a
+// chance draw can come out otherwise once a loop that drew is cut).
+bool Replay(int paragraph, uint32_t seed, const std::vector<Action>& actions, std::vector<std::string>& lines) {
     SeedRandom(seed);
     StartAgain();
     lines.clear();
-    while (!AtParagraph(paragraph)) {
+    for (const Action& action : actions) {
         HeadlessClearMessages();
-        std::vector<Action> actions;
-        for (const Action& action : WaysOn())
-            if (!ScriptLine(action).empty()) actions.push_back(action);
-        if (!Place().inStory) actions.push_back({kCommandBackToStory, 0, u""});
-        if (actions.empty() || lines.size() >= steps) return false;
-        const Action& action = actions[random() % actions.size()];
+        bool offered = false;
+        for (const Action& way : ScriptableWaysOn())
+            offered = offered || (way.command == action.command && way.code == action.code && way.typed == action.typed);
+        if (!offered) return false;
         lines.push_back(ScriptLine(action));
         Perform(action);
     }
-    return true;
+    return AtParagraph(paragraph);
 }
 
 }  // namespace
@@ -261,18 +334,22 @@ int RouteReader(const RouteOptions& options) {
     SetAutosave(false);
     HeadlessSetAnswer(HeadlessAnswer::Default);
     std::mt19937 random(options.seed);
-    std::vector<std::string> best, lines;
+    Reading best, reading;
     uint32_t bestSeed = 0;
     bool found = false;
     for (int run = 0; run < options.runs; ++run) {
         uint32_t seed = options.seed + uint32_t(run);
-        size_t limit = found ? best.size() - 1 : size_t(options.steps);
-        if (found && best.empty()) break;
-        if (!ReadTowards(options.paragraph, seed, limit, random, lines)) continue;
-        best = lines;
+        size_t limit = found ? best.actions.size() - 1 : size_t(options.steps);
+        if (found && best.actions.empty()) break;
+        if (!ReadTowards(options.paragraph, seed, limit, random, reading)) continue;
+        best = std::move(reading);
         bestSeed = seed;
         found = true;
     }
+    std::vector<std::string> lines;
+    bool cut = found && Replay(options.paragraph, bestSeed, WithoutLoops(best), lines) &&
+               lines.size() < best.actions.size();
+    if (!cut) lines = best.lines;
     PostMessageW(Frame().window, WM_CLOSE, 0, 0);
     RunMessageLoop();
     StopReader();
@@ -282,9 +359,11 @@ int RouteReader(const RouteOptions& options) {
         return 1;
     }
     std::printf("seed %u\ngoto 2\n", bestSeed);
-    for (const std::string& line : best) std::printf("%s\n", line.c_str());
-    std::fprintf(stderr, "qh-play: route to paragraph %d: %zu steps, seed %u (the shortest of %d readings)\n",
-                 options.paragraph, best.size(), bestSeed, options.runs);
+    for (const std::string& line : lines) std::printf("%s\n", line.c_str());
+    std::fprintf(stderr, "qh-play: route to paragraph %d: %zu steps, seed %u (the shortest of %d readings",
+                 options.paragraph, lines.size(), bestSeed, options.runs);
+    if (cut) std::fprintf(stderr, ", %zu steps before the loops it went round were cut", best.actions.size());
+    std::fprintf(stderr, ")\n");
     return 0;
 }
 
