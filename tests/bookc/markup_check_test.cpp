@@ -114,6 +114,27 @@ TEST(MarkupCheck, MissingMenuPagesSayWhatTheMenuWillShow) {
     EXPECT_NE(lines[2].find("no paragraph 5: the menu's Credits"), std::string::npos);
 }
 
+// The title pages' pictures, named on a header line or picture 0 when not.
+TEST(MarkupCheck, TheTitlePagesPicturesAreDeclared) {
+    auto check = [](const std::string& header) {
+        Diagnostics diag = QuietDiagnostics();
+        auto book = BookFromText(header + "picture 0: 1701 art/lamp.bmp\nparagraph 2:\nStart <G>\n"
+                                          "paragraph 3:\n<G>\nparagraph 4:\n<G>\nparagraph 5:\n<G>\n", diag);
+        CheckBook(*book, diag);
+        return diag.lines;
+    };
+    EXPECT_TRUE(check("").empty());
+    EXPECT_TRUE(check("logo-picture: 0\ntitle-picture: 0\n").empty());
+    EXPECT_EQ(Only(check("logo-picture: 3\n")), "mem.book:1:1: warning: logo-picture: picture 3 is not declared: "
+                                                 "the title pages show nothing in its place");
+    Diagnostics diag = QuietDiagnostics();
+    auto bare = BookFromText("paragraph 2:\nStart <G>\nparagraph 3:\n<G>\nparagraph 4:\n<G>\nparagraph 5:\n<G>\n", diag);
+    CheckBook(*bare, diag);
+    ASSERT_EQ(diag.lines.size(), 2u);
+    EXPECT_EQ(diag.lines[1], "mem.book:1:1: warning: the book has no title-picture: line, so the title pages show "
+                             "picture 0, which is not declared (declare it, or name a picture with title-picture:)");
+}
+
 // A measure standing in for the page's fonts: 7 pixels a character, 8 in bold.
 static int SevenPixels(const std::string& text, bool bold) { return int(text.size()) * (bold ? 8 : 7); }
 

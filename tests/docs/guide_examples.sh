@@ -31,6 +31,9 @@ failed=0
 fail() { echo "FAIL: $*"; failed=1; }
 book_file() { if [ "$1" = starter ]; then echo "$starter"; else echo "$work/books/$1.book"; fi; }
 
+# The guide's other books stand beside the starter's art/, as the tutorial has its
+# reader copy it.
+cp -r "$(dirname "$starter")/art" "$work/books/"
 books=0
 for piece in "$work"/books/*.book; do
   [ -e "$piece" ] || break

@@ -45,6 +45,23 @@ static void CheckMenuPages(const BookModel& book, Diagnostics& diag) {
                           "before it again, as a side page whose buttons still act", p, kMenuItems[p - 3]);
 }
 
+// The title pages show the logo and title pictures; one the book does not declare
+// leaves its place empty, and the reader says "there is no such resource" each time.
+static void CheckHeaderPictures(const BookModel& book, Diagnostics& diag) {
+    const HeaderSource& header = book.header;
+    struct Named { const char* key; int picture; SourcePos pos; };
+    for (const Named& named : {Named{"logo-picture", header.logoPicture, header.logoPicturePos},
+                               Named{"title-picture", header.titlePicture, header.titlePicturePos}}) {
+        if (book.pictures[named.picture].declared) continue;
+        if (named.pos.line != 0)
+            ReportWarning(diag, named.pos, "%s: picture %d is not declared: the title pages show nothing in its place",
+                          named.key, named.picture);
+        else
+            ReportWarning(diag, {1, 1}, "the book has no %s: line, so the title pages show picture %d, which is "
+                          "not declared (declare it, or name a picture with %s:)", named.key, named.picture, named.key);
+    }
+}
+
 static void CheckCommands(const BookModel& book, const JoinedParagraph& joined, int paragraph, LabelWidth labelWidth,
                           Diagnostics& diag) {
     int hotwords = 0;
@@ -141,5 +158,6 @@ void CheckBook(const BookModel& book, Diagnostics& diag, LabelWidth labelWidth) 
     CheckTargets(book, edges, diag);
     CheckReachable(book, edges, diag);
     CheckMenuPages(book, diag);
+    CheckHeaderPictures(book, diag);
 }
 
