@@ -7,11 +7,11 @@
 #include "tools/bookc/graph.h"
 #include "tools/bookc/lint.h"
 
-// The warnings of --check for a book given as text (the fixed pages 3 to 7 are
-// added after it so that only the case itself warns).
+// The warnings of --check for a book given as text (the fixed pages 3 to 7 and the
+// title pages' picture are added after it so that only the case itself warns).
 static std::vector<std::string> Warnings(const std::string& text) {
     Diagnostics diag = QuietDiagnostics();
-    std::string fixed;
+    std::string fixed = "picture 0: 1701 art/lamp.bmp\n";
     for (int p = 3; p <= 7; p++) fixed += "paragraph " + std::to_string(p) + ":\n<G>\n";
     for (int v = 1; v <= 3; v++) fixed += "variable " + std::to_string(v) + ": \"V\" number\n";
     auto book = BookFromText(text + fixed, diag);
