@@ -524,22 +524,22 @@ bool OpenMenuView(MenuView* out) {
     return true;
 }
 
-bool ChooseOpenMenuItem(int id) {
-    if (!IsAlive(popup)) return false;
+// The open menu's row of the item with this command identifier, or -1.
+static int OpenMenuRow(int id) {
+    if (!IsAlive(popup)) return -1;
     for (int i = 0; i < itemCount; ++i)
-        if (items[i].id == id) {
-            ChooseItem(i);
-            return true;
-        }
-    return false;
+        if (items[i].id == id) return i;
+    return -1;
+}
+
+bool ChooseOpenMenuItem(int id) {
+    int row = OpenMenuRow(id);
+    if (row >= 0) ChooseItem(row);
+    return row >= 0;
 }
 
 bool MarkOpenMenuItem(int id) {
-    if (!IsAlive(popup)) return false;
-    for (int i = 0; i < itemCount; ++i)
-        if (items[i].id == id) {
-            MarkItem(i);
-            return true;
-        }
-    return false;
+    int row = OpenMenuRow(id);
+    if (row >= 0) MarkItem(row);
+    return row >= 0;
 }

@@ -10,17 +10,9 @@ if [ "${1:-}" != "--inside" ]; then
   exec xvfb-run -a bash "$0" --inside "$@"
 fi
 reader="$2"; play="$3"; book="$4"
-source "$(dirname "$0")/lock_wait.sh"
-work=$(mktemp -d)
+source "$(dirname "$0")/window_session.sh"
 pid=""
 trap 'kill $pid 2>/dev/null; [ -n "${QH_SHOTS:-}" ] && cp "$work"/*.png "$QH_SHOTS"/; rm -rf "$work"' EXIT
-export XDG_RUNTIME_DIR="$work/run" SDL_AUDIODRIVER=dummy
-mkdir -p "$XDG_RUNTIME_DIR" && chmod 700 "$XDG_RUNTIME_DIR"
-failures=0
-check() {
-  local name="$1"; shift
-  if "$@"; then echo "ok: $name"; else echo "FAILED: $name"; failures=$((failures + 1)); fi
-}
 
 # opened N SCRIPT: the preview's window on paragraph N against qh-play's screenshot
 # after SCRIPT; both at scale 1, compared as pixels.

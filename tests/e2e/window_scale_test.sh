@@ -8,16 +8,8 @@ if [ "${1:-}" != "--inside" ]; then
   exec xvfb-run -a -s "-screen 0 1280x1024x24" bash "$0" --inside "$@"
 fi
 reader="$2"; play="$3"
-source "$(dirname "$0")/lock_wait.sh"
-work=$(mktemp -d)
+source "$(dirname "$0")/window_session.sh"
 trap 'kill $pid 2>/dev/null; rm -rf "$work"' EXIT
-export XDG_DATA_HOME="$work/data" XDG_RUNTIME_DIR="$work/run" SDL_AUDIODRIVER=dummy
-mkdir -p "$XDG_RUNTIME_DIR" "$XDG_DATA_HOME" && chmod 700 "$XDG_RUNTIME_DIR"
-failures=0
-check() {
-  local name="$1"; shift
-  if "$@"; then echo "ok: $name"; else echo "FAILED: $name"; failures=$((failures + 1)); fi
-}
 
 # The story is left on paragraph 8 (a picture, text below the fold, then two buttons).
 printf 'goto 8\nexit\n' > "$work/leave.play"

@@ -7,17 +7,8 @@ if [ "${1:-}" != "--inside" ]; then
   exec xvfb-run -a bash "$0" --inside "$1"
 fi
 reader="$2"
-source "$(dirname "$0")/lock_wait.sh"
-work=$(mktemp -d)
+source "$(dirname "$0")/window_session.sh"
 trap 'rm -rf "$work"' EXIT
-export XDG_DATA_HOME="$work/data" XDG_RUNTIME_DIR="$work/run" SDL_AUDIODRIVER=dummy
-mkdir -p "$XDG_RUNTIME_DIR" && chmod 700 "$XDG_RUNTIME_DIR"
-failures=0
-passed=0
-check() {
-  local name="$1"; shift
-  if "$@"; then passed=$((passed + 1)); else echo "FAILED: $name"; failures=$((failures + 1)); fi
-}
 
 "$reader" --scale 1 &
 first=$!

@@ -98,6 +98,10 @@ async function openReader(viewport, paragraph, context) {
 async function waitForText(page, text) {
   await page.waitForFunction((t) => document.getElementById('mirror').textContent.includes(t), { timeout: 5000 }, text);
 }
+// A check that passes when what is awaited arrives in time.
+async function checkArrives(name, waiting) {
+  await waiting.then(() => check(name, true), (e) => check(name, false, e.message));
+}
 // The number of pixels that differ between the canvas (or a PNG) and a PNG.
 async function differingPixels(page, expectedUrl, actualUrl) {
   return page.evaluate(async (expected, actual) => {
@@ -134,6 +138,10 @@ async function buttonPoint(page, label) {
     return { x: r.left + (Number(button.dataset.x) + 0.5) * r.width / 240,
              y: r.top + (Number(button.dataset.y) + 0.5) * r.height / 320 };
   }, label);
+}
+async function clickButton(page, label) {
+  const at = await buttonPoint(page, label);
+  await page.mouse.click(at.x, at.y);
 }
 
 // ---- the checks
@@ -197,14 +205,11 @@ async function clickTapAndReload() {
   // a real mouse click on the desktop
   let { page, context } = await openReader(DESKTOP, 8);
   await waitForText(page, 'The Quay');
-  const mouseAt = await buttonPoint(page, 'Hire five sailors');
-  await page.mouse.click(mouseAt.x, mouseAt.y);
-  await waitForText(page, 'Lighthouse').then(() => check('a mouse click opens the button\'s page', true),
-                                             (e) => check('a mouse click opens the button\'s page', false, e.message));
+  await clickButton(page, 'Hire five sailors');
+  await checkArrives('a mouse click opens the button\'s page', waitForText(page, 'Lighthouse'));
   await page.reload();
   await page.waitForFunction(() => quietHarbour.state === 'reading');
-  await waitForText(page, 'Lighthouse').then(() => check('the place survives a reload', true),
-                                             (e) => check('the place survives a reload', false, e.message));
+  await checkArrives('the place survives a reload', waitForText(page, 'Lighthouse'));
 
   // a second tab is the second instance: refused, and the stored place untouched
   const stored = await page.evaluate((k) => localStorage.getItem(k), SAVE_KEY);
@@ -228,8 +233,7 @@ async function clickTapAndReload() {
   await waitForText(page, 'The Quay');
   const touchAt = await buttonPoint(page, 'Take the lantern');
   await page.touchscreen.tap(touchAt.x, touchAt.y);
-  await waitForText(page, 'Lighthouse').then(() => check('a touch tap opens the button\'s page', true),
-                                             (e) => check('a touch tap opens the button\'s page', false, e.message));
+  await checkArrives('a touch tap opens the button\'s page', waitForText(page, 'Lighthouse'));
   await context.close();
 }
 
@@ -259,11 +263,9 @@ async function soundAfterTheFirstTap() {
   await waitForText(page, 'The Quay');
   await new Promise((resolve) => setTimeout(resolve, 300));
   const before = await page.evaluate(() => quietHarbour.cuesStarted);
-  const at = await buttonPoint(page, 'Hire five sailors');
-  await page.mouse.click(at.x, at.y);
+  await clickButton(page, 'Hire five sailors');
   await waitForText(page, 'Lighthouse');
-  const back = await buttonPoint(page, 'Back to the story');
-  await page.mouse.click(back.x, back.y);
+  await clickButton(page, 'Back to the story');
   await waitForText(page, 'The Quay');
   await page.waitForFunction(() => quietHarbour.cuesStarted.length > 0, { timeout: 5000 }).catch(() => {});
   const after = await page.evaluate(() => quietHarbour.cuesStarted);
@@ -286,8 +288,7 @@ async function keysAndWheel() {
   let differ = await differingPixels(page, nativeScreenshot('key Tab\nkey Tab\nkey Tab\nkey Shift+Tab\n', 8, scale), null);
   check('keyboard play moves the focus as on the desktop', differ === 0, differ + ' pixels differ');
   await page.keyboard.press('Space');
-  await waitForText(page, 'Lighthouse').then(() => check('Space presses the focused button', true),
-                                             (e) => check('Space presses the focused button', false, e.message));
+  await checkArrives('Space presses the focused button', waitForText(page, 'Lighthouse'));
   await context.close();
 
   ({ page, context } = await openReader(DESKTOP, 16));
@@ -340,8 +341,7 @@ async function mirrorInAccessibilityTree() {
   // pressing a mirrored button presses the reader's
   await page.evaluate(() => [...document.querySelectorAll('#mirror button')]
     .find((b) => b.textContent === 'Hire five sailors').click());
-  await waitForText(page, 'Lighthouse').then(() => check('a mirrored button presses the reader\'s', true),
-                                             (e) => check('a mirrored button presses the reader\'s', false, e.message));
+  await checkArrives('a mirrored button presses the reader\'s', waitForText(page, 'Lighthouse'));
   await context.close();
 }
 
@@ -407,8 +407,7 @@ async function keyboardOnly() {
   let differ = await differingPixels(page, nativeScreenshot('wait 4000\nkey Shift+Tab\nkey Return\nkey Tab\n', 0, scale), null);
   check('the canvas rings the control whose element has the focus', differ === 0, differ + ' pixels differ');
   await press(page, 'Enter');
-  await waitForText(page, 'The Quay').then(() => check('Enter takes the first story choice', true),
-                                           (e) => check('Enter takes the first story choice', false, e.message));
+  await checkArrives('Enter takes the first story choice', waitForText(page, 'The Quay'));
   // the menu: F10 opens it with its first item focused, Down moves, Enter chooses
   await press(page, 'F10');
   await waitForOver(page, true);
@@ -420,8 +419,7 @@ async function keyboardOnly() {
   a = await active(page);
   check('Down moves the focus to "Objective"', a.role === 'menuitem' && a.text === 'Objective', JSON.stringify(a));
   await press(page, 'Enter');
-  await waitForText(page, 'Objective').then(() => check('Enter chooses "Objective"', true),
-                                            (e) => check('Enter chooses "Objective"', false, e.message));
+  await checkArrives('Enter chooses "Objective"', waitForText(page, 'Objective'));
   await waitForOver(page, false);
   // a message box: its default button has the focus, Escape is No
   await press(page, 'F10');
@@ -436,7 +434,7 @@ async function keyboardOnly() {
   a = await active(page);
   check('Right moves to No', a.text === 'No', JSON.stringify(a));
   await press(page, 'Escape');
-  await waitForOver(page, false).then(() => check('Escape closes the box', true), (e) => check('Escape closes the box', false, e.message));
+  await checkArrives('Escape closes the box', waitForOver(page, false));
   check('Escape was No: the page stays', (await page.evaluate(() => document.getElementById('mirror-page').textContent)).includes('Objective'));
   // focusing an element (as a screen reader or a click would) moves the ring there too
   await page.evaluate(() => document.querySelector('#mirror-tools [data-tool="menu"]').focus());
@@ -604,8 +602,7 @@ async function scriptsLeaveTheReader() {
 async function backStaysInTheBook() {
   const { page, context } = await openReader(DESKTOP, 8);
   await waitForText(page, 'The Quay');
-  const at = await buttonPoint(page, 'Hire five sailors');
-  await page.mouse.click(at.x, at.y);
+  await clickButton(page, 'Hire five sailors');
   await waitForText(page, 'Lighthouse');
   const before = page.url();
   for (let i = 0; i < 3; i++) {
@@ -616,12 +613,10 @@ async function backStaysInTheBook() {
                                             document.getElementById('mirror').textContent.includes('Lighthouse')]);
   check('Back on a page without a previous arrow stays on it, in the book',
         stayed[0] === before && stayed[1] === 'reading' && stayed[2], JSON.stringify(stayed));
-  const back = await buttonPoint(page, 'Back to the story');
-  await page.mouse.click(back.x, back.y);
+  await clickButton(page, 'Back to the story');
   await waitForText(page, 'The Quay');
   await page.evaluate(() => history.back());
-  await waitForText(page, 'book begins').then(() => check('Back follows the page\'s previous arrow', true),
-                                                        (e) => check('Back follows the page\'s previous arrow', false, e.message));
+  await checkArrives('Back follows the page\'s previous arrow', waitForText(page, 'book begins'));
   await context.close();
 }
 
@@ -650,8 +645,7 @@ async function exitShowsTheClosedPage() {
         shown.background === 'rgb(244, 241, 234)' && shown.canvas === 'hidden', JSON.stringify(shown));
   await page.click('#reopen');
   await page.waitForFunction(() => window.quietHarbour && quietHarbour.state === 'reading', { timeout: 15000 });
-  await waitForText(page, 'The Quay').then(() => check('the closed page opens the book again at its place', true),
-                                           (e) => check('the closed page opens the book again at its place', false, e.message));
+  await checkArrives('the closed page opens the book again at its place', waitForText(page, 'The Quay'));
   await context.close();
 }
 
@@ -660,8 +654,7 @@ async function exitShowsTheClosedPage() {
 async function secondTabTakesOver() {
   const { page, context } = await openReader(DESKTOP, 8);
   await waitForText(page, 'The Quay');
-  const at = await buttonPoint(page, 'Hire five sailors');
-  await page.mouse.click(at.x, at.y);
+  await clickButton(page, 'Hire five sailors');
   await waitForText(page, 'Lighthouse');
   const second = (await openReader(DESKTOP, 0, context)).page;
   const waiting = await second.evaluate(() => document.getElementById('status').textContent);
@@ -669,8 +662,7 @@ async function secondTabTakesOver() {
   await page.close({ runBeforeUnload: false });
   await second.waitForFunction(() => window.quietHarbour && quietHarbour.state === 'reading' && quietHarbour.lockHeld,
                                { timeout: 15000 }).catch(() => {});
-  await waitForText(second, 'Lighthouse').then(() => check('the waiting tab takes over at the stored place', true),
-                                               (e) => check('the waiting tab takes over at the stored place', false, e.message));
+  await checkArrives('the waiting tab takes over at the stored place', waitForText(second, 'Lighthouse'));
   await context.close();
 }
 
@@ -680,8 +672,7 @@ async function secondTabTakesOver() {
 async function readingFiles() {
   const { page, context } = await openReader(DESKTOP, 8);
   await waitForText(page, 'The Quay');
-  const at = await buttonPoint(page, 'Hire five sailors');
-  await page.mouse.click(at.x, at.y);
+  await clickButton(page, 'Hire five sailors');
   await waitForText(page, 'Lighthouse');
   await page.evaluate(() => {
     window.savedReading = null;
@@ -716,8 +707,7 @@ async function readingFiles() {
   const reading = path.join(scratch, 'QTL2quietharbour.dat');
   fs.writeFileSync(reading, saveRecord(16));
   await chooser.uploadFile(reading);
-  await waitForText(page, 'Long').then(() => check('a reading loaded from a file opens at its place', true),
-                                       (e) => check('a reading loaded from a file opens at its place', false, e.message));
+  await checkArrives('a reading loaded from a file opens at its place', waitForText(page, 'Long'));
   await page.evaluate(() => window.dispatchEvent(new Event('pagehide')));
   const kept = Buffer.from(await page.evaluate((k) => localStorage.getItem(k), SAVE_KEY), 'base64');
   check('the loaded reading is the one kept', kept.readInt16LE(0) === 16, 'paragraph ' + kept.readInt16LE(0));
@@ -753,11 +743,9 @@ async function loadingAndFailureInWords() {
   }, SAVE_KEY, saveRecord(8).toString('base64'));
   await page.goto(url);
   await waitForText(page, 'The Quay');
-  const at = await buttonPoint(page, 'Hire five sailors');
-  await page.mouse.click(at.x, at.y);
+  await clickButton(page, 'Hire five sailors');
   await waitForText(page, 'Lighthouse');
-  const back = await buttonPoint(page, 'Back to the story');
-  await page.mouse.click(back.x, back.y);
+  await clickButton(page, 'Back to the story');
   await waitForText(page, 'The Quay');
   await new Promise((resolve) => setTimeout(resolve, 200));
   const lines = await page.evaluate(() => [...document.querySelectorAll('#notice p')].map((p) => p.textContent));
@@ -802,8 +790,7 @@ async function offlineAndInstallable() {
     .then(() => false), { timeout: 15000 }).catch(() => {});
   await page.evaluate(() => navigator.serviceWorker.ready);
   await waitForText(page, 'The Quay');
-  const at = await buttonPoint(page, 'Hire five sailors');
-  await page.mouse.click(at.x, at.y);
+  await clickButton(page, 'Hire five sailors');
   await waitForText(page, 'Lighthouse');
   await new Promise((resolve) => setTimeout(resolve, 500));
   const cdp = await page.target().createCDPSession();
@@ -817,8 +804,7 @@ async function offlineAndInstallable() {
   await page.reload();
   await page.waitForFunction(() => window.quietHarbour && quietHarbour.state === 'reading', { timeout: 15000 })
     .catch(() => {});
-  await waitForText(page, 'Lighthouse').then(() => check('without the server a reload opens the book at its place', true),
-                                             (e) => check('without the server a reload opens the book at its place', false, e.message));
+  await checkArrives('without the server a reload opens the book at its place', waitForText(page, 'Lighthouse'));
   const notice = await page.evaluate(() => document.getElementById('notice').textContent);
   check('offline, the pictures of the screen\'s scale come from the kept edition', notice === '', notice);
   await page.close();
@@ -838,12 +824,10 @@ async function oneFileEdition() {
   await page.goto('file://' + file);
   await page.waitForFunction(() => window.quietHarbour && quietHarbour.state === 'reading', { timeout: 15000 })
     .catch(() => {});
-  await waitForText(page, 'The Quay').then(() => check('the one-file edition opens from file://', true),
-                                           (e) => check('the one-file edition opens from file://', false, e.message));
+  await checkArrives('the one-file edition opens from file://', waitForText(page, 'The Quay'));
   const at = await buttonPoint(page, 'Hire five sailors');
   if (at) await page.mouse.click(at.x, at.y);
-  await waitForText(page, 'Lighthouse').then(() => check('the one-file edition turns pages', true),
-                                             (e) => check('the one-file edition turns pages', false, e.message));
+  await checkArrives('the one-file edition turns pages', waitForText(page, 'Lighthouse'));
   for (const scale of [2, 4]) {
     const shot = (await page.evaluate((n) => quietHarbour.run('goto 23\nscreenshot page.png\n', { scale: n }), scale)).trim();
     const differ = await differingPixels(page, nativeScreenshot('goto 23\n', 0, scale), shot);
